@@ -1,0 +1,50 @@
+# Tempiro: `make run` builds the program and starts it under Wine; `make test`
+# builds everything and runs every test. Both install what is missing first.
+SHELL := /bin/bash
+BUILD := build
+PACKAGES := cmake ninja-build g++ libgtest-dev googletest \
+            g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+            wine wine64 xvfb xauth fonts-wqy-microhei
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+WINE_ENV := WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+
+.PHONY: all deps native win64 win32 test run clean
+
+all: deps native win64 win32
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+native: deps
+	@[ -f $(BUILD)/native/build.ninja ] || cmake -S . -B $(BUILD)/native -G Ninja
+	ninja -C $(BUILD)/native
+
+win64: deps
+	@[ -f $(BUILD)/win64/build.ninja ] || cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+	ninja -C $(BUILD)/win64
+
+win32: deps
+	@[ -f $(BUILD)/win32/build.ninja ] || cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DTEMPIRO_WINE_TESTS=OFF
+	ninja -C $(BUILD)/win32
+
+test: all
+	ctest --test-dir $(BUILD)/native --output-on-failure
+	ctest --test-dir $(BUILD)/win64 --output-on-failure
+
+# Runs on $DISPLAY when there is one, otherwise on a private Xvfb display.
+run: deps win64
+	@export WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix $(WINE_ENV); \
+	if [ -z "$$DISPLAY" ]; then \
+	  echo "No DISPLAY: starting Tempiro on a private Xvfb display (nothing will be visible)."; \
+	  exec xvfb-run -a -s "-screen 0 1280x800x24" wine $(BUILD)/win64/Tempiro.exe; \
+	else \
+	  exec wine $(BUILD)/win64/Tempiro.exe; \
+	fi
+
+clean:
+	rm -rf $(BUILD)

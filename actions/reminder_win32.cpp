@@ -1,0 +1,106 @@
+#include "actions/reminder.h"
+
+#include "platform/text_win32.h"
+#include "platform/window_win32.h"
+
+#include <memory>
+
+namespace {
+
+enum ControlId : int {
+    kLabelMessage = 101,  // Label1
+    kLabelTime,           // Label2
+    kLabelNote,           // Label3, never shown
+    kButtonOk = IDOK,     // Button1; Enter in the window presses it as well
+};
+
+constexpr wchar_t kClassName[] = L"TempiroReminder";
+constexpr wchar_t kFontFace[] = L"宋体";
+
+// One reminder. It lives until the user closes it; then the window is
+// destroyed and the object deletes itself, so reminders shown for weeks on
+// end do not pile up hidden windows.
+class ReminderWindow : public Window {
+public:
+    bool Create(const std::string& message, const std::string& note, const std::string& timeLine) {
+        if (!CreateWindowFor(kClassName, Wide(kReminderCaption), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                             WS_EX_TOPMOST, 411, 167, nullptr))
+            return false;
+        HFONT font = SharedFont(kFontFace, 13);
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        AddControl(hwnd_, L"STATIC", Wide(message), SS_OWNERDRAW, 24, 16, 369, 105, kLabelMessage,
+                   SharedFont(kFontFace, 16));
+        AddControl(hwnd_, L"STATIC", Wide(timeLine), SS_LEFT | SS_NOPREFIX, 24, 135, 130, 13, kLabelTime, font);
+        HWND noteLabel = AddControl(hwnd_, L"STATIC", Wide(note), SS_LEFT | SS_NOPREFIX, 263, 132, 100, 13,
+                                    kLabelNote, font);
+        ShowWindow(noteLabel, SW_HIDE);
+        EnableWindow(noteLabel, FALSE);
+        AddControl(hwnd_, L"BUTTON", Wide(kReminderOk), WS_TABSTOP | BS_DEFPUSHBUTTON, 160, 128, 75, 25, kButtonOk,
+                   font);
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ownedByWindow_ = true;
+        return true;
+    }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kButtonOk || LOWORD(wParam) == IDCANCEL) Button1Click();
+            return 0;
+        case WM_DRAWITEM:
+            if (wParam == kLabelMessage) DrawMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        }
+        return Default(msg, wParam, lParam);
+    }
+
+    // Once shown, the window owns this object.
+    void OnFinalMessage() override {
+        if (ownedByWindow_) delete this;
+    }
+
+private:
+    bool ownedByWindow_ = false;
+
+    void Button1Click() { DestroyWindow(hwnd_); }
+
+    // The message wraps at word boundaries and stands centred vertically.
+    static void DrawMessage(const DRAWITEMSTRUCT& item) {
+        int length = GetWindowTextLengthW(item.hwndItem);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        GetWindowTextW(item.hwndItem, text.data(), length + 1);
+        text.resize(static_cast<size_t>(length));
+
+        RECT bounds = item.rcItem;
+        FillRect(item.hDC, &bounds, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(item.hDC, TRANSPARENT);
+        SetTextColor(item.hDC, RGB(0, 0, 0));
+        RECT measure = bounds;
+        const UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+        DrawTextW(item.hDC, text.c_str(), length, &measure, format | DT_CALCRECT);
+        int textHeight = measure.bottom - measure.top;
+        RECT target = bounds;
+        if (textHeight < bounds.bottom - bounds.top) target.top += (bounds.bottom - bounds.top - textHeight) / 2;
+        DrawTextW(item.hDC, text.c_str(), length, &target, format);
+    }
+};
+
+}  // namespace
+
+void ShowReminder(const std::string& message, const std::string& note) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LocalTime time;
+    time.year = now.wYear;
+    time.month = now.wMonth;
+    time.day = now.wDay;
+    time.hour = now.wHour;
+    time.minute = now.wMinute;
+    auto window = std::make_unique<ReminderWindow>();
+    if (window->Create(message, note, ReminderTimeLine(time))) window.release();
+}

@@ -1,0 +1,34 @@
+// Program entry: one instance per machine, a hidden main window, the message loop.
+#include "app/main_window.h"
+#include "app/shell_texts.h"
+#include "platform/text_win32.h"
+
+#include <commctrl.h>
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The mutex is never closed: it marks the running copy until the process ends.
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, Wide(kMutexName).c_str());
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        MessageBoxW(nullptr, Wide(kAlreadyRunning).c_str(), Wide(kAlreadyRunningTitle).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_DATE_CLASSES |
+                                                        ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    ProgramState state;
+    MainWindow mainWindow(state);
+    if (!mainWindow.Create()) return 1;
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND active = GetActiveWindow();
+        if (active && IsDialogMessageW(active, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

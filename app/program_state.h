@@ -1,0 +1,15 @@
+// Process-wide state, one instance each, alive from start-up to the end.
+#pragma once
+
+#include "platform/registry.h"
+#include "store/options.h"
+
+#include <memory>
+#include <string>
+
+struct ProgramState {
+    StoreOptions options;
+    std::unique_ptr<RegistryAccessor> registry;  // released when the main window closes
+    std::string PendingPowerAction;              // the word waiting for its countdown
+    std::string WakeSpec;                        // the wake text of a due hibernate task
+};

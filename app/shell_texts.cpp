@@ -1,0 +1,29 @@
+#include "app/shell_texts.h"
+
+HotkeyCaptions MenuCaptionsFor(std::int32_t rejian, const std::string& userName) {
+    if (rejian != 0)
+        return {"注销(&L) Ctrl+F8  " + userName, "待机(&W) Ctrl+F9", "快速重启(&I) Ctrl+F10", "快速关机(&Q) Ctrl+F11"};
+    return {std::string("注销(&L)  F8") + "  " + userName, "待机(&W)  F9", "快速重启(&I)  F10", "快速关机(&Q)  F11"};
+}
+
+std::string TrayMenuCaption(const MenuEntry& entry, const HotkeyCaptions& captions) {
+    switch (entry.command) {
+    case kCmdLogOff: return captions.logOff;
+    case kCmdStandby: return captions.standby;
+    case kCmdFastRestart: return captions.fastRestart;
+    case kCmdFastShutDown: return captions.fastShutDown;
+    default: return entry.caption ? entry.caption : "";
+    }
+}
+
+bool ShouldShowBootTime(std::int32_t kaiji, std::uint32_t secondsSinceBoot) {
+    return kaiji == 1 && secondsSinceBoot < 300;
+}
+
+std::string BootTimeText(std::uint32_t secondsSinceBoot) {
+    std::uint32_t minutes = secondsSinceBoot / 60;
+    std::uint32_t seconds = secondsSinceBoot % 60;
+    std::string text = "本次开机时间：";
+    if (minutes != 0) text += std::to_string(minutes) + "分";
+    return text + std::to_string(seconds) + "秒。";
+}

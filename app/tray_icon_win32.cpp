@@ -1,0 +1,32 @@
+#include "app/tray_icon_win32.h"
+
+#include "platform/text_win32.h"
+
+#include <cwchar>
+
+void TrayIcon::SetTip(const std::string& tip) {
+    std::wstring text = Wide(tip);
+    std::wmemset(data_.szTip, 0, 64);
+    wcsncpy(data_.szTip, text.c_str(), 63);
+}
+
+void TrayIcon::Add(HWND owner, HICON icon, const std::string& tip) {
+    data_.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data_.hWnd = owner;
+    data_.uID = kTrayIconId;
+    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data_.uCallbackMessage = kTrayCallbackMessage;
+    data_.hIcon = icon;
+    SetTip(tip);
+    Shell_NotifyIconW(NIM_ADD, &data_);
+}
+
+void TrayIcon::Modify(HICON icon, const std::string& tip) {
+    data_.hIcon = icon;
+    SetTip(tip);
+    Shell_NotifyIconW(NIM_MODIFY, &data_);
+}
+
+void TrayIcon::AddAgain() { Shell_NotifyIconW(NIM_ADD, &data_); }
+
+void TrayIcon::Remove() { Shell_NotifyIconW(NIM_DELETE, &data_); }

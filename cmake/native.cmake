@@ -1,0 +1,12 @@
+# Native build: the core's unit tests and the benchmarks.
+find_package(GTest REQUIRED)
+enable_testing()
+
+add_executable(tempiro_tests
+  tests/platform/registry_test.cpp
+  tests/store/options_test.cpp
+  tests/app/shell_texts_test.cpp
+  tests/actions/reminder_test.cpp)
+target_link_libraries(tempiro_tests PRIVATE tempiro_core GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(tempiro_tests)

@@ -1,0 +1,37 @@
+# The Win32 tests: GoogleTest built with MinGW, run under Wine by ctest, each
+# case in a throwaway prefix of its own (tests/wine/run_in_prefix.sh).
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+set_property(TARGET gtest gtest_main PROPERTY COMPILE_OPTIONS -w)
+
+add_executable(tempiro_wine_tests
+  tests/wine/driver.cpp
+  tests/wine/startup_test.cpp
+  tests/wine/reminder_test.cpp)
+target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
+target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
+set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
+enable_testing()
+set(TEMPIRO_WINE_RUNNER ${CMAKE_SOURCE_DIR}/tests/wine/run_in_prefix.sh)
+set(TEMPIRO_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
+
+# name, locale, gtest filter
+function(tempiro_wine_test name locale filter)
+  add_test(NAME wine.${name}.${locale}
+    COMMAND bash ${TEMPIRO_WINE_RUNNER} ${TEMPIRO_WINE_TEMPLATE} ${locale} $<TARGET_FILE:Tempiro>
+            $<TARGET_FILE:tempiro_wine_tests> --gtest_filter=${filter})
+  set_tests_properties(wine.${name}.${locale} PROPERTIES TIMEOUT 180)
+endfunction()
+
+foreach(locale zh_CN.UTF-8 en_US.UTF-8)
+  tempiro_wine_test(FirstStart ${locale} Startup.FirstStart*)
+  tempiro_wine_test(SecondStart ${locale} Startup.SecondStart*)
+  tempiro_wine_test(Text ${locale} Text.*)
+endforeach()
+tempiro_wine_test(StoredOptions zh_CN.UTF-8 Startup.StoredOptions*)
+tempiro_wine_test(TrayAndHotkeys zh_CN.UTF-8 Startup.TrayIcon*)
+tempiro_wine_test(CtrlHotkeys zh_CN.UTF-8 Startup.CtrlHotkeys*)
+tempiro_wine_test(Reminder zh_CN.UTF-8 Reminder.*)

@@ -1,0 +1,95 @@
+#include "platform/fake_registry.h"
+
+#include <cctype>
+
+std::string FakeRegistry::Fold(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::string FakeRegistry::KeyId(RegRoot root, const std::string& path) {
+    std::string p = path;
+    if (!p.empty() && p.front() == '\\') p.erase(0, 1);
+    return (root == RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + Fold(p);
+}
+
+FakeRegistry::Key* FakeRegistry::Find(RegKey key) {
+    auto it = open_.find(key);
+    if (it == open_.end()) return nullptr;
+    auto k = keys_.find(it->second);
+    return k == keys_.end() ? nullptr : &k->second;
+}
+
+RegKey FakeRegistry::Open(RegRoot root, const std::string& path, bool create) {
+    if (denyOpen) return kNoKey;
+    std::string id = KeyId(root, path);
+    if (!keys_.count(id)) {
+        if (!create) return kNoKey;
+        keys_[id];
+    }
+    RegKey handle = next_++;
+    open_[handle] = id;
+    return handle;
+}
+
+void FakeRegistry::Close(RegKey key) { open_.erase(key); }
+
+std::optional<RegValue> FakeRegistry::Query(RegKey key, const std::string& name) {
+    ++queries;
+    Key* k = Find(key);
+    if (!k) return std::nullopt;
+    auto it = k->values.find(Fold(name));
+    if (it == k->values.end()) return std::nullopt;
+    return it->second.second;
+}
+
+bool FakeRegistry::SetString(RegKey key, const std::string& name, const std::string& text) {
+    Key* k = Find(key);
+    if (!k || denyWrite) return false;
+    k->values[Fold(name)] = {name, StringValue(text)};
+    ++writes;
+    return true;
+}
+
+bool FakeRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
+    Key* k = Find(key);
+    if (!k || denyWrite) return false;
+    k->values[Fold(name)] = {name, DwordValue(value)};
+    ++writes;
+    return true;
+}
+
+bool FakeRegistry::Delete(RegKey key, const std::string& name) {
+    Key* k = Find(key);
+    if (!k || denyWrite) return false;
+    if (!k->values.erase(Fold(name))) return false;
+    ++writes;
+    return true;
+}
+
+void FakeRegistry::Put(RegRoot root, const std::string& path, const std::string& name, RegValue value) {
+    keys_[KeyId(root, path)].values[Fold(name)] = {name, value};
+}
+
+std::optional<RegValue> FakeRegistry::Get(RegRoot root, const std::string& path, const std::string& name) const {
+    auto k = keys_.find(KeyId(root, path));
+    if (k == keys_.end()) return std::nullopt;
+    auto it = k->second.values.find(Fold(name));
+    if (it == k->second.values.end()) return std::nullopt;
+    return it->second.second;
+}
+
+bool FakeRegistry::KeyExists(RegRoot root, const std::string& path) const {
+    return keys_.count(KeyId(root, path)) != 0;
+}
+
+std::vector<std::string> FakeRegistry::ValueNames(RegRoot root, const std::string& path) const {
+    std::vector<std::string> names;
+    auto k = keys_.find(KeyId(root, path));
+    if (k == keys_.end()) return names;
+    for (const auto& [folded, entry] : k->second.values) names.push_back(entry.first);
+    return names;
+}

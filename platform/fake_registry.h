@@ -1,0 +1,48 @@
+// An in-memory registry backend for the native tests and benchmarks. Key paths
+// and value names compare case-insensitively, as in the real registry.
+#pragma once
+
+#include "platform/registry.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class FakeRegistry : public RegistryBackend {
+public:
+    RegKey Open(RegRoot root, const std::string& path, bool create) override;
+    void Close(RegKey key) override;
+    std::optional<RegValue> Query(RegKey key, const std::string& name) override;
+    bool SetString(RegKey key, const std::string& name, const std::string& text) override;
+    bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
+    bool Delete(RegKey key, const std::string& name) override;
+
+    // Direct access for setting up and checking, outside any open key.
+    void Put(RegRoot root, const std::string& path, const std::string& name, RegValue value);
+    std::optional<RegValue> Get(RegRoot root, const std::string& path, const std::string& name) const;
+    bool KeyExists(RegRoot root, const std::string& path) const;
+    std::vector<std::string> ValueNames(RegRoot root, const std::string& path) const;
+
+    // Failure injection: opening fails, or every write to a key fails.
+    bool denyOpen = false;
+    bool denyWrite = false;
+
+    int writes = 0;   // successful SetString, SetDword and Delete calls
+    int queries = 0;
+    int openKeys() const { return static_cast<int>(open_.size()); }
+
+private:
+    struct Key {
+        std::map<std::string, std::pair<std::string, RegValue>> values;  // folded name -> (name, value)
+    };
+    static std::string Fold(const std::string& s);
+    static std::string KeyId(RegRoot root, const std::string& path);
+    Key* Find(RegKey key);
+
+    std::map<std::string, Key> keys_;
+    std::map<RegKey, std::string> open_;
+    RegKey next_ = 1;
+};
+
+inline RegValue StringValue(const std::string& text) { return {RegType::String, text, 0}; }
+inline RegValue DwordValue(std::uint32_t value) { return {RegType::Dword, {}, value}; }

@@ -1,0 +1,64 @@
+#include "platform/registry_win32.h"
+
+#include "platform/text_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+HKEY Handle(RegKey key) { return reinterpret_cast<HKEY>(key); }
+
+constexpr REGSAM kAccess = KEY_ALL_ACCESS | KEY_WOW64_64KEY;
+
+}  // namespace
+
+RegKey Win32Registry::Open(RegRoot root, const std::string& path, bool create) {
+    HKEY base = root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    HKEY key = nullptr;
+    std::wstring wpath = Wide(path);
+    LONG rc = create ? RegCreateKeyExW(base, wpath.c_str(), 0, nullptr, 0, kAccess, nullptr, &key, nullptr)
+                     : RegOpenKeyExW(base, wpath.c_str(), 0, kAccess, &key);
+    return rc == ERROR_SUCCESS ? reinterpret_cast<RegKey>(key) : kNoKey;
+}
+
+void Win32Registry::Close(RegKey key) { RegCloseKey(Handle(key)); }
+
+std::optional<RegValue> Win32Registry::Query(RegKey key, const std::string& name) {
+    std::wstring wname = Wide(name);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(Handle(key), wname.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<BYTE> data(size + sizeof(wchar_t));
+    if (RegQueryValueExW(Handle(key), wname.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    RegValue value;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        value.type = type == REG_SZ ? RegType::String : RegType::ExpandString;
+        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+        text.resize(wcsnlen(text.c_str(), text.size()));  // a string read stops at the first zero
+        value.text = Narrow(text);
+    } else if (type == REG_DWORD && size == sizeof(DWORD)) {
+        value.type = RegType::Dword;
+        value.dword = *reinterpret_cast<const DWORD*>(data.data());
+    }
+    return value;
+}
+
+bool Win32Registry::SetString(RegKey key, const std::string& name, const std::string& text) {
+    std::wstring wtext = Wide(text);
+    return RegSetValueExW(Handle(key), Wide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wtext.c_str()),
+                          static_cast<DWORD>((wtext.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
+    DWORD data = value;
+    return RegSetValueExW(Handle(key), Wide(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof data) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::Delete(RegKey key, const std::string& name) {
+    return RegDeleteValueW(Handle(key), Wide(name).c_str()) == ERROR_SUCCESS;
+}

@@ -1,0 +1,50 @@
+#include "platform/system_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+OSVERSIONINFOW g_osVersion{};
+}
+
+unsigned OsMajorVersion() { return g_osVersion.dwMajorVersion; }
+
+void EnableShutdownPrivilege() {
+    g_osVersion.dwOSVersionInfoSize = sizeof g_osVersion;
+    GetVersionExW(&g_osVersion);
+    if (g_osVersion.dwMajorVersion <= 4 && g_osVersion.dwPlatformId != VER_PLATFORM_WIN32_NT) return;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+        AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+    // The token stays open: the privilege is wanted for the whole run.
+}
+
+bool IsUserAdmin() {
+    HANDLE token = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+        if (GetLastError() != ERROR_NO_TOKEN || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+            return false;
+    }
+    DWORD size = 0;
+    GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size ? size : 1);
+    BOOL ok = GetTokenInformation(token, TokenGroups, buffer.data(), size, &size);
+    CloseHandle(token);
+    if (!ok) return false;
+
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                  0, 0, &admins))
+        return false;
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    bool found = false;
+    for (DWORD i = 0; i < groups->GroupCount && !found; ++i) found = EqualSid(groups->Groups[i].Sid, admins);
+    FreeSid(admins);
+    return found;
+}

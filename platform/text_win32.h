@@ -1,0 +1,10 @@
+// The program keeps its texts as GBK bytes; Windows gets them as UTF-16,
+// converted with code page 936 whatever the system's ANSI code page.
+#pragma once
+
+#include <string>
+
+inline constexpr unsigned kGbkCodePage = 936;
+
+std::wstring Wide(const std::string& gbk);
+std::string Narrow(const std::wstring& text);

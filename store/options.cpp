@@ -1,0 +1,95 @@
+#include "store/options.h"
+
+const OptionSpec kOptionTable[6] = {
+    {kShutappValue, false, &StoreOptions::shutapp, nullptr},
+    {kSoundpathValue, true, nullptr, &StoreOptions::soundpath},
+    {kTishiValue, false, &StoreOptions::tishi, nullptr},
+    {kTaskNumValue, false, &StoreOptions::TaskNum, nullptr},
+    {kKaijiValue, false, &StoreOptions::kaiji, nullptr},
+    {kRejianValue, false, &StoreOptions::rejian, nullptr},
+};
+
+std::string TaskValueName(char letter, int number) {
+    std::string name(1, letter);
+    name += std::to_string(number);
+    return name;
+}
+
+bool OpenStore(RegistryAccessor& registry) {
+    registry.SetRoot(RegRoot::LocalMachine);
+    return registry.OpenKey(kStoreKeyPath, true);
+}
+
+LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
+    options = StoreOptions{};
+    LoadReport report;
+    report.keyOpened = OpenStore(registry);
+    if (!report.keyOpened) return report;
+    for (const OptionSpec& spec : kOptionTable) {
+        try {
+            if (registry.ValueExists(spec.name)) {
+                if (spec.isText)
+                    options.*spec.text = registry.ReadString(spec.name);
+                else
+                    options.*spec.integer = registry.ReadInteger(spec.name);
+            } else if (spec.isText) {
+                registry.WriteString(spec.name, options.*spec.text);
+            } else {
+                registry.WriteInteger(spec.name, options.*spec.integer);
+            }
+        } catch (const StoreError& e) {
+            report.errors.push_back(e.what());
+        }
+    }
+    return report;
+}
+
+void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice,
+                 const std::string& exePath) {
+    OpenStore(registry);
+    registry.WriteInteger(kKaijiValue, choice.showBootTime ? 1 : 0);
+    options.tishi = choice.tishiSeconds;
+    registry.WriteInteger(kTishiValue, options.tishi);
+    if (choice.soundPath != options.soundpath) {
+        options.soundpath = choice.soundPath;
+        registry.WriteString(kSoundpathValue, options.soundpath);
+    }
+    options.shutapp = choice.closeAppsBeforeStandby ? 1 : 0;
+    registry.WriteInteger(kShutappValue, options.shutapp);
+    options.rejian = choice.ctrlHotkeys ? 1 : 0;
+    registry.WriteInteger(kRejianValue, options.rejian);
+
+    registry.OpenKey(kRunKeyPath, true);
+    if (registry.ValueExists(kAutostartValue)) registry.DeleteValue(kAutostartValue);
+    if (choice.autostart) registry.WriteString(kAutostartValue, exePath);
+    registry.CloseKey();
+}
+
+bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath) {
+    registry.SetRoot(RegRoot::LocalMachine);
+    bool on = registry.OpenKey(kRunKeyPath, false) && registry.ValueExists(kAutostartValue) &&
+              registry.ReadString(kAutostartValue) == exePath;
+    registry.CloseKey();
+    return on;
+}
+
+bool DeleteTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number) {
+    if (number < 1 || number > options.TaskNum) return false;
+    OpenStore(registry);
+    static constexpr char kLetters[] = {'A', 'B', 'C', 'D'};
+    for (int m = number + 1; m <= options.TaskNum; ++m) {
+        for (char letter : kLetters)
+            registry.WriteString(TaskValueName(letter, m - 1), registry.ReadString(TaskValueName(letter, m)));
+    }
+    for (char letter : kLetters) registry.DeleteValue(TaskValueName(letter, options.TaskNum));
+    options.TaskNum -= 1;
+    registry.WriteInteger(kTaskNumValue, options.TaskNum);
+    registry.CloseKey();
+    return true;
+}
+
+void SetTaskState(RegistryAccessor& registry, int number, const std::string& state) {
+    OpenStore(registry);
+    registry.WriteString(TaskValueName('D', number), state);
+    registry.CloseKey();
+}

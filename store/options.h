@@ -1,0 +1,80 @@
+// The store: the program's registry key, its six options and the numbered task
+// values, plus the autostart entry under the Run key.
+#pragma once
+
+#include "platform/registry.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr char kStoreKeyPath[] = "\\Software\\Qelvora\\Tempiro";
+inline constexpr char kRunKeyPath[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kAutostartValue[] = "Horlane";
+
+inline constexpr char kShutappValue[] = "shutapp";
+inline constexpr char kSoundpathValue[] = "soundpath";
+inline constexpr char kTishiValue[] = "tishi";
+inline constexpr char kTaskNumValue[] = "TaskNum";
+inline constexpr char kKaijiValue[] = "kaiji";
+inline constexpr char kRejianValue[] = "rejian";
+
+// In-memory copies of the six options, loaded at start.
+struct StoreOptions {
+    std::int32_t shutapp = 0;
+    std::string soundpath;
+    std::int32_t tishi = 60;  // countdown length in seconds
+    std::int32_t TaskNum = 0;
+    std::int32_t kaiji = 0;
+    std::int32_t rejian = 0;
+};
+
+// One row per option, in the order start-up loads them; drives load and tests.
+struct OptionSpec {
+    const char* name;
+    bool isText;
+    std::int32_t StoreOptions::*integer;
+    std::string StoreOptions::*text;
+};
+extern const OptionSpec kOptionTable[6];
+
+// "A" + n, "B" + n, ...
+std::string TaskValueName(char letter, int number);
+
+// Selects HKEY_LOCAL_MACHINE and opens the store key, creating it when missing.
+bool OpenStore(RegistryAccessor& registry);
+
+struct LoadReport {
+    bool keyOpened = false;
+    std::vector<std::string> errors;  // values that could not be read or written
+    bool ok() const { return keyOpened && errors.empty(); }
+};
+
+// Resets `options` to the defaults, opens the store and reads each option,
+// writing the default of every missing one. The key stays open. An option that
+// cannot be read or written keeps its default and is reported; loading goes on.
+LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options);
+
+// What the settings window's OK hands over.
+struct SettingsChoice {
+    std::int32_t tishiSeconds = 60;
+    bool showBootTime = false;  // kaiji
+    std::string soundPath;
+    bool closeAppsBeforeStandby = false;  // shutapp
+    bool ctrlHotkeys = false;             // rejian
+    bool autostart = false;
+};
+
+// Writes the options in the order the program always has; the in-memory
+// kaiji stays as loaded. Throws StoreError on a failed write.
+void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice,
+                 const std::string& exePath);
+
+// Autostart shows as on only when the entry names this executable byte for byte.
+bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath);
+
+// Removes record n and moves the records above it down by one. Returns false
+// and changes nothing when n is not a record number.
+bool DeleteTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number);
+
+void SetTaskState(RegistryAccessor& registry, int number, const std::string& state);

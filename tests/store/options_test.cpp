@@ -1,0 +1,242 @@
+#include "store/options.h"
+
+#include "platform/fake_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr char kStore[] = "Software\\Qelvora\\Tempiro";
+constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr RegRoot kHklm = RegRoot::LocalMachine;
+
+class StoreTest : public ::testing::Test {
+protected:
+    FakeRegistry backend;
+    RegistryAccessor registry{backend};
+    StoreOptions options;
+
+    std::string Text(const std::string& name) {
+        auto value = backend.Get(kHklm, kStore, name);
+        return value ? value->text : "(missing)";
+    }
+    std::uint32_t Number(const std::string& name) {
+        auto value = backend.Get(kHklm, kStore, name);
+        return value && value->type == RegType::Dword ? value->dword : 0xDEADBEEF;
+    }
+    void PutRecord(int n, const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+        backend.Put(kHklm, kStore, TaskValueName('A', n), StringValue(a));
+        backend.Put(kHklm, kStore, TaskValueName('B', n), StringValue(b));
+        backend.Put(kHklm, kStore, TaskValueName('C', n), StringValue(c));
+        backend.Put(kHklm, kStore, TaskValueName('D', n), StringValue(d));
+    }
+    void PutAllOptions() {
+        backend.Put(kHklm, kStore, "shutapp", DwordValue(1));
+        backend.Put(kHklm, kStore, "soundpath", StringValue("C:\\警告.wav"));
+        backend.Put(kHklm, kStore, "tishi", DwordValue(30));
+        backend.Put(kHklm, kStore, "TaskNum", DwordValue(4));
+        backend.Put(kHklm, kStore, "kaiji", DwordValue(2));
+        backend.Put(kHklm, kStore, "rejian", DwordValue(1));
+    }
+};
+
+TEST_F(StoreTest, LoadOptions_FirstStartCreatesTheKeyWithExactlyTheSixDefaults) {
+    LoadReport report = LoadOptions(registry, options);
+    EXPECT_TRUE(report.ok());
+    auto names = backend.ValueNames(kHklm, kStore);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"TaskNum", "kaiji", "rejian", "shutapp", "soundpath", "tishi"}));
+    EXPECT_EQ(Number("shutapp"), 0u);
+    EXPECT_EQ(Text("soundpath"), "");
+    EXPECT_EQ(Number("tishi"), 60u);
+    EXPECT_EQ(Number("TaskNum"), 0u);
+    EXPECT_EQ(Number("kaiji"), 0u);
+    EXPECT_EQ(Number("rejian"), 0u);
+    EXPECT_EQ(backend.openKeys(), 1) << "the store key stays open after loading";
+}
+
+TEST_F(StoreTest, LoadOptions_AStartWithAllSixPresentReadsThemAndWritesNothing) {
+    PutAllOptions();
+    options.TaskNum = 99;  // stale copy from before; loading starts from the defaults
+    LoadOptions(registry, options);
+    EXPECT_EQ(backend.writes, 0);
+    EXPECT_EQ(options.shutapp, 1);
+    EXPECT_EQ(options.soundpath, "C:\\警告.wav");
+    EXPECT_EQ(options.tishi, 30);
+    EXPECT_EQ(options.TaskNum, 4);
+    EXPECT_EQ(options.kaiji, 2);
+    EXPECT_EQ(options.rejian, 1);
+}
+
+TEST_F(StoreTest, LoadOptions_AMissingOptionAloneIsWrittenWithItsDefault) {
+    PutAllOptions();
+    OpenStore(registry);
+    registry.DeleteValue("tishi");
+    backend.writes = 0;
+    LoadOptions(registry, options);
+    EXPECT_EQ(backend.writes, 1);
+    EXPECT_EQ(options.tishi, 60);
+    EXPECT_EQ(Number("tishi"), 60u);
+    EXPECT_EQ(options.TaskNum, 4);
+}
+
+TEST_F(StoreTest, LoadOptions_AnUnavailableStoreLeavesTheDefaultsAndSaysSo) {
+    backend.denyOpen = true;
+    LoadReport report = LoadOptions(registry, options);
+    EXPECT_FALSE(report.keyOpened);
+    EXPECT_FALSE(report.ok());
+    EXPECT_EQ(options.tishi, 60);
+    EXPECT_EQ(options.TaskNum, 0);
+}
+
+TEST_F(StoreTest, LoadOptions_UnwritableOrWrongTypedValuesKeepDefaultsAndLoadingGoesOn) {
+    backend.Put(kHklm, kStore, "shutapp", StringValue("1"));  // wrong type
+    backend.Put(kHklm, kStore, "TaskNum", DwordValue(3));
+    backend.denyWrite = true;
+    LoadReport report = LoadOptions(registry, options);
+    EXPECT_TRUE(report.keyOpened);
+    EXPECT_FALSE(report.ok());
+    ASSERT_EQ(report.errors.size(), 5u);
+    EXPECT_EQ(report.errors[0], "Invalid data type for 'shutapp'");
+    EXPECT_EQ(report.errors[1], "Failed to set data for 'soundpath'");
+    EXPECT_EQ(options.shutapp, 0);
+    EXPECT_EQ(options.TaskNum, 3);
+}
+
+TEST_F(StoreTest, DeleteTaskRecord_MovesTheRecordsAboveDownByOne) {
+    options.TaskNum = 4;
+    backend.Put(kHklm, kStore, "TaskNum", DwordValue(4));
+    for (int n = 1; n <= 4; ++n) PutRecord(n, "每天8时" + std::to_string(n) + "分", "提醒", "c" + std::to_string(n), "启用");
+    backend.Put(kHklm, kStore, "D3", StringValue("禁用"));
+
+    ASSERT_TRUE(DeleteTaskRecord(registry, options, 2));
+    EXPECT_EQ(Text("A2"), "每天8时3分");
+    EXPECT_EQ(Text("C2"), "c3");
+    EXPECT_EQ(Text("D2"), "禁用");
+    EXPECT_EQ(Text("A3"), "每天8时4分");
+    EXPECT_EQ(Text("A1"), "每天8时1分");
+    for (const char* name : {"A4", "B4", "C4", "D4"}) EXPECT_EQ(Text(name), "(missing)") << name;
+    EXPECT_EQ(options.TaskNum, 3);
+    EXPECT_EQ(Number("TaskNum"), 3u);
+    EXPECT_EQ(backend.openKeys(), 0);
+}
+
+TEST_F(StoreTest, DeleteTaskRecord_TheLastRecordLosesOnlyItsFourValues) {
+    options.TaskNum = 2;
+    PutRecord(1, "每天8时0分", "提醒", "one", "启用");
+    PutRecord(2, "每天9时0分", "提醒", "two", "启用");
+    ASSERT_TRUE(DeleteTaskRecord(registry, options, 2));
+    EXPECT_EQ(Text("C1"), "one");
+    EXPECT_EQ(Text("A2"), "(missing)");
+    EXPECT_EQ(Number("TaskNum"), 1u);
+    EXPECT_EQ(backend.writes, 5) << "four deletes and TaskNum";
+}
+
+TEST_F(StoreTest, DeleteTaskRecord_AMissingValueAboveMovesDownAsAnEmptyValue) {
+    options.TaskNum = 3;
+    PutRecord(1, "每天8时0分", "提醒", "one", "启用");
+    PutRecord(2, "每天9时0分", "提醒", "two", "启用");
+    backend.Put(kHklm, kStore, "A3", StringValue("每天10时0分"));
+    backend.Put(kHklm, kStore, "B3", StringValue("提醒"));
+    backend.Put(kHklm, kStore, "D3", StringValue("启用"));  // no C3
+    ASSERT_TRUE(DeleteTaskRecord(registry, options, 1));
+    EXPECT_EQ(Text("A2"), "每天10时0分");
+    EXPECT_EQ(Text("C2"), "");
+    EXPECT_EQ(Text("C1"), "two");
+}
+
+TEST_F(StoreTest, DeleteTaskRecord_ANumberOutsideTheRecordsChangesNothing) {
+    options.TaskNum = 2;
+    PutRecord(1, "每天8时0分", "提醒", "one", "启用");
+    PutRecord(2, "每天9时0分", "提醒", "two", "启用");
+    EXPECT_FALSE(DeleteTaskRecord(registry, options, 3));
+    EXPECT_FALSE(DeleteTaskRecord(registry, options, 0));
+    EXPECT_EQ(backend.writes, 0);
+    EXPECT_EQ(options.TaskNum, 2);
+    EXPECT_EQ(Text("C2"), "two");
+}
+
+TEST_F(StoreTest, SetTaskState_WritesOnlyTheStateOfThatRecord) {
+    PutRecord(5, "每天8时0分", "提醒", "x", "启用");
+    SetTaskState(registry, 5, "禁用");
+    EXPECT_EQ(Text("D5"), "禁用");
+    EXPECT_EQ(backend.writes, 1);
+}
+
+class SaveOptionsTest : public StoreTest {
+protected:
+    const std::string exe = "C:\\Program Files\\Tempiro\\Tempiro.exe";
+    SettingsChoice choice;
+    void SetUp() override {
+        PutAllOptions();
+        LoadOptions(registry, options);
+        backend.writes = 0;
+        choice.tishiSeconds = 120;
+        choice.showBootTime = true;
+        choice.soundPath = options.soundpath;
+        choice.closeAppsBeforeStandby = false;
+        choice.ctrlHotkeys = false;
+    }
+    std::string Autostart() {
+        auto value = backend.Get(kHklm, kRun, "Horlane");
+        return value ? value->text : "(missing)";
+    }
+};
+
+TEST_F(SaveOptionsTest, WritesTheOptionsButLeavesTheLoadedKaijiInMemory) {
+    SaveOptions(registry, options, choice, exe);
+    EXPECT_EQ(Number("kaiji"), 1u);
+    EXPECT_EQ(options.kaiji, 2);
+    EXPECT_EQ(Number("tishi"), 120u);
+    EXPECT_EQ(options.tishi, 120);
+    EXPECT_EQ(Number("shutapp"), 0u);
+    EXPECT_EQ(options.shutapp, 0);
+    EXPECT_EQ(Number("rejian"), 0u);
+    EXPECT_EQ(options.rejian, 0);
+    EXPECT_EQ(backend.openKeys(), 0);
+}
+
+TEST_F(SaveOptionsTest, AnUnchangedSoundPathIsNotWrittenAndAChangedOneIs) {
+    SaveOptions(registry, options, choice, exe);
+    EXPECT_EQ(backend.writes, 4) << "kaiji, tishi, shutapp, rejian";
+
+    backend.writes = 0;
+    choice.soundPath = "C:\\警告2.wav";
+    SaveOptions(registry, options, choice, exe);
+    EXPECT_EQ(backend.writes, 5);
+    EXPECT_EQ(Text("soundpath"), "C:\\警告2.wav");
+    EXPECT_EQ(options.soundpath, "C:\\警告2.wav");
+}
+
+TEST_F(SaveOptionsTest, AutostartNamingAnotherPathShowsOffAndIsReplacedOrRemoved) {
+    backend.Put(kHklm, kRun, "Horlane", StringValue("c:\\program files\\tempiro\\tempiro.exe"));
+    EXPECT_FALSE(AutostartEnabled(registry, exe)) << "the comparison is case-sensitive";
+    backend.Put(kHklm, kRun, "Horlane", StringValue(exe));
+    EXPECT_TRUE(AutostartEnabled(registry, exe));
+    backend.Put(kHklm, kRun, "Horlane", StringValue(exe + " "));
+    EXPECT_FALSE(AutostartEnabled(registry, exe)) << "the comparison is byte for byte";
+
+    choice.autostart = true;
+    SaveOptions(registry, options, choice, exe);
+    EXPECT_EQ(Autostart(), exe);
+    EXPECT_TRUE(AutostartEnabled(registry, exe));
+
+    choice.autostart = false;
+    SaveOptions(registry, options, choice, exe);
+    EXPECT_EQ(Autostart(), "(missing)");
+    EXPECT_FALSE(AutostartEnabled(registry, exe));
+}
+
+TEST_F(SaveOptionsTest, AFailedWriteEndsTheCommandWithItsText) {
+    backend.denyWrite = true;
+    try {
+        SaveOptions(registry, options, choice, exe);
+        FAIL() << "no error";
+    } catch (const StoreError& e) {
+        EXPECT_STREQ(e.what(), "Failed to set data for 'kaiji'");
+    }
+}
+
+}  // namespace

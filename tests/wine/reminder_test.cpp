@@ -1,0 +1,93 @@
+// The reminder window module, linked into this test and driven in-process.
+#include "actions/reminder.h"
+#include "platform/text_win32.h"
+#include "tests/wine/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace driver;
+
+constexpr wchar_t kReminderClass[] = L"TempiroReminder";
+
+std::wstring TimeLineNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LocalTime t;
+    t.year = now.wYear; t.month = now.wMonth; t.day = now.wDay; t.hour = now.wHour; t.minute = now.wMinute;
+    return Wide(ReminderTimeLine(t));
+}
+
+bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST(Reminder, TwoCallsOpenTwoTopmostWindowsAndOkReleasesOne) {
+    std::wstring before = TimeLineNow();
+    ShowReminder("该开会了：三楼会议室", "每天9时0分");
+    ShowReminder("第二条提醒", "");
+    std::wstring after = TimeLineNow();
+    PumpMessages(200);
+
+    std::vector<HWND> windows = TopWindows(kReminderClass, Wide(kReminderCaption), GetCurrentProcessId());
+    ASSERT_EQ(windows.size(), 2u);
+    HWND later = windows[0];  // z-order: the later one lies on top
+    HWND earlier = windows[1];
+    for (HWND w : windows) {
+        EXPECT_TRUE(IsWindowVisible(w));
+        EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    }
+    std::vector<std::wstring> texts = ChildTexts(earlier);
+    EXPECT_TRUE(Contains(texts, Wide("该开会了：三楼会议室")));
+    EXPECT_TRUE(Contains(texts, Wide("确定")));
+    EXPECT_TRUE(Contains(texts, before) || Contains(texts, after));
+    EXPECT_TRUE(Contains(ChildTexts(later), Wide("第二条提醒")));
+
+    HWND note = ChildWithText(earlier, Wide("每天9时0分"));
+    ASSERT_NE(note, nullptr) << "the note rides along";
+    EXPECT_FALSE(IsWindowVisible(note));
+
+    Click(ChildWithText(earlier, Wide("确定")));
+    PumpMessages(100);
+    EXPECT_FALSE(IsWindow(earlier)) << "a closed reminder is released, not hidden";
+    EXPECT_TRUE(IsWindow(later));
+
+    SendMessageW(later, WM_CLOSE, 0, 0);
+    PumpMessages(100);
+    EXPECT_FALSE(IsWindow(later));
+}
+
+TEST(Reminder, AnEmptyMessageStillOpensAWindowWithItsTimeLine) {
+    std::wstring before = TimeLineNow();
+    ShowReminder("", "");
+    std::wstring after = TimeLineNow();
+    HWND window = WaitForWindow(kReminderClass, L"", 2000, GetCurrentProcessId());
+    ASSERT_NE(window, nullptr);
+    std::vector<std::wstring> texts = ChildTexts(window);
+    EXPECT_TRUE(Contains(texts, before) || Contains(texts, after));
+    DestroyWindow(window);
+}
+
+TEST(Reminder, ClosedRemindersLeaveNoWindowsBehind) {
+    for (int i = 0; i < 40; ++i) {
+        ShowReminder("提醒", "");
+        std::vector<HWND> open = TopWindows(kReminderClass, L"", GetCurrentProcessId());
+        ASSERT_EQ(open.size(), 1u);
+        Click(ChildWithText(open[0], Wide("确定")));
+    }
+    PumpMessages(100);
+    EXPECT_TRUE(TopWindows(kReminderClass, L"", GetCurrentProcessId()).empty());
+}
+
+TEST(Text, GbkConversionHoldsWhateverTheAnsiCodePage) {
+    ::testing::Test::RecordProperty("ansi_code_page", static_cast<int>(GetACP()));
+    EXPECT_EQ(Wide("启用"), L"\u542F\u7528");
+    EXPECT_EQ(Narrow(L"\u542F\u7528"), "启用");
+    EXPECT_EQ(Narrow(Wide("C:\\数据\\表格.xls*E:\\备份*1")), "C:\\数据\\表格.xls*E:\\备份*1");
+    EXPECT_EQ(Wide(""), L"");
+}
+
+}  // namespace

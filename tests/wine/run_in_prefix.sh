@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs one Win32 test program under Wine, in a throwaway prefix of its own and
+# on a private Xvfb display, then removes the prefix.
+#   run_in_prefix.sh TEMPLATE_DIR LOCALE PROGRAM_EXE TEST_EXE [TEST ARGS...]
+# TEMPLATE_DIR holds a booted prefix, made here on first use and copied for
+# each run; the program under test reaches the test through TEMPIRO_EXE.
+set -euo pipefail
+template=$1 locale=$2 program=$3 test_exe=$4
+shift 4
+
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win64
+
+# Unset DISPLAY: a test never opens windows on the developer's screen.
+unset DISPLAY
+
+if [ ! -f "$template/.ready" ]; then
+  mkdir -p "$(dirname "$template")"
+  exec 9>"$template.lock"
+  flock 9
+  if [ ! -f "$template/.ready" ]; then
+    rm -rf "$template"
+    WINEPREFIX="$template" xvfb-run -a wineboot -i >/dev/null 2>&1
+    # Unmanaged windows: with no window manager on the display, Wine would
+    # otherwise wait two seconds for one each time a window is hidden.
+    WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    WINEPREFIX="$template" wineserver -w
+    touch "$template/.ready"
+  fi
+  flock -u 9
+fi
+
+prefixes="$(dirname "$template")/wine-prefixes"
+mkdir -p "$prefixes"
+prefix=$(mktemp -d "$prefixes/run.XXXXXX")
+cleanup() {
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+# The system folder is shared through hard links (Wine never writes to it
+# after boot); everything else, the registry files first, is a real copy.
+(cd "$template" && tar cf - --exclude=./drive_c/windows/system32 .) | (cd "$prefix" && tar xf -)
+cp -al "$template/drive_c/windows/system32" "$prefix/drive_c/windows/"
+
+export WINEPREFIX="$prefix"
+export TEMPIRO_EXE="Z:${program//\//\\}"
+# Wine takes its Windows locale (code page, date format) from LC_ALL; no
+# Linux locale of that name is needed.
+env LC_ALL="$locale" xvfb-run -a -s "-screen 0 1280x800x24" wine "$test_exe" "$@"
