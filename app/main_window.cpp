@@ -7,10 +7,9 @@
 #include "platform/text_win32.h"
 
 #include <lmcons.h>
+#include <mmsystem.h>
 
 namespace {
-
-constexpr UINT kTimerIntervals[] = {0, 6000, 1000, 60000};  // indexed by TimerId
 
 HICON AppIcon(const wchar_t* name) { return LoadIconW(GetModuleHandleW(nullptr), name); }
 
@@ -37,7 +36,7 @@ void MainWindow::FormCreate() {
     EnableShutdownPrivilege();
     if (!IsUserAdmin()) ShowReminder(kNotAdminNotice, "");
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
-    SetTimerEnabled(kTimer2, false);
+    SetEnabled(kTimer2, false);
 
     state_.registry = std::make_unique<RegistryAccessor>(g_registryBackend);
     LoadReport report = LoadOptions(*state_.registry, state_.options);
@@ -70,10 +69,11 @@ void MainWindow::FormCreate() {
             AppendMenuW(menu_, MF_STRING, entry.command, Wide(TrayMenuCaption(entry, captions)).c_str());
     }
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | MF_CHECKED);
-    SetTimerEnabled(kTimer1, true);
+    SetEnabled(kTimer1, state_.monitoring);
 }
 
-void MainWindow::SetTimerEnabled(TimerId id, bool enabled) {
+void MainWindow::SetEnabled(TimerId id, bool enabled) {
+    if (!hwnd_) return;
     if (enabled)
         SetTimer(hwnd_, id, kTimerIntervals[id], nullptr);  // restarts the interval, as a re-enabled timer does
     else
@@ -128,18 +128,47 @@ void MainWindow::OnHotkey(Hotkey) {
 }
 
 void MainWindow::OnTimer(UINT_PTR id) {
-    if (id == kTimer3) {
-        SetTimerEnabled(kTimer1, true);
-        SetTimerEnabled(kTimer3, false);
+    switch (id) {
+    case kTimer1: scheduler_.Timer1Timer(); break;
+    case kTimer2: Timer2Timer(); break;
+    case kTimer3: scheduler_.Timer3Timer(); break;
     }
 }
 
 void MainWindow::N1Click() {
-    bool monitoring = GetMenuState(menu_, kCmdMonitor, MF_BYCOMMAND) & MF_CHECKED;
-    monitoring = !monitoring;
-    SetTimerEnabled(kTimer1, monitoring);
-    CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (monitoring ? MF_CHECKED : MF_UNCHECKED));
-    tray_.Modify(AppIcon(monitoring ? L"ENASHUT" : L"DISSHUT"), monitoring ? kTipEnabled : kTipDisabled);
+    state_.monitoring = !state_.monitoring;
+    SetEnabled(kTimer1, state_.monitoring);
+    ShowMonitoring();
+}
+
+// The check mark of "启用监控(&E)" and the tray icon follow the switch.
+void MainWindow::ShowMonitoring() {
+    CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (state_.monitoring ? MF_CHECKED : MF_UNCHECKED));
+    tray_.Modify(AppIcon(state_.monitoring ? L"ENASHUT" : L"DISSHUT"), state_.monitoring ? kTipEnabled : kTipDisabled);
+}
+
+void MainWindow::MyChangeCaption(const std::string& word) {
+    SetWindowTextW(hwnd_, Wide("Windows 正在准备" + word + "...").c_str());
+}
+
+void MainWindow::Show() {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void MainWindow::PlayWarningSound(const std::string& soundPath) {
+    PlaySoundW(Wide(soundPath).c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
+}
+
+// One second of the countdown. At its end the tick resumes (while monitoring
+// is on); the power actions themselves are not carried out yet.
+void MainWindow::Timer2Timer() {
+    if (++countdownPosition_ < state_.options.tishi) return;
+    countdownPosition_ = 0;
+    ShowWindow(hwnd_, SW_HIDE);
+    if (!state_.options.soundpath.empty()) PlaySoundW(nullptr, nullptr, 0);
+    SetEnabled(kTimer1, state_.monitoring);
+    SetEnabled(kTimer2, false);
 }
 
 void MainWindow::FormClose() {

@@ -3,24 +3,29 @@
 // it closes.
 #pragma once
 
+#include "actions/task_actions_win32.h"
 #include "app/hotkeys_win32.h"
 #include "app/program_state.h"
 #include "app/tray_icon_win32.h"
+#include "platform/clock_win32.h"
+#include "platform/timers.h"
 #include "platform/window_win32.h"
-
-enum TimerId : UINT_PTR {
-    kTimer1 = 1,  // the scheduler tick
-    kTimer2 = 2,  // the countdown step
-    kTimer3 = 3,  // re-arms the tick a minute after an immediate task
-};
+#include "scheduler/scheduler.h"
 
 inline constexpr wchar_t kMainWindowClass[] = L"TempiroMain";
 
-class MainWindow : public Window {
+class MainWindow : public Window, public TimerSwitch, public CountdownFace {
 public:
-    explicit MainWindow(ProgramState& state) : state_(state) {}
+    explicit MainWindow(ProgramState& state) : state_(state), scheduler_(state, clock_, *this, actions_, *this) {}
     // Creates the window and runs the start-up sequence; the window stays hidden.
     bool Create();
+
+    void SetEnabled(TimerId id, bool enabled) override;
+    bool IsEnabled(TimerId id) const override { return timerEnabled_[id]; }
+
+    void MyChangeCaption(const std::string& word) override;
+    void Show() override;
+    void PlayWarningSound(const std::string& soundPath) override;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -34,9 +39,14 @@ private:
     void OnHotkey(Hotkey key);
     void OnTimer(UINT_PTR id);
     void N1Click();
-    void SetTimerEnabled(TimerId id, bool enabled);
+    void Timer2Timer();
+    void ShowMonitoring();
 
     ProgramState& state_;
+    Win32Clock clock_;
+    Win32TaskActions actions_;
+    Scheduler scheduler_;
+    int countdownPosition_ = 0;
     TrayIcon tray_;
     Hotkeys hotkeys_;
     HMENU menu_ = nullptr;

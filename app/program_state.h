@@ -12,4 +12,5 @@ struct ProgramState {
     std::unique_ptr<RegistryAccessor> registry;  // released when the main window closes
     std::string PendingPowerAction;              // the word waiting for its countdown
     std::string WakeSpec;                        // the wake text of a due hibernate task
+    bool monitoring = true;                      // the tray menu's "启用监控(&E)" switch
 };

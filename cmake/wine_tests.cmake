@@ -9,7 +9,8 @@ set_property(TARGET gtest gtest_main PROPERTY COMPILE_OPTIONS -w)
 add_executable(tempiro_wine_tests
   tests/wine/driver.cpp
   tests/wine/startup_test.cpp
-  tests/wine/reminder_test.cpp)
+  tests/wine/reminder_test.cpp
+  tests/wine/tick_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -23,7 +24,7 @@ function(tempiro_wine_test name locale filter)
   add_test(NAME wine.${name}.${locale}
     COMMAND bash ${TEMPIRO_WINE_RUNNER} ${TEMPIRO_WINE_TEMPLATE} ${locale} $<TARGET_FILE:Tempiro>
             $<TARGET_FILE:tempiro_wine_tests> --gtest_filter=${filter})
-  set_tests_properties(wine.${name}.${locale} PROPERTIES TIMEOUT 180)
+  set_tests_properties(wine.${name}.${locale} PROPERTIES TIMEOUT 240)
 endfunction()
 
 foreach(locale zh_CN.UTF-8 en_US.UTF-8)
@@ -35,3 +36,4 @@ tempiro_wine_test(StoredOptions zh_CN.UTF-8 Startup.StoredOptions*)
 tempiro_wine_test(TrayAndHotkeys zh_CN.UTF-8 Startup.TrayIcon*)
 tempiro_wine_test(CtrlHotkeys zh_CN.UTF-8 Startup.CtrlHotkeys*)
 tempiro_wine_test(Reminder zh_CN.UTF-8 Reminder.*)
+tempiro_wine_test(Tick zh_CN.UTF-8 Tick.*)

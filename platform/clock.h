@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct LocalTime {
     int year = 0;
@@ -19,4 +20,6 @@ public:
     virtual LocalTime Now() = 0;
     virtual std::uint32_t TickCount() = 0;      // milliseconds since the system started, wrapping
     virtual std::uint32_t LastInputTick() = 0;  // tick count of the last user input
+    // The user's short date picture, such as "yyyy/M/d", as GBK text.
+    virtual std::string ShortDatePicture() = 0;
 };

@@ -1,0 +1,1 @@
+# benchmarks: see bench/

@@ -1,0 +1,32 @@
+#include "platform/clock_win32.h"
+
+#include "platform/text_win32.h"
+
+#include <windows.h>
+
+LocalTime Win32Clock::Now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LocalTime t;
+    t.year = now.wYear;
+    t.month = now.wMonth;
+    t.dayOfWeek = now.wDayOfWeek;
+    t.day = now.wDay;
+    t.hour = now.wHour;
+    t.minute = now.wMinute;
+    t.second = now.wSecond;
+    return t;
+}
+
+std::uint32_t Win32Clock::TickCount() { return GetTickCount(); }
+
+std::uint32_t Win32Clock::LastInputTick() {
+    LASTINPUTINFO info{sizeof info, 0};
+    return GetLastInputInfo(&info) ? info.dwTime : GetTickCount();
+}
+
+std::string Win32Clock::ShortDatePicture() {
+    wchar_t picture[80] = {};
+    if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, picture, 80)) return "yyyy/M/d";
+    return Narrow(picture);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/clock.h"
+
+class Win32Clock : public Clock {
+public:
+    LocalTime Now() override;
+    std::uint32_t TickCount() override;
+    std::uint32_t LastInputTick() override;
+    std::string ShortDatePicture() override;
+};

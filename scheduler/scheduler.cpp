@@ -1,0 +1,106 @@
+#include "scheduler/scheduler.h"
+
+#include "store/options.h"
+
+std::string PowerWordFor(TaskType type) {
+    switch (type) {
+    case TaskType::HangUp: return "断开拨号";
+    case TaskType::LogOff: return "注销";
+    case TaskType::Standby: return "待机";
+    case TaskType::Hibernate: return "休眠";
+    case TaskType::Restart: return "重启";
+    case TaskType::ShutDown: return "关机";
+    case TaskType::FastRestart: return "快速重启";
+    case TaskType::FastShutDown: return "快速关机";
+    default: return {};
+    }
+}
+
+bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp) {
+    if (word == "待机" || word == "休眠") return shutapp == 1;
+    return word == "注销" || word == "重启" || word == "关机" || word == "快速重启" || word == "快速关机";
+}
+
+std::string FileNamePart(const std::string& path) {
+    // GBK-aware: a trail byte that happens to be "\" does not end a folder name.
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c >= 0x81 && i + 1 < path.size()) {
+            ++i;
+        } else if (c == '\\' || c == ':') {
+            start = i + 1;
+        }
+    }
+    return path.substr(start);
+}
+
+void Scheduler::Timer1Timer() {
+    if (!state_.registry) return;
+    RegistryAccessor& registry = *state_.registry;
+    DueInputs inputs{
+        clock_.Now(),
+        [this] { return (clock_.TickCount() - clock_.LastInputTick()) / 1000 / 60; },
+        [this] { return clock_.TickCount(); },
+        [this] { return ShortDateFormat(clock_.ShortDatePicture()); },
+    };
+    OpenStore(registry);
+    const int count = state_.options.TaskNum;
+    for (int n = 1; n <= count; ++n) {
+        try {
+            std::string a = registry.ReadString(TaskValueName('A', n));
+            std::string d = registry.ReadString(TaskValueName('D', n));
+            if (a.empty() || d != kStateEnabled || !MatchSchedule(a, inputs).due) continue;
+            std::optional<TaskType> type = TaskTypeOf(registry.ReadString(TaskValueName('B', n)));
+            if (type) Dispatch(n, a, *type);
+        } catch (const StoreError&) {
+            // A value of the wrong type: this record cannot act; the others still do.
+        }
+    }
+    registry.CloseKey();
+}
+
+void Scheduler::Timer3Timer() {
+    timers_.SetEnabled(kTimer3, false);
+    if (state_.monitoring) timers_.SetEnabled(kTimer1, true);
+}
+
+std::string Scheduler::ReadC(int number) { return state_.registry->ReadString(TaskValueName('C', number)); }
+
+void Scheduler::Dispatch(int number, const std::string& a, TaskType type) {
+    std::string word = PowerWordFor(type);
+    if (!word.empty()) {
+        state_.PendingPowerAction = word;
+        if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(number);
+        OpenCountdown();
+        return;
+    }
+    switch (type) {
+    case TaskType::Reminder: actions_.ShowReminder(ReadC(number), a); break;
+    case TaskType::OpenFile:
+    case TaskType::OpenFolder: actions_.OpenTarget(ReadC(number)); break;
+    case TaskType::CloseProgram: actions_.KillProcessByName(FileNamePart(ReadC(number))); break;
+    case TaskType::Dial: actions_.DialDefault(); break;
+    case TaskType::CleanJunk: actions_.CleanSystemJunk(false); break;
+    case TaskType::DisableAdapter: actions_.SetAdapterState(ReadC(number), false); break;
+    case TaskType::EnableAdapter: actions_.SetAdapterState(ReadC(number), true); break;
+    case TaskType::BackupFile:
+    case TaskType::BackupFolder:
+        actions_.StartBackup(kTaskTypeNames[static_cast<int>(type)], ReadC(number));
+        break;
+    default: break;
+    }
+    state_.PendingPowerAction.clear();
+    timers_.SetEnabled(kTimer1, false);
+    timers_.SetEnabled(kTimer3, true);
+}
+
+void Scheduler::OpenCountdown() {
+    const std::string& word = state_.PendingPowerAction;
+    countdown_.MyChangeCaption(word);
+    timers_.SetEnabled(kTimer2, true);
+    timers_.SetEnabled(kTimer1, false);
+    countdown_.Show();
+    if (!state_.options.soundpath.empty()) countdown_.PlayWarningSound(state_.options.soundpath);
+    if (ClosesProgramsBeforeCountdown(word, state_.options.shutapp)) actions_.CloseAllPrograms();
+}

@@ -1,0 +1,40 @@
+// The scheduler tick: every 6 seconds it reads each task's schedule and state
+// from the store, and dispatches the tasks that are due in this minute, in
+// ascending number. An immediate task pauses the tick for a minute; a power
+// task (or the hang-up) opens the countdown, which pauses it until its end.
+#pragma once
+
+#include "app/program_state.h"
+#include "platform/clock.h"
+#include "platform/timers.h"
+#include "scheduler/task_actions.h"
+#include "store/task_record.h"
+
+#include <string>
+
+// The word a countdown type waits with, or empty for an immediate type.
+std::string PowerWordFor(TaskType type);
+// Whether opening the countdown for `word` sends close requests first.
+bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp);
+// The file-name part of a path: the text after its last "\" or ":".
+std::string FileNamePart(const std::string& path);
+
+class Scheduler {
+public:
+    Scheduler(ProgramState& state, Clock& clock, TimerSwitch& timers, TaskActions& actions, CountdownFace& countdown)
+        : state_(state), clock_(clock), timers_(timers), actions_(actions), countdown_(countdown) {}
+
+    void Timer1Timer();  // the tick
+    void Timer3Timer();  // the re-arm
+
+private:
+    void Dispatch(int number, const std::string& a, TaskType type);
+    void OpenCountdown();
+    std::string ReadC(int number);
+
+    ProgramState& state_;
+    Clock& clock_;
+    TimerSwitch& timers_;
+    TaskActions& actions_;
+    CountdownFace& countdown_;
+};

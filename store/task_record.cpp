@@ -1,0 +1,298 @@
+#include "store/task_record.h"
+
+#include <initializer_list>
+
+namespace {
+
+// First bytes of the unit characters, as the readers recognise them.
+constexpr unsigned char kMinuteByte = 0xB7;  // 分
+constexpr unsigned char kHourByte = 0xCA;    // 时
+constexpr unsigned char kDayByte = 0xC8;     // 日
+constexpr unsigned char kMonthByte = 0xD4;   // 月
+constexpr unsigned char kTianFirst = 0xCC;   // 天, first byte
+constexpr unsigned char kTianSecond = 0xEC;  // 天, second byte
+
+struct KindPrefix {
+    ScheduleKind kind;
+    const char* prefix;
+};
+constexpr KindPrefix kPrefixes[] = {
+    {ScheduleKind::Idle, "空闲"},    {ScheduleKind::Once, "一次"},    {ScheduleKind::Daily, "每天"},
+    {ScheduleKind::Weekly, "每周"},  {ScheduleKind::Monthly, "每月"}, {ScheduleKind::Yearly, "每年"},
+    {ScheduleKind::AtBoot, "开机"},  {ScheduleKind::Interval, "每隔"},
+};
+
+// Scans from 1-based `start` until `separator` or the end of the text;
+// returns the field and the position where the scan stopped.
+std::pair<std::string, size_t> ScanTo(const std::string& s, size_t start, unsigned char separator) {
+    size_t p = start;
+    while (p <= s.size() && static_cast<unsigned char>(s[p - 1]) != separator) ++p;
+    if (start > s.size()) return {std::string(), p};
+    return {s.substr(start - 1, p - start), p};
+}
+
+// The fields of A after its two-character prefix, each ended by the first
+// byte of its separator. The next field starts two bytes on, past the
+// separator; in an interval text the field after N skips "分开始".
+std::vector<std::string> ScanFields(const std::string& a, std::initializer_list<unsigned char> separators,
+                                    bool interval = false) {
+    std::vector<std::string> fields;
+    size_t start = 5;
+    bool ended = a.size() < 5;
+    for (unsigned char separator : separators) {
+        if (ended || start > a.size()) {
+            ended = true;
+            fields.emplace_back();
+            continue;
+        }
+        auto [field, stop] = ScanTo(a, start, separator);
+        fields.push_back(field);
+        start = stop + ((interval && fields.size() == 1) ? 6 : 2);
+    }
+    return fields;
+}
+
+std::vector<std::string> FieldsOf(ScheduleKind kind, const std::string& a) {
+    switch (kind) {
+    case ScheduleKind::Idle: return ScanFields(a, {kMinuteByte});
+    case ScheduleKind::Once: return ScanFields(a, {kDayByte, kHourByte, kMinuteByte});
+    case ScheduleKind::Daily: return ScanFields(a, {kHourByte, kMinuteByte});
+    case ScheduleKind::Weekly:
+    case ScheduleKind::Monthly: return ScanFields(a, {kDayByte, kHourByte, kMinuteByte});
+    case ScheduleKind::Yearly: return ScanFields(a, {kMonthByte, kDayByte, kHourByte, kMinuteByte});
+    case ScheduleKind::AtBoot: return ScanFields(a, {kHourByte, kMinuteByte});
+    case ScheduleKind::Interval: return ScanFields(a, {kMinuteByte, kHourByte, kMinuteByte}, true);
+    case ScheduleKind::None: break;
+    }
+    return {};
+}
+
+// Converts every field or none; a record with a field that is not a number
+// is never due.
+bool ToInts(const std::vector<std::string>& fields, size_t from, std::vector<std::int64_t>& out) {
+    for (size_t i = from; i < fields.size(); ++i) {
+        std::optional<std::int32_t> value = ToInt(fields[i]);
+        if (!value) return false;
+        out.push_back(*value);
+    }
+    return true;
+}
+
+bool IsDue(ScheduleKind kind, const std::vector<std::string>& fields, const DueInputs& in) {
+    const LocalTime& now = in.now;
+    std::vector<std::int64_t> n;
+    if (!ToInts(fields, kind == ScheduleKind::Once ? 1 : 0, n)) return false;
+    auto timeMatches = [&](size_t hourIndex) { return n[hourIndex] == now.hour && n[hourIndex + 1] == now.minute; };
+    switch (kind) {
+    case ScheduleKind::Idle: return n[0] == static_cast<std::int64_t>(in.idleMinutes());
+    case ScheduleKind::Once: {
+        auto date = in.dateFormat().Parse(fields[0], now.year);
+        return date && *date == ShortDateFormat::Date{now.year, now.month, now.day} && timeMatches(0);
+    }
+    case ScheduleKind::Daily: return timeMatches(0);
+    case ScheduleKind::Weekly: return (n[0] == 7 ? 0 : n[0]) == now.dayOfWeek && timeMatches(1);
+    case ScheduleKind::Monthly: return n[0] == now.day && timeMatches(1);
+    case ScheduleKind::Yearly: return n[0] == now.month && n[1] == now.day && timeMatches(2);
+    case ScheduleKind::AtBoot: {
+        std::int64_t minutes = n[0] * 60 + n[1];
+        return minutes >= 0 && minutes == static_cast<std::int64_t>(in.uptimeMilliseconds() / 60000);
+    }
+    case ScheduleKind::Interval: {
+        if (n[0] == 0) return false;
+        std::int64_t distance = (now.hour * 60 + now.minute) - (n[1] * 60 + n[2]);
+        return distance % n[0] == 0;
+    }
+    case ScheduleKind::None: break;
+    }
+    return false;
+}
+
+std::string Num(int value) { return std::to_string(value); }
+
+}  // namespace
+
+ScheduleKind KindOf(const std::string& a) {
+    for (const KindPrefix& k : kPrefixes) {
+        if (a.compare(0, 4, k.prefix) == 0) return k.kind;
+    }
+    return ScheduleKind::None;
+}
+
+std::optional<std::int32_t> ToInt(const std::string& text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483648LL) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > 2147483647LL) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+ShortDateFormat::ShortDateFormat(const std::string& picture) {
+    for (size_t i = 0; i < picture.size();) {
+        char c = picture[i];
+        if (c == 'y' || c == 'M' || c == 'd') {
+            size_t j = i;
+            while (j < picture.size() && picture[j] == c) ++j;
+            tokens_.push_back({c, static_cast<int>(j - i), {}});
+            i = j;
+            continue;
+        }
+        std::string literal;
+        if (c == '\'') {
+            size_t close = picture.find('\'', i + 1);
+            if (close == std::string::npos) close = picture.size();
+            literal = picture.substr(i + 1, close - i - 1);
+            i = close + 1;
+        } else {
+            literal = std::string(1, c);
+            ++i;
+        }
+        if (!tokens_.empty() && tokens_.back().field == 0)
+            tokens_.back().literal += literal;
+        else
+            tokens_.push_back({0, 0, literal});
+    }
+}
+
+std::string ShortDateFormat::Format(int year, int month, int day) const {
+    auto padded = [](int value, int width) {
+        std::string s = std::to_string(value);
+        return s.size() < static_cast<size_t>(width) ? std::string(width - s.size(), '0') + s : s;
+    };
+    std::string out;
+    for (const Token& t : tokens_) {
+        switch (t.field) {
+        case 'y': out += t.width <= 2 ? padded(year % 100, 2) : std::to_string(year); break;
+        case 'M': out += padded(month, t.width >= 2 ? 2 : 1); break;
+        case 'd': out += padded(day, t.width >= 2 ? 2 : 1); break;
+        default: out += t.literal; break;
+        }
+    }
+    return out;
+}
+
+std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(const std::string& text, int currentYear) const {
+    Date date{0, 0, 0};
+    bool seen[3] = {};
+    size_t pos = 0;
+    for (const Token& t : tokens_) {
+        if (t.field == 0) {
+            if (text.compare(pos, t.literal.size(), t.literal) != 0) return std::nullopt;
+            pos += t.literal.size();
+            continue;
+        }
+        size_t digits = 0;
+        int value = 0;
+        while (pos + digits < text.size() && text[pos + digits] >= '0' && text[pos + digits] <= '9' && digits < 4) {
+            value = value * 10 + (text[pos + digits] - '0');
+            ++digits;
+        }
+        size_t maxDigits = t.field == 'y' ? 4 : 2;
+        if (digits == 0 || digits > maxDigits) return std::nullopt;
+        if (t.field == 'y') {
+            date.year = digits <= 2 ? currentYear / 100 * 100 + value : value;
+            seen[0] = true;
+        } else if (t.field == 'M') {
+            date.month = value;
+            seen[1] = true;
+        } else {
+            date.day = value;
+            seen[2] = true;
+        }
+        pos += digits;
+    }
+    if (pos != text.size() || !seen[0] || !seen[1] || !seen[2]) return std::nullopt;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
+    bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
+    int days = kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
+    if (date.day > days) return std::nullopt;
+    return date;
+}
+
+std::string IdleText(const std::string& minutes) { return "空闲" + minutes + "分钟"; }
+std::string OnceText(const std::string& date, int hour, int minute) {
+    return "一次" + date + "日" + Num(hour) + "时" + Num(minute) + "分";
+}
+std::string DailyText(int hour, int minute) { return "每天" + Num(hour) + "时" + Num(minute) + "分"; }
+std::string WeeklyText(const std::string& weekday, int hour, int minute) {
+    return "每周" + weekday + "日" + Num(hour) + "时" + Num(minute) + "分";
+}
+std::string MonthlyText(const std::string& day, int hour, int minute) {
+    return "每月" + day + "日" + Num(hour) + "时" + Num(minute) + "分";
+}
+std::string YearlyText(const std::string& month, const std::string& day, int hour, int minute) {
+    return "每年" + month + "月" + day + "日" + Num(hour) + "时" + Num(minute) + "分";
+}
+std::string AtBootText(const std::string& hours, const std::string& minutes) {
+    return "开机" + (hours.empty() ? "0" : hours) + "时" + (minutes.empty() ? "0" : minutes) + "分";
+}
+std::string IntervalText(const std::string& n, int hour, int minute) {
+    if (n.empty()) return {};
+    return "每隔" + n + "分开始" + Num(hour) + "时" + Num(minute) + "分";
+}
+
+ScheduleMatch MatchSchedule(const std::string& a, const DueInputs& inputs) {
+    ScheduleMatch match;
+    match.kind = KindOf(a);
+    match.fields = FieldsOf(match.kind, a);
+    match.due = match.kind != ScheduleKind::None && IsDue(match.kind, match.fields, inputs);
+    return match;
+}
+
+std::vector<std::string> ScheduleFields(const std::string& a) { return FieldsOf(KindOf(a), a); }
+
+WakeSpecFields SplitWakeSpec(const std::string& c) {
+    WakeSpecFields w;
+    if (c == kNoWake) {
+        w.choice = c;
+        return w;
+    }
+    size_t ec = c.find(static_cast<char>(kTianSecond));
+    w.choice = ec == std::string::npos ? c : c.substr(0, ec + 1);
+    auto [day, cc] = ScanTo(c, 3, kTianFirst);
+    auto [hour, ca] = ScanTo(c, cc + 2, kHourByte);
+    auto [minute, b7] = ScanTo(c, ca + 2, kMinuteByte);
+    (void)b7;
+    w.day = day;
+    w.hour = hour;
+    w.minute = minute;
+    return w;
+}
+
+BackupSpecFields SplitBackupSpec(const std::string& c) {
+    std::string parts[3];
+    size_t field = 0;
+    for (char ch : c) {
+        if (ch == '*') {
+            if (++field == 3) break;  // text after a third "*" is dropped
+            continue;
+        }
+        parts[field] += ch;
+    }
+    return {parts[0], parts[1], parts[2].empty() ? "0" : parts[2]};
+}
+
+std::string BackupText(const std::string& source, const std::string& target, bool overwrite) {
+    return source + "*" + target + (overwrite ? "*1" : "*0");
+}
+
+const char* const kTaskTypeNames[kTaskTypeCount] = {
+    "提醒",       "打开文件",   "打开文件夹", "关闭程序",   "断开拨号",     "拨号连接",
+    "注销计算机", "待机计算机", "休眠计算机", "重启计算机", "关闭计算机",   "快速重启",
+    "快速关机",   "清理系统垃圾", "禁用网卡", "启用网卡",   "备份文件",     "备份文件夹",
+};
+
+std::optional<TaskType> TaskTypeOf(const std::string& b) {
+    for (int i = 0; i < kTaskTypeCount; ++i) {
+        if (b == kTaskTypeNames[i]) return static_cast<TaskType>(i);
+    }
+    return std::nullopt;
+}

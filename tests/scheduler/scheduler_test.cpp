@@ -1,0 +1,273 @@
+#include "scheduler/scheduler.h"
+
+#include "platform/fake_registry.h"
+#include "store/options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr char kStore[] = "Software\\Qelvora\\Tempiro";
+
+class FakeClock : public Clock {
+public:
+    LocalTime now;
+    std::uint32_t tick = 10 * 60000;
+    std::uint32_t lastInput = 10 * 60000;
+    LocalTime Now() override { return now; }
+    std::uint32_t TickCount() override { return tick; }
+    std::uint32_t LastInputTick() override { return lastInput; }
+    std::string ShortDatePicture() override { return "yyyy/M/d"; }
+};
+
+class FakeTimers : public TimerSwitch {
+public:
+    bool on[4] = {false, true, false, false};
+    void SetEnabled(TimerId id, bool enabled) override { on[id] = enabled; }
+    bool IsEnabled(TimerId id) const override { return on[id]; }
+};
+
+// Records every action and countdown call in order.
+class Recorder : public TaskActions, public CountdownFace {
+public:
+    std::vector<std::string> log;
+    void ShowReminder(const std::string& m, const std::string& note) override { log.push_back("reminder:" + m + "|" + note); }
+    void OpenTarget(const std::string& t) override { log.push_back("open:" + t); }
+    void KillProcessByName(const std::string& f) override { log.push_back("kill:" + f); }
+    void DialDefault() override { log.push_back("dial"); }
+    void CleanSystemJunk(bool openList) override { log.push_back(openList ? "clean:list" : "clean"); }
+    void SetAdapterState(const std::string& c, bool e) override { log.push_back((e ? "enable:" : "disable:") + c); }
+    void StartBackup(const std::string& type, const std::string& spec) override { log.push_back(type + ":" + spec); }
+    void CloseAllPrograms() override { log.push_back("closeall"); }
+    void MyChangeCaption(const std::string& word) override { log.push_back("caption:" + word); }
+    void Show() override { log.push_back("show"); }
+    void PlayWarningSound(const std::string& path) override { log.push_back("sound:" + path); }
+};
+
+class SchedulerTest : public ::testing::Test {
+protected:
+    FakeRegistry backend;
+    ProgramState state;
+    FakeClock clock;
+    FakeTimers timers;
+    Recorder recorder;
+    Scheduler scheduler{state, clock, timers, recorder, recorder};
+
+    void SetUp() override {
+        state.registry = std::make_unique<RegistryAccessor>(backend);
+        clock.now.year = 2030; clock.now.month = 1; clock.now.day = 14; clock.now.dayOfWeek = 1;
+        clock.now.hour = 8; clock.now.minute = 30;
+    }
+    // Adds record n and raises TaskNum to cover it.
+    void Put(int n, const std::string& a, const std::string& b, const std::string& c = "",
+             const std::string& d = "启用") {
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('A', n), StringValue(a));
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('B', n), StringValue(b));
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('C', n), StringValue(c));
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('D', n), StringValue(d));
+        state.options.TaskNum = std::max(state.options.TaskNum, n);
+    }
+    void Filler(int n) { Put(n, "每天23时59分", "提醒", "not now"); }
+    using Log = std::vector<std::string>;
+};
+
+TEST_F(SchedulerTest, NoRecordsOnlyOpensAndClosesTheStore) {
+    scheduler.Timer1Timer();
+    EXPECT_TRUE(recorder.log.empty());
+    EXPECT_EQ(backend.queries, 0);
+    EXPECT_EQ(backend.openKeys(), 0);
+    EXPECT_TRUE(timers.on[kTimer1]);
+}
+
+TEST_F(SchedulerTest, TwoRemindersInOneTickOpenInOrderThenTheTickPauses) {
+    Filler(1); Put(2, "每天8时30分", "提醒", "第一"); Filler(3); Filler(4); Put(5, "每周1日8时30分", "提醒", "第二");
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log, (Log{"reminder:第一|每天8时30分", "reminder:第二|每周1日8时30分"}));
+    EXPECT_FALSE(timers.on[kTimer1]);
+    EXPECT_TRUE(timers.on[kTimer3]);
+    EXPECT_EQ(backend.writes, 0) << "the tick never writes";
+    EXPECT_EQ(backend.openKeys(), 0);
+}
+
+TEST_F(SchedulerTest, ARecordFiresOncePerMinuteThanksToTheRearm) {
+    Put(1, "每天8时30分", "提醒", "喝水");
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 1u);
+    // Ticks that would still come in this minute do not: Timer1 is off until the re-arm.
+    EXPECT_FALSE(timers.on[kTimer1]);
+    clock.now.minute = 31;  // 60 s later
+    scheduler.Timer3Timer();
+    EXPECT_TRUE(timers.on[kTimer1]);
+    EXPECT_FALSE(timers.on[kTimer3]);
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 1u);
+}
+
+TEST_F(SchedulerTest, DisabledEmptyAndUnknownRecordsNeverAct) {
+    Put(1, "每天8时30分", "提醒", "off", "禁用");
+    Put(2, "每天8时30分", "提醒", "no state", "");
+    Put(3, "每天8时30分", "", "no type");
+    Put(4, "每天8时30分", "闹钟", "unknown type");
+    Put(5, "", "提醒", "no schedule");
+    Put(6, "每天8时30分", "提醒 ", "trailing blank");
+    Put(7, "每天8时30分", "提醒", "wrong-case state", "启用 ");
+    scheduler.Timer1Timer();
+    EXPECT_TRUE(recorder.log.empty());
+    EXPECT_TRUE(timers.on[kTimer1]) << "nothing fired, so the tick neither pauses nor opens a countdown";
+    EXPECT_FALSE(timers.on[kTimer2]);
+    EXPECT_FALSE(timers.on[kTimer3]);
+}
+
+TEST_F(SchedulerTest, ABadRecordDoesNotStopTheOthers) {
+    Put(1, "每天8时30分", "提醒", "first");
+    backend.Put(RegRoot::LocalMachine, kStore, "A2", DwordValue(5));  // not a string
+    Put(3, "每周x日8时30分", "提醒", "letters");
+    Put(4, "每隔0分开始8时30分", "提醒", "zero");
+    Put(5, "每天8时30分", "提醒", "last");
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log, (Log{"reminder:first|每天8时30分", "reminder:last|每天8时30分"}));
+}
+
+TEST_F(SchedulerTest, RecordsBeyondTaskNumAreNotRead) {
+    Put(1, "每天8时30分", "提醒", "one");
+    Put(2, "每天8时30分", "提醒", "two");
+    state.options.TaskNum = 1;  // the in-memory count rules; the store is not reread
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log, (Log{"reminder:one|每天8时30分"}));
+}
+
+TEST_F(SchedulerTest, ImmediateTypesRunTheirActionWithC) {
+    Put(1, "每天8时30分", "打开文件", "http://example.invalid/");
+    Put(2, "每天8时30分", "打开文件夹", "D:\\文档");
+    Put(3, "每天8时30分", "关闭程序", "C:\\Program Files\\誠\\app.exe");
+    Put(4, "每天8时30分", "拨号连接", "ignored");
+    Put(5, "每天8时30分", "清理系统垃圾");
+    Put(6, "每天8时30分", "禁用网卡", "本地连接");
+    Put(7, "每天8时30分", "启用网卡", "以太网");
+    Put(8, "每天8时30分", "备份文件", "D:\\a.xls*E:\\bak*1");
+    Put(9, "每天8时30分", "备份文件夹", "D:\\分公司*E:\\备份\\分公司*0");
+    Put(10, "每天8时30分", "关闭程序", "qq.exe");
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log, (Log{"open:http://example.invalid/", "open:D:\\文档", "kill:app.exe", "dial", "clean",
+                                 "disable:本地连接", "enable:以太网", "备份文件:D:\\a.xls*E:\\bak*1",
+                                 "备份文件夹:D:\\分公司*E:\\备份\\分公司*0", "kill:qq.exe"}));
+    EXPECT_TRUE(state.PendingPowerAction.empty());
+}
+
+TEST(FileNamePart, TakesTheTextAfterTheLastBackslashOrColonGbkAware) {
+    EXPECT_EQ(FileNamePart("C:\\Windows\\notepad.exe"), "notepad.exe");
+    EXPECT_EQ(FileNamePart("C:notepad.exe"), "notepad.exe");
+    EXPECT_EQ(FileNamePart("notepad.exe"), "notepad.exe");
+    EXPECT_EQ(FileNamePart("C:\\dir\\"), "");
+    // 誠 is D5 5C in GBK: its second byte is a backslash, which is not a folder end.
+    EXPECT_EQ(FileNamePart("C:\\软件\\誠.exe"), "誠.exe");
+}
+
+TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
+    state.options.soundpath = "C:\\警告.wav";
+    Put(1, "每天8时30分", "关闭计算机");
+    scheduler.Timer1Timer();
+    EXPECT_EQ(state.PendingPowerAction, "关机");
+    EXPECT_EQ(recorder.log, (Log{"caption:关机", "show", "sound:C:\\警告.wav", "closeall"}));
+    EXPECT_FALSE(timers.on[kTimer1]);
+    EXPECT_TRUE(timers.on[kTimer2]);
+    EXPECT_FALSE(timers.on[kTimer3]);
+}
+
+TEST_F(SchedulerTest, CloseRequestsGoOutByTheWord) {
+    struct Case {
+        const char* type;
+        std::int32_t shutapp;
+        const char* word;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"注销计算机", 0, "注销", true},    {"待机计算机", 0, "待机", false}, {"待机计算机", 1, "待机", true},
+        {"待机计算机", 2, "待机", false},   {"休眠计算机", 1, "休眠", true},  {"休眠计算机", 0, "休眠", false},
+        {"重启计算机", 0, "重启", true},    {"关闭计算机", 0, "关机", true},  {"快速重启", 0, "快速重启", true},
+        {"快速关机", 0, "快速关机", true},  {"断开拨号", 1, "断开拨号", false},
+    };
+    for (const Case& c : cases) {
+        recorder.log.clear();
+        state.options.shutapp = c.shutapp;
+        timers.on[kTimer1] = true;
+        Put(1, "每天8时30分", c.type, "");
+        scheduler.Timer1Timer();
+        EXPECT_EQ(state.PendingPowerAction, c.word) << c.type;
+        EXPECT_EQ(recorder.log.back() == "closeall", c.closes) << c.type << " shutapp " << c.shutapp;
+        EXPECT_EQ(recorder.log.front(), std::string("caption:") + c.word);
+    }
+}
+
+TEST_F(SchedulerTest, AHibernateTaskCarriesItsWakeText) {
+    Put(1, "每天8时30分", "休眠计算机", "第2天7时5分唤醒");
+    scheduler.Timer1Timer();
+    EXPECT_EQ(state.PendingPowerAction, "休眠");
+    EXPECT_EQ(state.WakeSpec, "第2天7时5分唤醒");
+}
+
+TEST_F(SchedulerTest, AnImmediateTaskAfterACountdownTaskClearsTheWord) {
+    Put(1, "每天8时30分", "重启计算机");
+    Put(2, "每天8时30分", "提醒", "later");
+    scheduler.Timer1Timer();
+    EXPECT_TRUE(state.PendingPowerAction.empty()) << "the running countdown will end without an action";
+    EXPECT_TRUE(timers.on[kTimer2]);
+    EXPECT_TRUE(timers.on[kTimer3]);
+    EXPECT_FALSE(timers.on[kTimer1]);
+}
+
+TEST_F(SchedulerTest, OfTwoCountdownTasksTheLaterWordWins) {
+    state.options.soundpath = "a.wav";
+    Put(3, "每天8时30分", "注销计算机");
+    Put(6, "每天8时30分", "快速关机");
+    Filler(1); Filler(2); Filler(4); Filler(5);
+    scheduler.Timer1Timer();
+    EXPECT_EQ(state.PendingPowerAction, "快速关机");
+    EXPECT_EQ(recorder.log, (Log{"caption:注销", "show", "sound:a.wav", "closeall", "caption:快速关机", "show",
+                                 "sound:a.wav", "closeall"}));
+}
+
+TEST_F(SchedulerTest, IdleTaskFiresOncePerIdlePeriod) {
+    Put(1, "空闲10分钟", "提醒", "away");
+    clock.tick = 100 * 60000;
+    clock.lastInput = clock.tick - 10 * 60000 - 5000;
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 1u);
+    scheduler.Timer3Timer();
+    clock.tick += 66000;  // still idle, now 11 minutes
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 1u);
+    clock.lastInput = clock.tick;  // the user is back, then away again
+    clock.tick += 10 * 60000;
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 2u);
+}
+
+TEST_F(SchedulerTest, IdleMinutesSurviveTheTickCountWrapping) {
+    Put(1, "空闲10分钟", "提醒", "away");
+    clock.lastInput = 0xFFFFFFFFu - 60000;
+    clock.tick = clock.lastInput + 10 * 60000;  // wraps past zero
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 1u);
+}
+
+TEST_F(SchedulerTest, TheRearmRespectsTheMonitoringSwitch) {
+    Put(1, "每天8时30分", "提醒", "x");
+    scheduler.Timer1Timer();
+    state.monitoring = false;  // switched off during the pause
+    scheduler.Timer3Timer();
+    EXPECT_FALSE(timers.on[kTimer1]);
+    EXPECT_FALSE(timers.on[kTimer3]);
+}
+
+TEST_F(SchedulerTest, OnceTaskIsDueInItsMinuteAndStaysInTheStore) {
+    Put(1, "一次2030/1/14日8时30分", "提醒", "once");
+    scheduler.Timer1Timer();
+    scheduler.Timer3Timer();
+    clock.now.minute = 31;
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 1u);
+    EXPECT_EQ(backend.Get(RegRoot::LocalMachine, kStore, "D1")->text, "启用");
+}
+
+}  // namespace
