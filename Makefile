@@ -36,6 +36,14 @@ test: all
 	ctest --test-dir $(BUILD)/native --output-on-failure
 	ctest --test-dir $(BUILD)/win64 --output-on-failure
 
+# The scheduler tick benchmarks, natively and against the real registry under
+# Wine (in a throwaway prefix); they print figures and are not part of `test`.
+.PHONY: bench
+bench: native win64
+	$(BUILD)/native/bench/tempiro_bench
+	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template en_US.UTF-8 \
+	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_bench.exe
+
 # Runs on $DISPLAY when there is one, otherwise on a private Xvfb display.
 run: deps win64
 	@export WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix $(WINE_ENV); \

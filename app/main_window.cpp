@@ -78,7 +78,6 @@ void MainWindow::SetEnabled(TimerId id, bool enabled) {
         SetTimer(hwnd_, id, kTimerIntervals[id], nullptr);  // restarts the interval, as a re-enabled timer does
     else
         KillTimer(hwnd_, id);
-    timerEnabled_[id] = enabled;
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

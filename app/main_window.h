@@ -21,7 +21,6 @@ public:
     bool Create();
 
     void SetEnabled(TimerId id, bool enabled) override;
-    bool IsEnabled(TimerId id) const override { return timerEnabled_[id]; }
 
     void MyChangeCaption(const std::string& word) override;
     void Show() override;
@@ -51,5 +50,4 @@ private:
     Hotkeys hotkeys_;
     HMENU menu_ = nullptr;
     UINT taskbarCreated_ = 0;
-    bool timerEnabled_[4] = {};
 };

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -27,22 +28,29 @@ void Win32Registry::Close(RegKey key) { RegCloseKey(Handle(key)); }
 
 std::optional<RegValue> Win32Registry::Query(RegKey key, const std::string& name) {
     std::wstring wname = Wide(name);
+    // Task texts are short: one call into a buffer on the stack serves almost
+    // every read, which matters because the tick reads two values per record.
+    BYTE stackBuffer[512];
+    std::vector<BYTE> heapBuffer;
+    BYTE* data = stackBuffer;
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExW(Handle(key), wname.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::vector<BYTE> data(size + sizeof(wchar_t));
-    if (RegQueryValueExW(Handle(key), wname.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-        return std::nullopt;
+    DWORD size = sizeof stackBuffer;
+    LONG rc = RegQueryValueExW(Handle(key), wname.c_str(), nullptr, &type, data, &size);
+    if (rc == ERROR_MORE_DATA) {
+        heapBuffer.resize(size);
+        data = heapBuffer.data();
+        rc = RegQueryValueExW(Handle(key), wname.c_str(), nullptr, &type, data, &size);
+    }
+    if (rc != ERROR_SUCCESS) return std::nullopt;
     RegValue value;
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
         value.type = type == REG_SZ ? RegType::String : RegType::ExpandString;
-        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+        std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
         text.resize(wcsnlen(text.c_str(), text.size()));  // a string read stops at the first zero
         value.text = Narrow(text);
     } else if (type == REG_DWORD && size == sizeof(DWORD)) {
         value.type = RegType::Dword;
-        value.dword = *reinterpret_cast<const DWORD*>(data.data());
+        std::memcpy(&value.dword, data, sizeof(DWORD));
     }
     return value;
 }

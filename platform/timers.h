@@ -14,5 +14,4 @@ public:
     virtual ~TimerSwitch() = default;
     // Enabling restarts the timer's interval, as with a re-enabled timer.
     virtual void SetEnabled(TimerId id, bool enabled) = 0;
-    virtual bool IsEnabled(TimerId id) const = 0;
 };

@@ -38,11 +38,15 @@ std::string FileNamePart(const std::string& path) {
 void Scheduler::Timer1Timer() {
     if (!state_.registry) return;
     RegistryAccessor& registry = *state_.registry;
+    std::optional<ShortDateFormat> dateFormat;  // read once a tick, when a one-off record first needs it
     DueInputs inputs{
         clock_.Now(),
         [this] { return (clock_.TickCount() - clock_.LastInputTick()) / 1000 / 60; },
         [this] { return clock_.TickCount(); },
-        [this] { return ShortDateFormat(clock_.ShortDatePicture()); },
+        [&]() -> const ShortDateFormat& {
+            if (!dateFormat) dateFormat.emplace(clock_.ShortDatePicture());
+            return *dateFormat;
+        },
     };
     OpenStore(registry);
     const int count = state_.options.TaskNum;
@@ -50,7 +54,7 @@ void Scheduler::Timer1Timer() {
         try {
             std::string a = registry.ReadString(TaskValueName('A', n));
             std::string d = registry.ReadString(TaskValueName('D', n));
-            if (a.empty() || d != kStateEnabled || !MatchSchedule(a, inputs).due) continue;
+            if (a.empty() || d != kStateEnabled || !IsScheduleDue(a, inputs)) continue;
             std::optional<TaskType> type = TaskTypeOf(registry.ReadString(TaskValueName('B', n)));
             if (type) Dispatch(n, a, *type);
         } catch (const StoreError&) {

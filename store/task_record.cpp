@@ -1,6 +1,8 @@
 #include "store/task_record.h"
 
-#include <initializer_list>
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
@@ -12,82 +14,83 @@ constexpr unsigned char kMonthByte = 0xD4;   // 月
 constexpr unsigned char kTianFirst = 0xCC;   // 天, first byte
 constexpr unsigned char kTianSecond = 0xEC;  // 天, second byte
 
-struct KindPrefix {
+// Each kind: its prefix, the separator ending each field, and whether the
+// field after the first skips "分开始" (the interval kind).
+struct KindGrammar {
     ScheduleKind kind;
     const char* prefix;
+    unsigned char separators[4];
+    size_t fieldCount;
+    bool interval;
 };
-constexpr KindPrefix kPrefixes[] = {
-    {ScheduleKind::Idle, "空闲"},    {ScheduleKind::Once, "一次"},    {ScheduleKind::Daily, "每天"},
-    {ScheduleKind::Weekly, "每周"},  {ScheduleKind::Monthly, "每月"}, {ScheduleKind::Yearly, "每年"},
-    {ScheduleKind::AtBoot, "开机"},  {ScheduleKind::Interval, "每隔"},
+constexpr KindGrammar kGrammars[] = {
+    {ScheduleKind::Idle, "空闲", {kMinuteByte}, 1, false},
+    {ScheduleKind::Once, "一次", {kDayByte, kHourByte, kMinuteByte}, 3, false},
+    {ScheduleKind::Daily, "每天", {kHourByte, kMinuteByte}, 2, false},
+    {ScheduleKind::Weekly, "每周", {kDayByte, kHourByte, kMinuteByte}, 3, false},
+    {ScheduleKind::Monthly, "每月", {kDayByte, kHourByte, kMinuteByte}, 3, false},
+    {ScheduleKind::Yearly, "每年", {kMonthByte, kDayByte, kHourByte, kMinuteByte}, 4, false},
+    {ScheduleKind::AtBoot, "开机", {kHourByte, kMinuteByte}, 2, false},
+    {ScheduleKind::Interval, "每隔", {kMinuteByte, kHourByte, kMinuteByte}, 3, true},
 };
+
+const KindGrammar* GrammarOf(std::string_view a) {
+    if (a.size() < 4) return nullptr;
+    for (const KindGrammar& g : kGrammars) {
+        if (std::memcmp(a.data(), g.prefix, 4) == 0) return &g;
+    }
+    return nullptr;
+}
 
 // Scans from 1-based `start` until `separator` or the end of the text;
 // returns the field and the position where the scan stopped.
-std::pair<std::string, size_t> ScanTo(const std::string& s, size_t start, unsigned char separator) {
+std::pair<std::string_view, size_t> ScanTo(std::string_view s, size_t start, unsigned char separator) {
     size_t p = start;
     while (p <= s.size() && static_cast<unsigned char>(s[p - 1]) != separator) ++p;
-    if (start > s.size()) return {std::string(), p};
+    if (start > s.size()) return {std::string_view(), p};
     return {s.substr(start - 1, p - start), p};
 }
 
+struct Fields {
+    std::array<std::string_view, 4> at;
+    size_t count = 0;
+};
+
 // The fields of A after its two-character prefix, each ended by the first
 // byte of its separator. The next field starts two bytes on, past the
-// separator; in an interval text the field after N skips "分开始".
-std::vector<std::string> ScanFields(const std::string& a, std::initializer_list<unsigned char> separators,
-                                    bool interval = false) {
-    std::vector<std::string> fields;
+// separator; in an interval text the field after N skips "分开始". Once a
+// field would start past the end, it and all later fields are empty.
+Fields ScanFields(std::string_view a, const KindGrammar& g) {
+    Fields fields;
+    fields.count = g.fieldCount;
     size_t start = 5;
-    bool ended = a.size() < 5;
-    for (unsigned char separator : separators) {
-        if (ended || start > a.size()) {
-            ended = true;
-            fields.emplace_back();
-            continue;
-        }
-        auto [field, stop] = ScanTo(a, start, separator);
-        fields.push_back(field);
-        start = stop + ((interval && fields.size() == 1) ? 6 : 2);
+    for (size_t i = 0; i < g.fieldCount && start <= a.size(); ++i) {
+        auto [field, stop] = ScanTo(a, start, g.separators[i]);
+        fields.at[i] = field;
+        start = stop + ((g.interval && i == 0) ? 6 : 2);
     }
     return fields;
 }
 
-std::vector<std::string> FieldsOf(ScheduleKind kind, const std::string& a) {
-    switch (kind) {
-    case ScheduleKind::Idle: return ScanFields(a, {kMinuteByte});
-    case ScheduleKind::Once: return ScanFields(a, {kDayByte, kHourByte, kMinuteByte});
-    case ScheduleKind::Daily: return ScanFields(a, {kHourByte, kMinuteByte});
-    case ScheduleKind::Weekly:
-    case ScheduleKind::Monthly: return ScanFields(a, {kDayByte, kHourByte, kMinuteByte});
-    case ScheduleKind::Yearly: return ScanFields(a, {kMonthByte, kDayByte, kHourByte, kMinuteByte});
-    case ScheduleKind::AtBoot: return ScanFields(a, {kHourByte, kMinuteByte});
-    case ScheduleKind::Interval: return ScanFields(a, {kMinuteByte, kHourByte, kMinuteByte}, true);
-    case ScheduleKind::None: break;
-    }
-    return {};
-}
-
-// Converts every field or none; a record with a field that is not a number
-// is never due.
-bool ToInts(const std::vector<std::string>& fields, size_t from, std::vector<std::int64_t>& out) {
-    for (size_t i = from; i < fields.size(); ++i) {
-        std::optional<std::int32_t> value = ToInt(fields[i]);
-        if (!value) return false;
-        out.push_back(*value);
-    }
-    return true;
-}
-
-bool IsDue(ScheduleKind kind, const std::vector<std::string>& fields, const DueInputs& in) {
+bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
     const LocalTime& now = in.now;
-    std::vector<std::int64_t> n;
-    if (!ToInts(fields, kind == ScheduleKind::Once ? 1 : 0, n)) return false;
+    // Every numeric field must convert; a record with one that does not is
+    // never due. The date of a one-off record is read last, only when its
+    // time matches.
+    std::int64_t n[4] = {};
+    const size_t first = g.kind == ScheduleKind::Once ? 1 : 0;
+    for (size_t i = first; i < fields.count; ++i) {
+        std::optional<std::int32_t> value = ToInt(fields.at[i]);
+        if (!value) return false;
+        n[i] = *value;
+    }
     auto timeMatches = [&](size_t hourIndex) { return n[hourIndex] == now.hour && n[hourIndex + 1] == now.minute; };
-    switch (kind) {
+    switch (g.kind) {
     case ScheduleKind::Idle: return n[0] == static_cast<std::int64_t>(in.idleMinutes());
     case ScheduleKind::Once: {
-        auto date = in.dateFormat().Parse(fields[0], now.year);
-        return date && *date == ShortDateFormat::Date{now.year, now.month, now.day} && timeMatches(0);
+        if (!timeMatches(1)) return false;
+        auto date = in.dateFormat().Parse(fields.at[0], now.year);
+        return date && *date == ShortDateFormat::Date{now.year, now.month, now.day};
     }
     case ScheduleKind::Daily: return timeMatches(0);
     case ScheduleKind::Weekly: return (n[0] == 7 ? 0 : n[0]) == now.dayOfWeek && timeMatches(1);
@@ -112,13 +115,11 @@ std::string Num(int value) { return std::to_string(value); }
 }  // namespace
 
 ScheduleKind KindOf(const std::string& a) {
-    for (const KindPrefix& k : kPrefixes) {
-        if (a.compare(0, 4, k.prefix) == 0) return k.kind;
-    }
-    return ScheduleKind::None;
+    const KindGrammar* g = GrammarOf(a);
+    return g ? g->kind : ScheduleKind::None;
 }
 
-std::optional<std::int32_t> ToInt(const std::string& text) {
+std::optional<std::int32_t> ToInt(std::string_view text) {
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
@@ -178,13 +179,13 @@ std::string ShortDateFormat::Format(int year, int month, int day) const {
     return out;
 }
 
-std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(const std::string& text, int currentYear) const {
+std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view text, int currentYear) const {
     Date date{0, 0, 0};
     bool seen[3] = {};
     size_t pos = 0;
     for (const Token& t : tokens_) {
         if (t.field == 0) {
-            if (text.compare(pos, t.literal.size(), t.literal) != 0) return std::nullopt;
+            if (text.substr(std::min(pos, text.size())).substr(0, t.literal.size()) != t.literal) return std::nullopt;
             pos += t.literal.size();
             continue;
         }
@@ -241,13 +242,26 @@ std::string IntervalText(const std::string& n, int hour, int minute) {
 
 ScheduleMatch MatchSchedule(const std::string& a, const DueInputs& inputs) {
     ScheduleMatch match;
-    match.kind = KindOf(a);
-    match.fields = FieldsOf(match.kind, a);
-    match.due = match.kind != ScheduleKind::None && IsDue(match.kind, match.fields, inputs);
+    const KindGrammar* g = GrammarOf(a);
+    if (!g) return match;
+    Fields fields = ScanFields(a, *g);
+    match.kind = g->kind;
+    match.fields.assign(fields.at.begin(), fields.at.begin() + fields.count);
+    match.due = IsDue(*g, fields, inputs);
     return match;
 }
 
-std::vector<std::string> ScheduleFields(const std::string& a) { return FieldsOf(KindOf(a), a); }
+bool IsScheduleDue(const std::string& a, const DueInputs& inputs) {
+    const KindGrammar* g = GrammarOf(a);
+    return g && IsDue(*g, ScanFields(a, *g), inputs);
+}
+
+std::vector<std::string> ScheduleFields(const std::string& a) {
+    const KindGrammar* g = GrammarOf(a);
+    if (!g) return {};
+    Fields fields = ScanFields(a, *g);
+    return std::vector<std::string>(fields.at.begin(), fields.at.begin() + fields.count);
+}
 
 WakeSpecFields SplitWakeSpec(const std::string& c) {
     WakeSpecFields w;
@@ -259,11 +273,9 @@ WakeSpecFields SplitWakeSpec(const std::string& c) {
     w.choice = ec == std::string::npos ? c : c.substr(0, ec + 1);
     auto [day, cc] = ScanTo(c, 3, kTianFirst);
     auto [hour, ca] = ScanTo(c, cc + 2, kHourByte);
-    auto [minute, b7] = ScanTo(c, ca + 2, kMinuteByte);
-    (void)b7;
     w.day = day;
     w.hour = hour;
-    w.minute = minute;
+    w.minute = ScanTo(c, ca + 2, kMinuteByte).first;
     return w;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr char kStateEnabled[] = "启用";
@@ -21,7 +22,7 @@ ScheduleKind KindOf(const std::string& a);
 
 // The runtime's decimal conversion: an optional sign and decimal digits that
 // fit 32 bits, nothing else.
-std::optional<std::int32_t> ToInt(const std::string& text);
+std::optional<std::int32_t> ToInt(std::string_view text);
 
 // The user's short date format, from a Windows picture such as "yyyy/M/d".
 class ShortDateFormat {
@@ -35,7 +36,7 @@ public:
         int year, month, day;
         bool operator==(const Date&) const = default;
     };
-    std::optional<Date> Parse(const std::string& text, int currentYear) const;
+    std::optional<Date> Parse(std::string_view text, int currentYear) const;
 
 private:
     struct Token {
@@ -64,7 +65,7 @@ struct DueInputs {
     LocalTime now;
     std::function<std::uint32_t()> idleMinutes;
     std::function<std::uint32_t()> uptimeMilliseconds;
-    std::function<ShortDateFormat()> dateFormat;
+    std::function<const ShortDateFormat&()> dateFormat;
 };
 
 struct ScheduleMatch {
@@ -75,6 +76,9 @@ struct ScheduleMatch {
 
 // The readers of A: the field texts of its kind and whether it is due.
 ScheduleMatch MatchSchedule(const std::string& a, const DueInputs& inputs);
+// The due flag alone, without copying the fields: what the tick asks of
+// every enabled record.
+bool IsScheduleDue(const std::string& a, const DueInputs& inputs);
 // The field texts alone, for filling the editor.
 std::vector<std::string> ScheduleFields(const std::string& a);
 

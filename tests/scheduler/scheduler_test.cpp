@@ -24,7 +24,6 @@ class FakeTimers : public TimerSwitch {
 public:
     bool on[4] = {false, true, false, false};
     void SetEnabled(TimerId id, bool enabled) override { on[id] = enabled; }
-    bool IsEnabled(TimerId id) const override { return on[id]; }
 };
 
 // Records every action and countdown call in order.

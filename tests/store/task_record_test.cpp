@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 // Sunday 2030-1-13 8:30
@@ -14,11 +16,17 @@ LocalTime At(int hour, int minute, int dayOfWeek = 0, int day = 13, int month = 
 
 DueInputs Inputs(const LocalTime& now, std::uint32_t idleMinutes = 0, std::uint32_t uptimeMs = 0,
                  const std::string& datePicture = "yyyy/M/d") {
+    auto format = std::make_shared<ShortDateFormat>(datePicture);
     return {now, [=] { return idleMinutes; }, [=] { return uptimeMs; },
-            [=] { return ShortDateFormat(datePicture); }};
+            [=]() -> const ShortDateFormat& { return *format; }};
 }
 
-bool Due(const std::string& a, const DueInputs& inputs) { return MatchSchedule(a, inputs).due; }
+// The tick's due-only reader and the editor's full reader agree.
+bool Due(const std::string& a, const DueInputs& inputs) {
+    bool due = IsScheduleDue(a, inputs);
+    EXPECT_EQ(MatchSchedule(a, inputs).due, due) << a;
+    return due;
+}
 
 TEST(ScheduleKind, IsToldByTheFirstTwoCharacters) {
     EXPECT_EQ(KindOf("空闲10分钟"), ScheduleKind::Idle);

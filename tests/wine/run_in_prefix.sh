@@ -5,7 +5,7 @@
 # TEMPLATE_DIR holds a booted prefix, made here on first use and copied for
 # each run; the program under test reaches the test through TEMPIRO_EXE.
 set -euo pipefail
-template=$1 locale=$2 program=$3 test_exe=$4
+template=$(realpath -m "$1") locale=$2 program=$(realpath -m "$3") test_exe=$(realpath -m "$4")
 shift 4
 
 export WINEDLLOVERRIDES="mscoree,mshtml="
