@@ -1,5 +1,6 @@
 #include "actions/reminder.h"
 
+#include "platform/clock_win32.h"
 #include "platform/text_win32.h"
 #include "platform/window_win32.h"
 
@@ -24,7 +25,7 @@ class ReminderWindow : public Window {
 public:
     bool Create(const std::string& message, const std::string& note, const std::string& timeLine) {
         if (!CreateWindowFor(kClassName, Wide(kReminderCaption), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                             WS_EX_TOPMOST, 411, 167, nullptr))
+                             WS_EX_TOPMOST, 411, 167, nullptr, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
             return false;
         HFONT font = SharedFont(kFontFace, 13);
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -93,14 +94,6 @@ private:
 }  // namespace
 
 void ShowReminder(const std::string& message, const std::string& note) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    LocalTime time;
-    time.year = now.wYear;
-    time.month = now.wMonth;
-    time.day = now.wDay;
-    time.hour = now.wHour;
-    time.minute = now.wMinute;
     auto window = std::make_unique<ReminderWindow>();
-    if (window->Create(message, note, ReminderTimeLine(time))) window.release();
+    if (window->Create(message, note, ReminderTimeLine(Win32Clock().Now()))) window.release();
 }

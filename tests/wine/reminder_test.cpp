@@ -1,5 +1,6 @@
 // The reminder window module, linked into this test and driven in-process.
 #include "actions/reminder.h"
+#include "platform/clock_win32.h"
 #include "platform/text_win32.h"
 #include "tests/wine/driver.h"
 
@@ -13,13 +14,7 @@ using namespace driver;
 
 constexpr wchar_t kReminderClass[] = L"TempiroReminder";
 
-std::wstring TimeLineNow() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    LocalTime t;
-    t.year = now.wYear; t.month = now.wMonth; t.day = now.wDay; t.hour = now.wHour; t.minute = now.wMinute;
-    return Wide(ReminderTimeLine(t));
-}
+std::wstring TimeLineNow() { return Wide(ReminderTimeLine(Win32Clock().Now())); }
 
 bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
