@@ -1,6 +1,5 @@
 #include "store/task_record.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -185,7 +184,7 @@ std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view tex
     size_t pos = 0;
     for (const Token& t : tokens_) {
         if (t.field == 0) {
-            if (text.substr(std::min(pos, text.size())).substr(0, t.literal.size()) != t.literal) return std::nullopt;
+            if (text.substr(pos, t.literal.size()) != t.literal) return std::nullopt;  // pos never passes the end
             pos += t.literal.size();
             continue;
         }
