@@ -12,7 +12,7 @@ enum ControlId : int {
     kLabelMessage = 101,  // Label1
     kLabelTime,           // Label2
     kLabelNote,           // Label3, never shown
-    kButtonOk = IDOK,     // Button1; Enter in the window presses it as well
+    kButtonOk,            // Button1
 };
 
 constexpr wchar_t kClassName[] = L"TempiroReminder";
@@ -36,7 +36,10 @@ public:
                                     kLabelNote, font);
         ShowWindow(noteLabel, SW_HIDE);
         EnableWindow(noteLabel, FALSE);
-        AddControl(hwnd_, L"BUTTON", Wide(kReminderOk), WS_TABSTOP | BS_DEFPUSHBUTTON, 160, 128, 75, 25, kButtonOk,
+        // A plain push button with an id of its own: Esc arrives as IDCANCEL
+        // and Enter as IDOK, and neither dismisses an unread message unless
+        // the user has put the focus on the button.
+        AddControl(hwnd_, L"BUTTON", Wide(kReminderOk), WS_TABSTOP | BS_PUSHBUTTON, 160, 128, 75, 25, kButtonOk,
                    font);
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -48,7 +51,9 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == kButtonOk || LOWORD(wParam) == IDCANCEL) Button1Click();
+            if (LOWORD(wParam) == kButtonOk && HIWORD(wParam) == BN_CLICKED) Button1Click();
+            // Enter arrives as IDOK; it presses the button only while the button has the focus.
+            if (LOWORD(wParam) == IDOK && GetFocus() == GetDlgItem(hwnd_, kButtonOk)) Button1Click();
             return 0;
         case WM_DRAWITEM:
             if (wParam == kLabelMessage) DrawMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

@@ -15,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 0;
     }
 
+    SetErrorBoxTitle(kAppTitle);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_DATE_CLASSES |
                                                         ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);

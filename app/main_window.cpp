@@ -39,12 +39,8 @@ void MainWindow::FormCreate() {
     SetEnabled(kTimer2, false);
 
     state_.registry = std::make_unique<RegistryAccessor>(g_registryBackend);
-    LoadReport report = LoadOptions(*state_.registry, state_.options);
-    if (!report.ok()) {
-        std::string notice = kStoreUnavailableNotice;
-        for (const std::string& error : report.errors) notice += "\r\n" + error;
-        ShowReminder(notice, "");
-    }
+    std::string notice = StoreNoticeText(LoadOptions(*state_.registry, state_.options));
+    if (!notice.empty()) ShowReminder(notice, "");
 
     std::uint32_t secondsSinceBoot = GetTickCount() / 1000;
     std::int32_t kaiji = 0;
@@ -56,6 +52,8 @@ void MainWindow::FormCreate() {
     if (ShouldShowBootTime(kaiji, secondsSinceBoot)) ShowReminder(BootTimeText(secondsSinceBoot), "");
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_);
+    AllowMessageFromLowerIntegrity(hwnd_, kTrayCallbackMessage);
     tray_.Add(hwnd_, AppIcon(L"MAINICON"), kTipEnabled);
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     hotkeys_.Register(hwnd_, state_.options.rejian != 0);
@@ -72,13 +70,9 @@ void MainWindow::FormCreate() {
     SetEnabled(kTimer1, state_.monitoring);
 }
 
-void MainWindow::SetEnabled(TimerId id, bool enabled) {
-    if (!hwnd_) return;
-    if (enabled)
-        SetTimer(hwnd_, id, kTimerIntervals[id], nullptr);  // restarts the interval, as a re-enabled timer does
-    else
-        KillTimer(hwnd_, id);
-}
+void MainWindow::StartTimer(TimerId id, unsigned intervalMs) { SetTimer(hwnd_, id, intervalMs, nullptr); }
+
+void MainWindow::StopTimer(TimerId id) { KillTimer(hwnd_, id); }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

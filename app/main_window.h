@@ -5,7 +5,7 @@
 
 #include "actions/task_actions_win32.h"
 #include "app/hotkeys_win32.h"
-#include "app/program_state.h"
+#include "scheduler/program_state.h"
 #include "app/tray_icon_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/timers.h"
@@ -20,13 +20,14 @@ public:
     // Creates the window and runs the start-up sequence; the window stays hidden.
     bool Create();
 
-    void SetEnabled(TimerId id, bool enabled) override;
 
     void MyChangeCaption(const std::string& word) override;
     void Show() override;
     void PlayWarningSound(const std::string& soundPath) override;
 
 protected:
+    void StartTimer(TimerId id, unsigned intervalMs) override;
+    void StopTimer(TimerId id) override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -27,3 +27,15 @@ std::string BootTimeText(std::uint32_t secondsSinceBoot) {
     if (minutes != 0) text += std::to_string(minutes) + "分";
     return text + std::to_string(seconds) + "秒。";
 }
+
+std::string StoreNoticeText(const LoadReport& report) {
+    if (report.ok()) return {};
+    if (!report.keyOpened || report.writeFailed) {
+        std::string notice = kStoreUnavailableNotice;
+        for (const std::string& error : report.errors) notice += "\r\n" + error;
+        return notice;
+    }
+    std::string notice = kKeptDefaultsNotice;
+    for (size_t i = 0; i < report.keptDefaults.size(); ++i) notice += (i ? "、" : "") + report.keptDefaults[i];
+    return notice;
+}

@@ -1,6 +1,8 @@
 // Texts of the application shell: tray tips, the tray menu, the boot-time notice.
 #pragma once
 
+#include "store/options.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,6 +16,7 @@ inline constexpr char kNotAdminNotice[] = "以管理员身份运行失败，某�
 inline constexpr char kStoreUnavailableNotice[] =
     "无法打开或写入注册表项 HKEY_LOCAL_MACHINE\\Software\\Qelvora\\Tempiro，"
     "设置和任务无法保存，本次运行使用默认设置。";
+inline constexpr char kKeptDefaultsNotice[] = "以下选项在注册表中的值类型不对，本次运行使用其默认值：";
 inline constexpr char kMainCaption[] = "正在关闭 Windows...";
 
 // Commands of the tray menu, named after the menu items.
@@ -80,3 +83,9 @@ std::string TrayMenuCaption(const MenuEntry& entry, const HotkeyCaptions& captio
 // system started less than five minutes ago.
 bool ShouldShowBootTime(std::int32_t kaiji, std::uint32_t secondsSinceBoot);
 std::string BootTimeText(std::uint32_t secondsSinceBoot);
+
+// What start-up tells the user about loading the options, or empty when all
+// went well. A store that cannot be opened or written cannot keep settings;
+// a store that only holds some option of the wrong type loaded the others
+// and saves as usual, so the notice names just those options.
+std::string StoreNoticeText(const LoadReport& report);

@@ -71,7 +71,8 @@ class CallCounter : public TimerSwitch, public TaskActions, public CountdownFace
 public:
     int calls = 0;
 
-    void SetEnabled(TimerId, bool) override { ++calls; }
+    void StartTimer(TimerId, unsigned) override { ++calls; }
+    void StopTimer(TimerId) override { ++calls; }
     void ShowReminder(const std::string&, const std::string&) override { ++calls; }
     void OpenTarget(const std::string&) override { ++calls; }
     void KillProcessByName(const std::string&) override { ++calls; }

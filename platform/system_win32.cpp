@@ -48,3 +48,18 @@ bool IsUserAdmin() {
     FreeSid(admins);
     return found;
 }
+
+void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for the process-wide call
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return;
+    using FilterEx = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using Filter = BOOL(WINAPI*)(UINT, DWORD);
+    if (auto filterEx = reinterpret_cast<FilterEx>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))) {
+        filterEx(window, message, kAllow, nullptr);
+    } else if (auto filter = reinterpret_cast<Filter>(
+                   reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")))) {
+        filter(message, kAllow);
+    }
+}

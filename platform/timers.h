@@ -2,16 +2,27 @@
 #pragma once
 
 enum TimerId : unsigned {
-    kTimer1 = 1,  // the scheduler tick, 6000 ms
-    kTimer2 = 2,  // the countdown step, 1000 ms
-    kTimer3 = 3,  // re-arms the tick 60000 ms after an immediate task fired
+    kTimer1 = 1,  // the scheduler tick
+    kTimer2 = 2,  // the countdown step
+    kTimer3 = 3,  // re-arms the tick a minute after an immediate task fired
 };
 
-inline constexpr unsigned kTimerIntervals[] = {0, 6000, 1000, 60000};  // indexed by TimerId
+inline constexpr unsigned kTimerCount = 4;  // ids run from 1
+inline constexpr unsigned kTimerIntervals[kTimerCount] = {0, 6000, 1000, 60000};  // milliseconds, by TimerId
 
+// Keeps the enabled flag of each timer. Switching a timer on starts its
+// interval afresh; switching on a timer that already runs changes nothing, so
+// a running tick keeps its rhythm whoever enables it again.
 class TimerSwitch {
 public:
     virtual ~TimerSwitch() = default;
-    // Enabling restarts the timer's interval, as with a re-enabled timer.
-    virtual void SetEnabled(TimerId id, bool enabled) = 0;
+    void SetEnabled(TimerId id, bool enabled);
+    bool IsEnabled(TimerId id) const { return on_[id]; }
+
+protected:
+    virtual void StartTimer(TimerId id, unsigned intervalMs) = 0;
+    virtual void StopTimer(TimerId id) = 0;
+
+private:
+    bool on_[kTimerCount] = {};
 };

@@ -1,14 +1,19 @@
 #include "platform/window_win32.h"
 
-#include "app/shell_texts.h"
 #include "platform/text_win32.h"
 
 #include <exception>
 #include <map>
 #include <utility>
 
+namespace {
+std::wstring g_errorTitle;
+}
+
+void SetErrorBoxTitle(const std::string& title) { g_errorTitle = Wide(title); }
+
 void ShowErrorBox(HWND owner, const std::string& text) {
-    MessageBoxW(owner, Wide(text).c_str(), Wide(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, Wide(text).c_str(), g_errorTitle.c_str(), MB_OK | MB_ICONERROR);
 }
 
 bool Window::CreateWindowFor(const wchar_t* className, const std::wstring& caption, DWORD style, DWORD exStyle,

@@ -8,7 +8,9 @@
 
 #include <string>
 
-// Shows an error that ended a command, the way the program shows such errors.
+// Shows an error that ended a command, the way the program shows such errors,
+// under the title the program sets once at start.
+void SetErrorBoxTitle(const std::string& title);
 void ShowErrorBox(HWND owner, const std::string& text);
 
 class Window {

@@ -4,7 +4,7 @@
 // task (or the hang-up) opens the countdown, which pauses it until its end.
 #pragma once
 
-#include "app/program_state.h"
+#include "scheduler/program_state.h"
 #include "platform/clock.h"
 #include "platform/timers.h"
 #include "scheduler/task_actions.h"

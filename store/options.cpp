@@ -26,8 +26,9 @@ LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
     report.keyOpened = OpenStore(registry);
     if (!report.keyOpened) return report;
     for (const OptionSpec& spec : kOptionTable) {
+        const bool exists = registry.ValueExists(spec.name);
         try {
-            if (registry.ValueExists(spec.name)) {
+            if (exists) {
                 if (spec.isText)
                     options.*spec.text = registry.ReadString(spec.name);
                 else
@@ -38,6 +39,8 @@ LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
                 registry.WriteInteger(spec.name, options.*spec.integer);
             }
         } catch (const StoreError& e) {
+            if (!exists) report.writeFailed = true;
+            report.keptDefaults.push_back(spec.name);
             report.errors.push_back(e.what());
         }
     }

@@ -46,7 +46,9 @@ bool OpenStore(RegistryAccessor& registry);
 
 struct LoadReport {
     bool keyOpened = false;
-    std::vector<std::string> errors;  // values that could not be read or written
+    bool writeFailed = false;             // a missing option's default could not be written
+    std::vector<std::string> keptDefaults;  // options that could not be read or written, by value name
+    std::vector<std::string> errors;        // the runtime's texts for them, in the same order
     bool ok() const { return keyOpened && errors.empty(); }
 };
 

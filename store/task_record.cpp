@@ -92,7 +92,11 @@ bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
         return date && *date == ShortDateFormat::Date{now.year, now.month, now.day};
     }
     case ScheduleKind::Daily: return timeMatches(0);
-    case ScheduleKind::Weekly: return (n[0] == 7 ? 0 : n[0]) == now.dayOfWeek && timeMatches(1);
+    case ScheduleKind::Weekly: {
+        // Only the text "7" stands for Sunday; "07" or "+7" is a weekday 7 that never comes.
+        std::int64_t weekday = fields.at[0] == "7" ? 0 : n[0];
+        return weekday == now.dayOfWeek && timeMatches(1);
+    }
     case ScheduleKind::Monthly: return n[0] == now.day && timeMatches(1);
     case ScheduleKind::Yearly: return n[0] == now.month && n[1] == now.day && timeMatches(2);
     case ScheduleKind::AtBoot: {

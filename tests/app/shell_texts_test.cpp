@@ -55,4 +55,22 @@ TEST(ShellTexts, AreGbkBytes) {
     EXPECT_EQ(std::string(kTipEnabled), "Tempiro2020-\xC6\xF4\xD3\xC3");
 }
 
+TEST(StoreNotice, SaysSavingFailsOnlyWhenTheKeyCannotBeOpenedOrWritten) {
+    EXPECT_EQ(StoreNoticeText(LoadReport{true, false, {}, {}}), "");
+
+    LoadReport closed;
+    EXPECT_EQ(StoreNoticeText(closed), kStoreUnavailableNotice);
+
+    LoadReport unwritable{true, true, {"shutapp", "soundpath"},
+                          {"Invalid data type for 'shutapp'", "Failed to set data for 'soundpath'"}};
+    EXPECT_EQ(StoreNoticeText(unwritable), std::string(kStoreUnavailableNotice) +
+                                              "\r\nInvalid data type for 'shutapp'\r\nFailed to set data for 'soundpath'");
+
+    LoadReport wrongTypes{true, false, {"soundpath", "tishi"},
+                          {"Invalid data type for 'soundpath'", "Invalid data type for 'tishi'"}};
+    const std::string notice = StoreNoticeText(wrongTypes);
+    EXPECT_EQ(notice, std::string(kKeptDefaultsNotice) + "soundpath、tishi");
+    EXPECT_EQ(notice.find("保存"), std::string::npos);
+}
+
 }  // namespace

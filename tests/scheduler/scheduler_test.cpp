@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kStore[] = "Software\\Qelvora\\Tempiro";
@@ -20,10 +22,20 @@ public:
     std::string ShortDatePicture() override { return "yyyy/M/d"; }
 };
 
-class FakeTimers : public TimerSwitch {
+// Message timers on a simulated clock: an enabled timer fires every interval,
+// counted from the moment it was switched on.
+class SimTimers : public TimerSwitch {
 public:
-    bool on[4] = {false, true, false, false};
-    void SetEnabled(TimerId id, bool enabled) override { on[id] = enabled; }
+    std::int64_t nowMs = 0;
+    std::int64_t next[kTimerCount] = {};
+    std::vector<std::pair<TimerId, unsigned>> starts;
+
+protected:
+    void StartTimer(TimerId id, unsigned intervalMs) override {
+        next[id] = nowMs + intervalMs;
+        starts.push_back({id, intervalMs});
+    }
+    void StopTimer(TimerId) override {}
 };
 
 // Records every action and countdown call in order.
@@ -48,7 +60,7 @@ protected:
     FakeRegistry backend;
     ProgramState state;
     FakeClock clock;
-    FakeTimers timers;
+    SimTimers timers;
     Recorder recorder;
     Scheduler scheduler{state, clock, timers, recorder, recorder};
 
@@ -56,6 +68,33 @@ protected:
         state.registry = std::make_unique<RegistryAccessor>(backend);
         clock.now.year = 2030; clock.now.month = 1; clock.now.day = 14; clock.now.dayOfWeek = 1;
         clock.now.hour = 8; clock.now.minute = 30;
+        timers.SetEnabled(kTimer1, true);
+    }
+    // Runs the timers for `ms` of simulated time from the current moment,
+    // moving the clock along from 8:30:00 plus the time so far.
+    void RunFor(std::int64_t ms) {
+        const std::int64_t end = timers.nowMs + ms;
+        for (;;) {
+            TimerId first{};
+            for (TimerId id : {kTimer1, kTimer2, kTimer3}) {
+                if (timers.IsEnabled(id) && timers.next[id] <= end && (!first || timers.next[id] < timers.next[first]))
+                    first = id;
+            }
+            if (!first) break;
+            timers.nowMs = timers.next[first];
+            timers.next[first] += kTimerIntervals[first];
+            SetClock(timers.nowMs);
+            if (first == kTimer1) scheduler.Timer1Timer();
+            if (first == kTimer3) scheduler.Timer3Timer();
+        }
+        timers.nowMs = end;
+        SetClock(end);
+    }
+    void SetClock(std::int64_t ms) {
+        const std::int64_t seconds = 8 * 3600 + 30 * 60 + ms / 1000;
+        clock.now.hour = static_cast<int>(seconds / 3600);
+        clock.now.minute = static_cast<int>(seconds / 60 % 60);
+        clock.now.second = static_cast<int>(seconds % 60);
     }
     // Adds record n and raises TaskNum to cover it.
     void Put(int n, const std::string& a, const std::string& b, const std::string& c = "",
@@ -75,31 +114,64 @@ TEST_F(SchedulerTest, NoRecordsOnlyOpensAndClosesTheStore) {
     EXPECT_TRUE(recorder.log.empty());
     EXPECT_EQ(backend.queries, 0);
     EXPECT_EQ(backend.openKeys(), 0);
-    EXPECT_TRUE(timers.on[kTimer1]);
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
 }
 
 TEST_F(SchedulerTest, TwoRemindersInOneTickOpenInOrderThenTheTickPauses) {
     Filler(1); Put(2, "每天8时30分", "提醒", "第一"); Filler(3); Filler(4); Put(5, "每周1日8时30分", "提醒", "第二");
     scheduler.Timer1Timer();
     EXPECT_EQ(recorder.log, (Log{"reminder:第一|每天8时30分", "reminder:第二|每周1日8时30分"}));
-    EXPECT_FALSE(timers.on[kTimer1]);
-    EXPECT_TRUE(timers.on[kTimer3]);
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    EXPECT_TRUE(timers.IsEnabled(kTimer3));
     EXPECT_EQ(backend.writes, 0) << "the tick never writes";
     EXPECT_EQ(backend.openKeys(), 0);
 }
 
-TEST_F(SchedulerTest, ARecordFiresOncePerMinuteThanksToTheRearm) {
-    Put(1, "每天8时30分", "提醒", "喝水");
-    scheduler.Timer1Timer();
+TEST(TimerSwitch, RunsTheDesignsIntervalsAndRestartsOnlyWhenSwitchedOn) {
+    SimTimers t;
+    t.SetEnabled(kTimer1, true);
+    t.SetEnabled(kTimer2, true);
+    t.SetEnabled(kTimer3, true);
+    t.nowMs = 500;
+    t.SetEnabled(kTimer1, true);  // already running: it keeps its rhythm
+    t.SetEnabled(kTimer3, true);
+    EXPECT_EQ(t.starts, (std::vector<std::pair<TimerId, unsigned>>{{kTimer1, 6000}, {kTimer2, 1000}, {kTimer3, 60000}}));
+    EXPECT_EQ(t.next[kTimer1], 6000);
+    t.SetEnabled(kTimer1, false);
+    t.SetEnabled(kTimer1, false);
+    EXPECT_FALSE(t.IsEnabled(kTimer1));
+    t.SetEnabled(kTimer1, true);
+    EXPECT_EQ(t.next[kTimer1], 6500) << "switched on again, the interval starts afresh";
+}
+
+TEST_F(SchedulerTest, ATaskDueEveryMinuteFiresOnceAMinuteAndNothingComesBefore66Seconds) {
+    Put(1, "每隔1分开始0时0分", "提醒", "every minute");
+    RunFor(6000);  // the first tick, 8:30:06
+    ASSERT_EQ(recorder.log.size(), 1u);
+    // The re-arm comes at 8:31:06 and its first tick six seconds later, in
+    // a minute where the task is due again.
+    RunFor(65999);
     EXPECT_EQ(recorder.log.size(), 1u);
-    // Ticks that would still come in this minute do not: Timer1 is off until the re-arm.
-    EXPECT_FALSE(timers.on[kTimer1]);
-    clock.now.minute = 31;  // 60 s later
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+    RunFor(1);
+    EXPECT_EQ(recorder.log.size(), 2u);
+}
+
+TEST_F(SchedulerTest, TwoImmediateTasksInOneTickStartTheRearmOnce) {
+    Put(1, "每天8时30分", "提醒", "one");
+    Put(2, "每天8时30分", "打开文件", "two.txt");
+    RunFor(6000);
+    EXPECT_EQ(std::count(timers.starts.begin(), timers.starts.end(), std::make_pair(kTimer3, 60000u)), 1);
+    EXPECT_EQ(timers.next[kTimer3], 66000);
+}
+
+TEST_F(SchedulerTest, TheRearmLeavesARunningTickInItsRhythm) {
+    timers.nowMs = 3000;
+    timers.SetEnabled(kTimer3, true);
+    timers.nowMs = 4000;
     scheduler.Timer3Timer();
-    EXPECT_TRUE(timers.on[kTimer1]);
-    EXPECT_FALSE(timers.on[kTimer3]);
-    scheduler.Timer1Timer();
-    EXPECT_EQ(recorder.log.size(), 1u);
+    EXPECT_EQ(timers.next[kTimer1], 6000);
+    EXPECT_FALSE(timers.IsEnabled(kTimer3));
 }
 
 TEST_F(SchedulerTest, DisabledEmptyAndUnknownRecordsNeverAct) {
@@ -112,9 +184,9 @@ TEST_F(SchedulerTest, DisabledEmptyAndUnknownRecordsNeverAct) {
     Put(7, "每天8时30分", "提醒", "wrong-case state", "启用 ");
     scheduler.Timer1Timer();
     EXPECT_TRUE(recorder.log.empty());
-    EXPECT_TRUE(timers.on[kTimer1]) << "nothing fired, so the tick neither pauses nor opens a countdown";
-    EXPECT_FALSE(timers.on[kTimer2]);
-    EXPECT_FALSE(timers.on[kTimer3]);
+    EXPECT_TRUE(timers.IsEnabled(kTimer1)) << "nothing fired, so the tick neither pauses nor opens a countdown";
+    EXPECT_FALSE(timers.IsEnabled(kTimer2));
+    EXPECT_FALSE(timers.IsEnabled(kTimer3));
 }
 
 TEST_F(SchedulerTest, ABadRecordDoesNotStopTheOthers) {
@@ -160,6 +232,8 @@ TEST(FileNamePart, TakesTheTextAfterTheLastBackslashOrColonGbkAware) {
     EXPECT_EQ(FileNamePart("C:\\dir\\"), "");
     // 誠 is D5 5C in GBK: its second byte is a backslash, which is not a folder end.
     EXPECT_EQ(FileNamePart("C:\\软件\\誠.exe"), "誠.exe");
+    // The lowest lead byte, 0x81, with a backslash as its trail byte.
+    EXPECT_EQ(FileNamePart("C:\\a\\\x81\\b.exe"), "\x81\\b.exe");
 }
 
 TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
@@ -168,9 +242,9 @@ TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
     scheduler.Timer1Timer();
     EXPECT_EQ(state.PendingPowerAction, "关机");
     EXPECT_EQ(recorder.log, (Log{"caption:关机", "show", "sound:C:\\警告.wav", "closeall"}));
-    EXPECT_FALSE(timers.on[kTimer1]);
-    EXPECT_TRUE(timers.on[kTimer2]);
-    EXPECT_FALSE(timers.on[kTimer3]);
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    EXPECT_TRUE(timers.IsEnabled(kTimer2));
+    EXPECT_FALSE(timers.IsEnabled(kTimer3));
 }
 
 TEST_F(SchedulerTest, CloseRequestsGoOutByTheWord) {
@@ -189,7 +263,7 @@ TEST_F(SchedulerTest, CloseRequestsGoOutByTheWord) {
     for (const Case& c : cases) {
         recorder.log.clear();
         state.options.shutapp = c.shutapp;
-        timers.on[kTimer1] = true;
+        timers.SetEnabled(kTimer1, true);
         Put(1, "每天8时30分", c.type, "");
         scheduler.Timer1Timer();
         EXPECT_EQ(state.PendingPowerAction, c.word) << c.type;
@@ -210,9 +284,9 @@ TEST_F(SchedulerTest, AnImmediateTaskAfterACountdownTaskClearsTheWord) {
     Put(2, "每天8时30分", "提醒", "later");
     scheduler.Timer1Timer();
     EXPECT_TRUE(state.PendingPowerAction.empty()) << "the running countdown will end without an action";
-    EXPECT_TRUE(timers.on[kTimer2]);
-    EXPECT_TRUE(timers.on[kTimer3]);
-    EXPECT_FALSE(timers.on[kTimer1]);
+    EXPECT_TRUE(timers.IsEnabled(kTimer2));
+    EXPECT_TRUE(timers.IsEnabled(kTimer3));
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
 }
 
 TEST_F(SchedulerTest, OfTwoCountdownTasksTheLaterWordWins) {
@@ -255,8 +329,8 @@ TEST_F(SchedulerTest, TheRearmRespectsTheMonitoringSwitch) {
     scheduler.Timer1Timer();
     state.monitoring = false;  // switched off during the pause
     scheduler.Timer3Timer();
-    EXPECT_FALSE(timers.on[kTimer1]);
-    EXPECT_FALSE(timers.on[kTimer3]);
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    EXPECT_FALSE(timers.IsEnabled(kTimer3));
 }
 
 TEST_F(SchedulerTest, OnceTaskIsDueInItsMinuteAndStaysInTheStore) {

@@ -105,6 +105,17 @@ TEST_F(StoreTest, LoadOptions_UnwritableOrWrongTypedValuesKeepDefaultsAndLoading
     EXPECT_EQ(options.TaskNum, 3);
 }
 
+TEST_F(StoreTest, LoadOptions_OptionsOfTheWrongTypeAloneAreNamedAndTheStoreStillSaves) {
+    backend.Put(kHklm, kStore, "tishi", StringValue("30"));
+    backend.Put(kHklm, kStore, "soundpath", DwordValue(1));
+    LoadReport report = LoadOptions(registry, options);
+    EXPECT_TRUE(report.keyOpened);
+    EXPECT_FALSE(report.writeFailed);
+    EXPECT_EQ(report.keptDefaults, (std::vector<std::string>{"soundpath", "tishi"}));
+    EXPECT_EQ(options.tishi, 60);
+    EXPECT_EQ(Number("rejian"), 0u) << "the others were loaded or written";
+}
+
 TEST_F(StoreTest, DeleteTaskRecord_MovesTheRecordsAboveDownByOne) {
     options.TaskNum = 4;
     backend.Put(kHklm, kStore, "TaskNum", DwordValue(4));
@@ -227,6 +238,23 @@ TEST_F(SaveOptionsTest, AutostartNamingAnotherPathShowsOffAndIsReplacedOrRemoved
     SaveOptions(registry, options, choice, exe);
     EXPECT_EQ(Autostart(), "(missing)");
     EXPECT_FALSE(AutostartEnabled(registry, exe));
+}
+
+TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
+    LoadOptions(registry, options);
+    ASSERT_FALSE(backend.KeyExists(kHklm, kRun));
+    SettingsChoice all{90, true, "", true, true, true};
+    const std::string exe = "D:\\工具\\Tempiro.exe";
+    SaveOptions(registry, options, all, exe);
+    EXPECT_EQ(Number("shutapp"), 1u);
+    EXPECT_EQ(Number("rejian"), 1u);
+    EXPECT_EQ(Number("kaiji"), 1u);
+    EXPECT_EQ(Number("tishi"), 90u);
+    EXPECT_EQ(options.shutapp, 1);
+    EXPECT_EQ(options.rejian, 1);
+    auto autostart = backend.Get(kHklm, kRun, "Horlane");
+    ASSERT_TRUE(autostart.has_value());
+    EXPECT_EQ(autostart->text, exe);
 }
 
 TEST_F(SaveOptionsTest, AFailedWriteEndsTheCommandWithItsText) {

@@ -76,11 +76,16 @@ TEST(ScheduleReader, MissingSeparatorsLeaveTheLaterFieldsEmpty) {
     EXPECT_EQ(ScheduleFields("每隔30分"), (F{"30", "", ""}));
     EXPECT_FALSE(Due("每天8时", Inputs(At(8, 0))));
     EXPECT_FALSE(Due("每天", Inputs(At(0, 0))));
+    // A last field of one byte without its unit still ends at the end of the text.
+    EXPECT_EQ(ScheduleFields("每天8时5"), (F{"8", "5"}));
+    EXPECT_TRUE(Due("每天8时5", Inputs(At(8, 5))));
 }
 
 TEST(DueTest, DailyMatchesHourAndMinuteOnly) {
     EXPECT_TRUE(Due("每天8时30分", Inputs(At(8, 30))));
     EXPECT_FALSE(Due("每天8时30分", Inputs(At(8, 31))));
+    EXPECT_FALSE(Due("每天8时30分", Inputs(At(8, 29))));
+    EXPECT_FALSE(Due("每天8时30分", Inputs(At(9, 30))));
     EXPECT_FALSE(Due("每天8时30分", Inputs(At(20, 30))));
     EXPECT_TRUE(Due("每天08时030分", Inputs(At(8, 30)))) << "numbers typed with zeros still convert";
 }
@@ -91,6 +96,10 @@ TEST(DueTest, WeeklyReadsSevenAndZeroAsSunday) {
     EXPECT_FALSE(Due("每周7日8时0分", Inputs(At(8, 0, 6))));
     EXPECT_TRUE(Due("每周5日17时0分", Inputs(At(17, 0, 5))));
     EXPECT_FALSE(Due("每周12日8时0分", Inputs(At(8, 0, 5)))) << "a weekday typed as 12 is never due";
+    // Only the text "7" is Sunday; other texts of the number 7 name no day.
+    for (const char* seven : {"每周07日8时0分", "每周+7日8时0分"}) {
+        for (int day = 0; day <= 6; ++day) EXPECT_FALSE(Due(seven, Inputs(At(8, 0, day)))) << seven << " " << day;
+    }
 }
 
 TEST(DueTest, MonthlyAndYearlyDaysThatDoNotExistAreNeverDue) {
@@ -99,6 +108,9 @@ TEST(DueTest, MonthlyAndYearlyDaysThatDoNotExistAreNeverDue) {
     for (int day = 1; day <= 29; ++day) EXPECT_FALSE(Due("每年2月30日9时0分", Inputs(At(9, 0, 1, day, 2, 2032))));
     EXPECT_TRUE(Due("每年12月31日23时59分", Inputs(At(23, 59, 2, 31, 12))));
     EXPECT_FALSE(Due("每年12月31日23时59分", Inputs(At(23, 59, 2, 31, 11))));
+    EXPECT_TRUE(Due("每年1月13日8时30分", Inputs(At(8, 30, 0, 13, 1))));
+    EXPECT_FALSE(Due("每年1月13日8时30分", Inputs(At(8, 30, 3, 13, 2))));
+    EXPECT_FALSE(Due("每年1月13日8时30分", Inputs(At(8, 30, 1, 14, 1))));
 }
 
 TEST(DueTest, IntervalCountsFromTheAnchorBothWaysWithinTheDay) {
@@ -108,6 +120,10 @@ TEST(DueTest, IntervalCountsFromTheAnchorBothWaysWithinTheDay) {
     EXPECT_TRUE(Due(every30, Inputs(At(0, 0))));
     EXPECT_TRUE(Due(every30, Inputs(At(23, 30))));
     EXPECT_FALSE(Due(every30, Inputs(At(9, 15))));
+    const std::string offAnchor = "每隔30分开始9时10分";
+    EXPECT_TRUE(Due(offAnchor, Inputs(At(8, 40))));
+    EXPECT_FALSE(Due(offAnchor, Inputs(At(8, 30))));
+    EXPECT_TRUE(Due(offAnchor, Inputs(At(9, 40))));
     const std::string every45 = "每隔45分开始9时0分";
     EXPECT_TRUE(Due(every45, Inputs(At(8, 15))));
     EXPECT_TRUE(Due(every45, Inputs(At(9, 45))));
@@ -149,6 +165,8 @@ TEST(DueTest, OnceIsDueOnlyInTheMinuteOfItsDateInTheUsersFormat) {
     EXPECT_FALSE(Due("一次2030-1-13日8时30分", zh(At(8, 30)))) << "written under another format";
     EXPECT_TRUE(Due("一次1/13/2030日8时30分", Inputs(At(8, 30), 0, 0, "M/d/yyyy")));
     EXPECT_TRUE(Due("一次13.01.30日8时30分", Inputs(At(8, 30), 0, 0, "dd.MM.yy")));
+    EXPECT_TRUE(Due("一次2030/12/31日23时59分", zh(At(23, 59, 2, 31, 12))));
+    EXPECT_FALSE(Due("一次2030/12/31日23时59分", zh(At(23, 58, 2, 31, 12))));
 }
 
 TEST(DueTest, FieldsThatAreNotNumbersMakeTheRecordNotDue) {
@@ -166,7 +184,7 @@ TEST(ToInt, AcceptsOnlyASignAndDecimalDigits) {
     EXPECT_EQ(ToInt("007"), 7);
     EXPECT_EQ(ToInt("2147483647"), 2147483647);
     EXPECT_EQ(ToInt("-2147483648"), -2147483647 - 1);
-    for (const char* bad : {"", "-", " 1", "1 ", "2147483648", "$1F", "0x10", "1.5", "一"})
+    for (const char* bad : {"", "-", " 1", "1 ", "2147483648", "-2147483649", "+", "$1F", "0x10", "1.5", "一"})
         EXPECT_FALSE(ToInt(bad).has_value()) << bad;
 }
 

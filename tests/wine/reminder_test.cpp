@@ -55,6 +55,28 @@ TEST(Reminder, TwoCallsOpenTwoTopmostWindowsAndOkReleasesOne) {
     EXPECT_FALSE(IsWindow(later));
 }
 
+// The keys as the program's message loop hands them over: through IsDialogMessage.
+void PressKey(HWND window, WPARAM key) {
+    MSG msg{GetFocus(), WM_KEYDOWN, key, 0, GetTickCount(), {}};
+    IsDialogMessageW(window, &msg);
+    PumpMessages(50);
+}
+
+TEST(Reminder, EscAndEnterLeaveItOpenUnlessTheButtonHasTheFocus) {
+    ShowReminder("未读的提醒", "");
+    HWND window = WaitForWindow(kReminderClass, L"", 2000, GetCurrentProcessId());
+    ASSERT_NE(window, nullptr);
+    SetFocus(window);
+    PressKey(window, VK_ESCAPE);
+    PressKey(window, VK_RETURN);
+    EXPECT_TRUE(IsWindow(window)) << "a stray key dismissed an unread reminder";
+    SetFocus(ChildWithText(window, Wide("确定")));
+    PressKey(window, VK_ESCAPE);
+    ASSERT_TRUE(IsWindow(window));
+    PressKey(window, VK_RETURN);
+    EXPECT_FALSE(IsWindow(window));
+}
+
 TEST(Reminder, AnEmptyMessageStillOpensAWindowWithItsTimeLine) {
     std::wstring before = TimeLineNow();
     ShowReminder("", "");
