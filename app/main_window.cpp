@@ -6,8 +6,10 @@
 #include "platform/system_win32.h"
 #include "platform/text_win32.h"
 
+#include <commctrl.h>
 #include <lmcons.h>
-#include <mmsystem.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,16 +22,48 @@ std::string CurrentUserName() {
     return Narrow(name);
 }
 
+HICON Glyph(const wchar_t* name) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, 16, 16, LR_SHARED));
+}
+
 Win32Registry g_registryBackend;
 
+constexpr wchar_t kFontFace[] = L"宋体";
+
 }  // namespace
+
+MainWindow::MainWindow(ProgramState& state)
+    : state_(state),
+      calls_(MakeSystemCalls(hwnd_)),
+      actions_(*calls_, *calls_, clock_, ::ShowReminder),
+      countdown_(state, clock_, *this, *this, *calls_, actions_),
+      scheduler_(state, clock_, *this, actions_, countdown_) {}
 
 bool MainWindow::Create() {
     if (!CreateWindowFor(kMainWindowClass, Wide(kMainCaption), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOPMOST,
                          401, 136, nullptr, AppIcon(L"MAINICON")))
         return false;
+    CreateCountdownFace();
     FormCreate();
     return true;
+}
+
+// The countdown's labels, bar and buttons, with the texts the window is
+// designed with. The cancel button comes first in the tab order and is the
+// default button, so Enter and Esc both cancel.
+void MainWindow::CreateCountdownFace() {
+    HFONT font = SharedFont(kFontFace, 13);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    AddControl(hwnd_, L"STATIC", Wide("要想取消关机,请按下<取消关机>按钮,剩余 :"), SS_LEFT | SS_NOPREFIX, 16, 16, 263,
+               13, kLabel1, font);
+    AddControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 336, 16, 57, 13, kLabel2, font);
+    AddControl(hwnd_, PROGRESS_CLASSW, L"", 0, 8, 56, 385, 17, kPgBar1, font);
+    HWND cancel = AddControl(hwnd_, L"BUTTON", Wide("取消关机"), WS_TABSTOP | BS_DEFPUSHBUTTON, 232, 94, 105, 25,
+                             kBitBtn2, font);
+    HWND actNow =
+        AddControl(hwnd_, L"BUTTON", Wide("立即关机"), WS_TABSTOP | BS_PUSHBUTTON, 64, 94, 105, 25, kBitBtn1, font);
+    SendMessageW(actNow, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Glyph(L"ACTNOW")));
+    SendMessageW(cancel, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Glyph(L"CANCELACT")));
 }
 
 void MainWindow::FormCreate() {
@@ -67,6 +101,7 @@ void MainWindow::FormCreate() {
             AppendMenuW(menu_, MF_STRING, entry.command, Wide(TrayMenuCaption(entry, captions)).c_str());
     }
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | MF_CHECKED);
+    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, std::max(state_.options.tishi, 0));
     SetEnabled(kTimer1, state_.monitoring);
 }
 
@@ -82,6 +117,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
+
     case WM_HOTKEY:
         OnHotkey(hotkeys_.Identify(wParam));
         return 0;
@@ -108,8 +144,16 @@ void MainWindow::ShowTrayMenu() {
     PostMessageW(hwnd_, WM_NULL, 0, 0);  // lets the menu close when the user clicks elsewhere
 }
 
-void MainWindow::OnCommand(unsigned command) {
-    switch (command) {
+void MainWindow::OnCommand(unsigned id) {
+    switch (id) {
+    case kBitBtn1: countdown_.BitBtn1Click(); break;
+    case kBitBtn2: countdown_.BitBtn2Click(); break;
+    case IDOK:  // Enter while a button without the default frame has the focus: that button
+        if (GetFocus() == GetDlgItem(hwnd_, kBitBtn1))
+            countdown_.BitBtn1Click();
+        else
+            countdown_.BitBtn2Click();
+        break;
     case kCmdMonitor: N1Click(); break;
     case kCmdExit: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     default: break;  // the other entries have no command yet
@@ -123,46 +167,42 @@ void MainWindow::OnHotkey(Hotkey) {
 void MainWindow::OnTimer(UINT_PTR id) {
     switch (id) {
     case kTimer1: scheduler_.Timer1Timer(); break;
-    case kTimer2: Timer2Timer(); break;
+    case kTimer2: countdown_.Timer2Timer(); break;
     case kTimer3: scheduler_.Timer3Timer(); break;
     }
 }
 
 void MainWindow::N1Click() {
-    state_.monitoring = !state_.monitoring;
-    SetEnabled(kTimer1, state_.monitoring);
-    ShowMonitoring();
+    scheduler_.SetMonitoring(!state_.monitoring);
+    ShowMonitoring(state_.monitoring);
 }
 
-// The check mark of "启用监控(&E)" and the tray icon follow the switch.
-void MainWindow::ShowMonitoring() {
-    CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (state_.monitoring ? MF_CHECKED : MF_UNCHECKED));
-    tray_.Modify(AppIcon(state_.monitoring ? L"ENASHUT" : L"DISSHUT"), state_.monitoring ? kTipEnabled : kTipDisabled);
+void MainWindow::ShowMonitoring(bool on) {
+    CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    tray_.Modify(AppIcon(on ? L"ENASHUT" : L"DISSHUT"), on ? kTipEnabled : kTipDisabled);
 }
 
-void MainWindow::MyChangeCaption(const std::string& word) {
-    SetWindowTextW(hwnd_, Wide("Windows 正在准备" + word + "...").c_str());
+void MainWindow::MyChangeCaption(const CountdownTexts& texts) {
+    SetDlgItemTextW(hwnd_, kBitBtn1, Wide(texts.actNow).c_str());
+    SetDlgItemTextW(hwnd_, kBitBtn2, Wide(texts.cancel).c_str());
+    SetDlgItemTextW(hwnd_, kLabel1, Wide(texts.label1).c_str());
+    SetWindowTextW(hwnd_, Wide(texts.caption).c_str());
 }
+
+void MainWindow::ShowProgress(int position, int maximum) {
+    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, maximum);
+    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void MainWindow::ShowRemaining(const std::string& text) { SetDlgItemTextW(hwnd_, kLabel2, Wide(text).c_str()); }
 
 void MainWindow::Show() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetFocus(GetDlgItem(hwnd_, kBitBtn2));
 }
 
-void MainWindow::PlayWarningSound(const std::string& soundPath) {
-    PlaySoundW(Wide(soundPath).c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
-}
-
-// One second of the countdown. At its end the tick resumes (while monitoring
-// is on); the power actions themselves are not carried out yet.
-void MainWindow::Timer2Timer() {
-    if (++countdownPosition_ < state_.options.tishi) return;
-    countdownPosition_ = 0;
-    ShowWindow(hwnd_, SW_HIDE);
-    if (!state_.options.soundpath.empty()) PlaySoundW(nullptr, nullptr, 0);
-    SetEnabled(kTimer1, state_.monitoring);
-    SetEnabled(kTimer2, false);
-}
+void MainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 
 void MainWindow::FormClose() {
     tray_.Remove();

@@ -1,29 +1,44 @@
 // The hidden main window: it receives the tray icon's notifications and the
-// hotkeys, owns the three timers and the tray menu, and ends the program when
-// it closes.
+// hotkeys, owns the three timers and the tray menu, and is the countdown
+// dialog before a power action. Closing it ends the program.
 #pragma once
 
-#include "actions/task_actions_win32.h"
+#include "actions/program_actions.h"
 #include "app/hotkeys_win32.h"
-#include "scheduler/program_state.h"
+#include "app/system_calls_factory.h"
 #include "app/tray_icon_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/timers.h"
 #include "platform/window_win32.h"
+#include "scheduler/countdown.h"
+#include "scheduler/program_state.h"
 #include "scheduler/scheduler.h"
+
+#include <memory>
 
 inline constexpr wchar_t kMainWindowClass[] = L"TempiroMain";
 
+// Controls of the countdown face.
+enum CountdownControl : int {
+    kLabel1 = 201,
+    kLabel2,
+    kPgBar1,
+    kBitBtn1,             // act now
+    kBitBtn2 = IDCANCEL,  // cancel: Esc presses it
+};
+
 class MainWindow : public Window, public TimerSwitch, public CountdownFace {
 public:
-    explicit MainWindow(ProgramState& state) : state_(state), scheduler_(state, clock_, *this, actions_, *this) {}
+    explicit MainWindow(ProgramState& state);
     // Creates the window and runs the start-up sequence; the window stays hidden.
     bool Create();
 
-
-    void MyChangeCaption(const std::string& word) override;
+    void MyChangeCaption(const CountdownTexts& texts) override;
+    void ShowProgress(int position, int maximum) override;
+    void ShowRemaining(const std::string& text) override;
     void Show() override;
-    void PlayWarningSound(const std::string& soundPath) override;
+    void Hide() override;
+    void ShowMonitoring(bool on) override;
 
 protected:
     void StartTimer(TimerId id, unsigned intervalMs) override;
@@ -31,22 +46,22 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void CreateCountdownFace();
     void FormCreate();
     void FormClose();
     void FormDestroy();
     void ShowTrayMenu();
-    void OnCommand(unsigned command);
+    void OnCommand(unsigned id);
     void OnHotkey(Hotkey key);
     void OnTimer(UINT_PTR id);
     void N1Click();
-    void Timer2Timer();
-    void ShowMonitoring();
 
     ProgramState& state_;
     Win32Clock clock_;
-    Win32TaskActions actions_;
+    std::unique_ptr<SystemCalls> calls_;
+    ProgramActions actions_;
+    Countdown countdown_;
     Scheduler scheduler_;
-    int countdownPosition_ = 0;
     TrayIcon tray_;
     Hotkeys hotkeys_;
     HMENU menu_ = nullptr;

@@ -67,7 +67,7 @@ public:
 
 // Stands in for the timers, the actions and the countdown: nothing is due, so
 // any call at all means the run measured something else.
-class CallCounter : public TimerSwitch, public TaskActions, public CountdownFace {
+class CallCounter : public TimerSwitch, public TaskActions, public CountdownFace, public SoundPlayer {
 public:
     int calls = 0;
 
@@ -81,9 +81,15 @@ public:
     void SetAdapterState(const std::string&, bool) override { ++calls; }
     void StartBackup(const std::string&, const std::string&) override { ++calls; }
     void CloseAllPrograms() override { ++calls; }
-    void MyChangeCaption(const std::string&) override { ++calls; }
+    void ExecutePowerAction(const std::string&, const std::string&) override { ++calls; }
+    void MyChangeCaption(const CountdownTexts&) override { ++calls; }
+    void ShowProgress(int, int) override { ++calls; }
+    void ShowRemaining(const std::string&) override { ++calls; }
     void Show() override { ++calls; }
-    void PlayWarningSound(const std::string&) override { ++calls; }
+    void Hide() override { ++calls; }
+    void ShowMonitoring(bool) override { ++calls; }
+    void PlayLoop(const std::string&) override { ++calls; }
+    void Stop() override { ++calls; }
 };
 
 // A schedule of each kind a user would have many of. Every clock time in it is
@@ -156,7 +162,8 @@ int Run(Backend& backend) {
     state.registry = std::make_unique<RegistryAccessor>(*backend.registry);
     FixedClock clock;
     CallCounter counter;
-    Scheduler scheduler(state, clock, counter, counter, counter);
+    Countdown countdown(state, clock, counter, counter, counter, counter);
+    Scheduler scheduler(state, clock, counter, counter, countdown);
 
     int largest = 0;
     for (const Size& size : backend.sizes) largest = std::max(largest, size.records);

@@ -7,6 +7,8 @@ add_executable(tempiro_tests
   tests/store/options_test.cpp
   tests/app/shell_texts_test.cpp
   tests/actions/reminder_test.cpp
+  tests/actions/power_test.cpp
+  tests/actions/network_test.cpp
   tests/store/task_record_test.cpp
   tests/scheduler/scheduler_test.cpp)
 target_link_libraries(tempiro_tests PRIVATE tempiro_core GTest::gtest_main)

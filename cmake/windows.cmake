@@ -7,26 +7,36 @@ add_library(tempiro_win32 STATIC
   platform/system_win32.cpp
   platform/window_win32.cpp
   platform/clock_win32.cpp
-  actions/reminder_win32.cpp
-  actions/task_actions_win32.cpp)
+  platform/system_calls_win32.cpp
+  actions/reminder_win32.cpp)
 target_link_libraries(tempiro_win32 PUBLIC tempiro_core)
 target_compile_definitions(tempiro_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-set(TEMPIRO_WIN32_LIBS comctl32 shell32 user32 gdi32 advapi32 winmm)
+set(TEMPIRO_WIN32_LIBS comctl32 shell32 user32 gdi32 advapi32 winmm rasapi32 wininet)
 set(TEMPIRO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
-add_executable(Tempiro WIN32
+set(TEMPIRO_APP_SOURCES
   app/main.cpp
   app/main_window.cpp
   app/tray_icon_win32.cpp
   app/hotkeys_win32.cpp
   resources/tempiro.rc)
-target_link_libraries(Tempiro PRIVATE tempiro_win32 ${TEMPIRO_WIN32_LIBS})
-target_link_options(Tempiro PRIVATE -municode ${TEMPIRO_STATIC_RUNTIME} $<$<CONFIG:Release>:-s>)
-set_target_properties(Tempiro PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# name, the file that makes the system calls, output folder
+function(tempiro_program name calls folder)
+  add_executable(${name} WIN32 ${TEMPIRO_APP_SOURCES} ${calls})
+  target_link_libraries(${name} PRIVATE tempiro_win32 ${TEMPIRO_WIN32_LIBS})
+  target_link_options(${name} PRIVATE -municode ${TEMPIRO_STATIC_RUNTIME} $<$<CONFIG:Release>:-s>)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${folder})
+endfunction()
+
+tempiro_program(Tempiro app/system_calls_real_win32.cpp ${CMAKE_BINARY_DIR})
 
 option(TEMPIRO_WINE_TESTS "Build the Win32 tests that run under Wine" ON)
 if(TEMPIRO_WINE_TESTS)
+  # The same program with its power, dial-up, netsh and sound calls recorded
+  # instead of made: what the Wine tests of those actions run.
+  tempiro_program(TempiroRecording app/system_calls_recording_win32.cpp ${CMAKE_BINARY_DIR}/tests)
   include(cmake/wine_tests.cmake)
   include(cmake/bench.cmake)
 endif()

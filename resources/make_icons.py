@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the program's three icons (clock face; green when monitoring, grey
-and struck through when not) as 32-bit ICO files. Run it to remake them."""
+"""Draws the program's icons as 32-bit ICO files: the three clock faces
+(green when monitoring, grey and struck through when not) and the two small
+glyphs of the countdown's buttons (a green arrow to act now, a red cross to
+cancel). Run it to remake them."""
 import math
 import struct
 import sys
@@ -53,6 +55,35 @@ def draw(size, face, ring, badge):
     return px
 
 
+def glyph(size, kind):
+    px = [[(0, 0, 0, 0)] * size for _ in range(size)]
+
+    def dot(x, y, colour, w):
+        for dy in range(-w, w + 1):
+            for dx in range(-w, w + 1):
+                xi, yi = int(round(x + dx / 2)), int(round(y + dy / 2))
+                if 0 <= xi < size and 0 <= yi < size:
+                    px[yi][xi] = colour
+
+    def stroke(x0, y0, x1, y1, colour, w):
+        steps = size * 4
+        for i in range(steps + 1):
+            t = i / steps
+            dot(x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, colour, w)
+
+    s = size - 1
+    if kind == "arrow":
+        green = (20, 150, 40, 255)
+        stroke(s * 0.15, s * 0.5, s * 0.8, s * 0.5, green, 2)
+        stroke(s * 0.55, s * 0.22, s * 0.85, s * 0.5, green, 2)
+        stroke(s * 0.55, s * 0.78, s * 0.85, s * 0.5, green, 2)
+    else:
+        red = (200, 30, 30, 255)
+        stroke(s * 0.2, s * 0.2, s * 0.8, s * 0.8, red, 2)
+        stroke(s * 0.8, s * 0.2, s * 0.2, s * 0.8, red, 2)
+    return px
+
+
 def ico(images):
     head = struct.pack("<HHH", 0, 1, len(images))
     entries, blobs = b"", b""
@@ -79,6 +110,8 @@ def main(out):
     }
     for name, (face, ring, badge) in styles.items():
         Path(out, name).write_bytes(ico([draw(s, face, ring, badge) for s in (16, 32, 48)]))
+    for name, kind in (("actnow.ico", "arrow"), ("cancelact.ico", "cross")):
+        Path(out, name).write_bytes(ico([glyph(s, kind) for s in (16, 32)]))
 
 
 if __name__ == "__main__":

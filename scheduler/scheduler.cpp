@@ -48,6 +48,7 @@ void Scheduler::Timer1Timer() {
             return *dateFormat;
         },
     };
+    if (countdown_.HoldsTick(inputs.now)) return;
     OpenStore(registry);
     const int count = state_.options.TaskNum;
     for (int n = 1; n <= count; ++n) {
@@ -66,7 +67,13 @@ void Scheduler::Timer1Timer() {
 
 void Scheduler::Timer3Timer() {
     timers_.SetEnabled(kTimer3, false);
-    if (state_.monitoring) timers_.SetEnabled(kTimer1, true);
+    // A countdown that is counting holds the tick until its end.
+    if (state_.monitoring && !countdown_.Counting()) timers_.SetEnabled(kTimer1, true);
+}
+
+void Scheduler::SetMonitoring(bool on) {
+    state_.monitoring = on;
+    timers_.SetEnabled(kTimer1, on && !countdown_.Counting() && !timers_.IsEnabled(kTimer3));
 }
 
 std::string Scheduler::ReadC(int number) { return state_.registry->ReadString(TaskValueName('C', number)); }
@@ -94,17 +101,13 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type) {
         break;
     default: break;
     }
-    state_.PendingPowerAction.clear();
+    // A countdown on screen keeps the word it shows.
+    if (!countdown_.Counting()) state_.PendingPowerAction.clear();
     timers_.SetEnabled(kTimer1, false);
     timers_.SetEnabled(kTimer3, true);
 }
 
 void Scheduler::OpenCountdown() {
-    const std::string& word = state_.PendingPowerAction;
-    countdown_.MyChangeCaption(word);
-    timers_.SetEnabled(kTimer2, true);
-    timers_.SetEnabled(kTimer1, false);
-    countdown_.Show();
-    if (!state_.options.soundpath.empty()) countdown_.PlayWarningSound(state_.options.soundpath);
-    if (ClosesProgramsBeforeCountdown(word, state_.options.shutapp)) actions_.CloseAllPrograms();
+    countdown_.Open();
+    if (ClosesProgramsBeforeCountdown(state_.PendingPowerAction, state_.options.shutapp)) actions_.CloseAllPrograms();
 }

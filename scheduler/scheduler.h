@@ -6,6 +6,7 @@
 
 #include "scheduler/program_state.h"
 #include "platform/clock.h"
+#include "scheduler/countdown.h"
 #include "platform/timers.h"
 #include "scheduler/task_actions.h"
 #include "store/task_record.h"
@@ -21,11 +22,14 @@ std::string FileNamePart(const std::string& path);
 
 class Scheduler {
 public:
-    Scheduler(ProgramState& state, Clock& clock, TimerSwitch& timers, TaskActions& actions, CountdownFace& countdown)
+    Scheduler(ProgramState& state, Clock& clock, TimerSwitch& timers, TaskActions& actions, Countdown& countdown)
         : state_(state), clock_(clock), timers_(timers), actions_(actions), countdown_(countdown) {}
 
     void Timer1Timer();  // the tick
     void Timer3Timer();  // the re-arm
+    // The monitoring switch. Switched on, the tick runs again at once unless
+    // a re-arm pause or a countdown holds it; those resume it themselves.
+    void SetMonitoring(bool on);
 
 private:
     void Dispatch(int number, const std::string& a, TaskType type);
@@ -36,5 +40,5 @@ private:
     Clock& clock_;
     TimerSwitch& timers_;
     TaskActions& actions_;
-    CountdownFace& countdown_;
+    Countdown& countdown_;
 };

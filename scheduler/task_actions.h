@@ -1,5 +1,6 @@
-// What a due task sets off. Each of these is carried out by the actions
-// modules on Windows; the tick only calls them.
+// What a due task sets off, and the face of the countdown that stands before
+// a power action. The tick and the countdown only call these; the actions
+// modules carry them out.
 #pragma once
 
 #include <string>
@@ -15,13 +16,25 @@ public:
     virtual void SetAdapterState(const std::string& connection, bool enable) = 0;
     virtual void StartBackup(const std::string& type, const std::string& spec) = 0;  // does not wait
     virtual void CloseAllPrograms() = 0;
+    // Carries out a countdown's word (the hibernation with its wake text).
+    virtual void ExecutePowerAction(const std::string& word, const std::string& wakeSpec) = 0;
 };
 
-// The countdown dialog that stands before a power action.
+// The dialog's texts for one word.
+struct CountdownTexts {
+    std::string caption, label1, actNow, cancel;
+};
+CountdownTexts CountdownTextsFor(const std::string& word);
+
+// The countdown dialog: the main window shown as a small topmost dialog.
 class CountdownFace {
 public:
     virtual ~CountdownFace() = default;
-    virtual void MyChangeCaption(const std::string& word) = 0;
+    virtual void MyChangeCaption(const CountdownTexts& texts) = 0;
+    virtual void ShowProgress(int position, int maximum) = 0;  // PgBar1
+    virtual void ShowRemaining(const std::string& text) = 0;   // Label2
     virtual void Show() = 0;
-    virtual void PlayWarningSound(const std::string& soundPath) = 0;  // loops until the countdown ends it
+    virtual void Hide() = 0;
+    // The check mark of "启用监控(&E)" and the tray icon and tip.
+    virtual void ShowMonitoring(bool on) = 0;
 };

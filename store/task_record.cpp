@@ -138,6 +138,12 @@ std::optional<std::int32_t> ToInt(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+std::int32_t StrToInt(std::string_view text) {
+    std::optional<std::int32_t> value = ToInt(text);
+    if (!value) throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    return *value;
+}
+
 ShortDateFormat::ShortDateFormat(const std::string& picture) {
     for (size_t i = 0; i < picture.size();) {
         char c = picture[i];

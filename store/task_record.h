@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,15 @@ ScheduleKind KindOf(const std::string& a);
 // The runtime's decimal conversion: an optional sign and decimal digits that
 // fit 32 bits, nothing else.
 std::optional<std::int32_t> ToInt(std::string_view text);
+
+// A text that does not convert to a number. Like a store error it ends the
+// command that ran into it, and its text is shown in a message box.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+// ToInt, or ConversionError "'<text>' is not a valid integer value".
+std::int32_t StrToInt(std::string_view text);
 
 // The user's short date format, from a Windows picture such as "yyyy/M/d".
 class ShortDateFormat {

@@ -38,10 +38,13 @@ protected:
     void StopTimer(TimerId) override {}
 };
 
-// Records every action and countdown call in order.
-class Recorder : public TaskActions, public CountdownFace {
+// Records every action, countdown and sound call in order. The countdown's
+// bar and seconds are kept aside.
+class Recorder : public TaskActions, public CountdownFace, public SoundPlayer {
 public:
     std::vector<std::string> log;
+    std::vector<std::string> remaining;
+    int position = -1, maximum = -1;
     void ShowReminder(const std::string& m, const std::string& note) override { log.push_back("reminder:" + m + "|" + note); }
     void OpenTarget(const std::string& t) override { log.push_back("open:" + t); }
     void KillProcessByName(const std::string& f) override { log.push_back("kill:" + f); }
@@ -50,10 +53,20 @@ public:
     void SetAdapterState(const std::string& c, bool e) override { log.push_back((e ? "enable:" : "disable:") + c); }
     void StartBackup(const std::string& type, const std::string& spec) override { log.push_back(type + ":" + spec); }
     void CloseAllPrograms() override { log.push_back("closeall"); }
-    void MyChangeCaption(const std::string& word) override { log.push_back("caption:" + word); }
+    void ExecutePowerAction(const std::string& word, const std::string& wake) override {
+        log.push_back("execute:" + word + "|" + wake);
+    }
+    void MyChangeCaption(const CountdownTexts& texts) override { log.push_back("caption:" + texts.caption); }
+    void ShowProgress(int p, int max) override { position = p; maximum = max; }
+    void ShowRemaining(const std::string& text) override { remaining.push_back(text); }
     void Show() override { log.push_back("show"); }
-    void PlayWarningSound(const std::string& path) override { log.push_back("sound:" + path); }
+    void Hide() override { log.push_back("hide"); }
+    void ShowMonitoring(bool on) override { log.push_back(on ? "monitoring:on" : "monitoring:off"); }
+    void PlayLoop(const std::string& path) override { log.push_back("sound:" + path); }
+    void Stop() override { log.push_back("sound:stop"); }
 };
+
+std::string Caption(const std::string& word) { return "caption:Windows 正在准备" + word + "..."; }
 
 class SchedulerTest : public ::testing::Test {
 protected:
@@ -62,7 +75,8 @@ protected:
     FakeClock clock;
     SimTimers timers;
     Recorder recorder;
-    Scheduler scheduler{state, clock, timers, recorder, recorder};
+    Countdown countdown{state, clock, timers, recorder, recorder, recorder};
+    Scheduler scheduler{state, clock, timers, recorder, countdown};
 
     void SetUp() override {
         state.registry = std::make_unique<RegistryAccessor>(backend);
@@ -85,6 +99,7 @@ protected:
             timers.next[first] += kTimerIntervals[first];
             SetClock(timers.nowMs);
             if (first == kTimer1) scheduler.Timer1Timer();
+            if (first == kTimer2) countdown.Timer2Timer();
             if (first == kTimer3) scheduler.Timer3Timer();
         }
         timers.nowMs = end;
@@ -241,7 +256,7 @@ TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
     Put(1, "每天8时30分", "关闭计算机");
     scheduler.Timer1Timer();
     EXPECT_EQ(state.PendingPowerAction, "关机");
-    EXPECT_EQ(recorder.log, (Log{"caption:关机", "show", "sound:C:\\警告.wav", "closeall"}));
+    EXPECT_EQ(recorder.log, (Log{Caption("关机"), "show", "sound:C:\\警告.wav", "closeall"}));
     EXPECT_FALSE(timers.IsEnabled(kTimer1));
     EXPECT_TRUE(timers.IsEnabled(kTimer2));
     EXPECT_FALSE(timers.IsEnabled(kTimer3));
@@ -263,12 +278,13 @@ TEST_F(SchedulerTest, CloseRequestsGoOutByTheWord) {
     for (const Case& c : cases) {
         recorder.log.clear();
         state.options.shutapp = c.shutapp;
-        timers.SetEnabled(kTimer1, true);
-        Put(1, "每天8时30分", c.type, "");
+        ++clock.now.minute;  // each in a minute of its own: a countdown's minute stays quiet
+        Put(1, "每隔1分开始0时0分", c.type, "");
         scheduler.Timer1Timer();
         EXPECT_EQ(state.PendingPowerAction, c.word) << c.type;
+        ASSERT_FALSE(recorder.log.empty()) << c.type;
         EXPECT_EQ(recorder.log.back() == "closeall", c.closes) << c.type << " shutapp " << c.shutapp;
-        EXPECT_EQ(recorder.log.front(), std::string("caption:") + c.word);
+        EXPECT_EQ(recorder.log.front(), Caption(c.word));
     }
 }
 
@@ -279,14 +295,112 @@ TEST_F(SchedulerTest, AHibernateTaskCarriesItsWakeText) {
     EXPECT_EQ(state.WakeSpec, "第2天7时5分唤醒");
 }
 
-TEST_F(SchedulerTest, AnImmediateTaskAfterACountdownTaskClearsTheWord) {
+TEST_F(SchedulerTest, ACountdownOnScreenKeepsItsWordAndHoldsTheTickUntilItsEnd) {
+    state.options.tishi = 90;
     Put(1, "每天8时30分", "重启计算机");
     Put(2, "每天8时30分", "提醒", "later");
-    scheduler.Timer1Timer();
-    EXPECT_TRUE(state.PendingPowerAction.empty()) << "the running countdown will end without an action";
-    EXPECT_TRUE(timers.IsEnabled(kTimer2));
+    RunFor(6000);
+    EXPECT_EQ(state.PendingPowerAction, "重启") << "an immediate task later in the tick leaves the word alone";
     EXPECT_TRUE(timers.IsEnabled(kTimer3));
+    RunFor(60000);  // the re-arm comes while the countdown still counts
+    EXPECT_FALSE(timers.IsEnabled(kTimer3));
+    EXPECT_FALSE(timers.IsEnabled(kTimer1)) << "the re-arm restarted the tick under a running countdown";
+    RunFor(29999);
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), Caption("重启")), 1);
+    RunFor(1);
+    EXPECT_EQ(recorder.log.back(), "execute:重启|");
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+}
+
+TEST_F(SchedulerTest, CountdownOfTenSecondsCountsNineToZeroAndActsOnTheTenthStep) {
+    state.options.tishi = 10;
+    state.options.soundpath = "w.wav";
+    Put(1, "每天8时30分", "关闭计算机");
+    RunFor(6000);
+    EXPECT_EQ(recorder.maximum, 10);
+    RunFor(9999);
+    EXPECT_EQ(recorder.remaining, (Log{"10 秒", "9 秒", "8 秒", "7 秒", "6 秒", "5 秒", "4 秒", "3 秒", "2 秒", "1 秒"}));
+    EXPECT_EQ(countdown.Position(), 9);
+    EXPECT_TRUE(countdown.Counting());
+    recorder.log.clear();
+    RunFor(1);
+    EXPECT_EQ(recorder.remaining.back(), "0 秒");
+    EXPECT_EQ(recorder.log, (Log{"sound:stop", "hide", "execute:关机|"}));
+    EXPECT_EQ(recorder.position, 0);
+    EXPECT_EQ(countdown.Position(), 0);
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+    EXPECT_FALSE(timers.IsEnabled(kTimer2));
+}
+
+TEST_F(SchedulerTest, ActNowActsAtOnceAndCancelSwitchesMonitoringOff) {
+    state.options.tishi = 60;
+    Put(1, "每天8时30分", "休眠计算机", "第2天7时5分唤醒");
+    RunFor(6000 + 3000);
+    recorder.log.clear();
+    countdown.BitBtn1Click();
+    EXPECT_EQ(recorder.log, (Log{"hide", "execute:休眠|第2天7时5分唤醒"})) << "no sound file, nothing to stop";
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+    EXPECT_FALSE(timers.IsEnabled(kTimer2));
+
+    Put(1, "每天8时31分", "关闭计算机");
+    RunFor(60000);  // the tick at 8:31:0x opens a new countdown, its bar back at the start
+    ASSERT_TRUE(countdown.Counting());
+    EXPECT_EQ(countdown.Position(), 6) << "opened at 8:31:03, six steps from 0";
+    recorder.log.clear();
+    countdown.BitBtn2Click();
+    EXPECT_EQ(recorder.log, (Log{"sound:stop", "hide", "monitoring:off"}));
+    EXPECT_FALSE(state.monitoring);
     EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    EXPECT_FALSE(timers.IsEnabled(kTimer2));
+    EXPECT_EQ(recorder.position, 0);
+    Put(1, "每隔1分开始0时0分", "提醒", "every minute");
+    RunFor(5 * 60000);
+    EXPECT_EQ(recorder.log.size(), 3u) << "nothing fires until monitoring is switched on again";
+    scheduler.SetMonitoring(true);
+    RunFor(6000);
+    EXPECT_EQ(recorder.log.back(), "reminder:every minute|每隔1分开始0时0分");
+}
+
+TEST_F(SchedulerTest, ACountdownThatEndsInItsMinuteDoesNotFireTheTaskAgainThatMinute) {
+    state.options.tishi = 5;
+    Put(1, "每隔1分开始0时0分", "断开拨号");
+    RunFor(6000 + 5000);  // opened at 8:30:06, ended at 8:30:11
+    EXPECT_EQ(recorder.log.back(), "execute:断开拨号|");
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+    RunFor(53999);  // ticks up to 8:30:59 rest
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), Caption("断开拨号")), 1);
+    RunFor(1);  // 8:31:05, the first tick of the next minute
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), Caption("断开拨号")), 2);
+}
+
+TEST_F(SchedulerTest, ANegativeCountdownLengthCountsAsZero) {
+    state.options.tishi = -1;
+    Put(1, "每天8时30分", "快速重启");
+    RunFor(6000);
+    EXPECT_EQ(recorder.remaining, (Log{"0 秒"}));
+    EXPECT_EQ(recorder.maximum, 0);
+    RunFor(999);
+    EXPECT_TRUE(countdown.Counting());
+    RunFor(1);
+    EXPECT_EQ(recorder.log.back(), "execute:快速重启|");
+    EXPECT_FALSE(countdown.Counting());
+}
+
+TEST_F(SchedulerTest, TheMonitoringSwitchStopsAndStartsTheTickButNotUnderAPause) {
+    Put(1, "每隔1分开始0时0分", "提醒", "x");
+    scheduler.SetMonitoring(false);
+    RunFor(120000);
+    EXPECT_TRUE(recorder.log.empty());
+    scheduler.SetMonitoring(true);
+    RunFor(6000);
+    ASSERT_EQ(recorder.log.size(), 1u);
+    scheduler.SetMonitoring(false);
+    scheduler.SetMonitoring(true);  // during the re-arm pause: the pause still holds
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    RunFor(59999);
+    EXPECT_EQ(recorder.log.size(), 1u);
+    RunFor(1 + 6000);  // the re-arm, then its first tick
+    EXPECT_EQ(recorder.log.size(), 2u);
 }
 
 TEST_F(SchedulerTest, OfTwoCountdownTasksTheLaterWordWins) {
@@ -296,8 +410,10 @@ TEST_F(SchedulerTest, OfTwoCountdownTasksTheLaterWordWins) {
     Filler(1); Filler(2); Filler(4); Filler(5);
     scheduler.Timer1Timer();
     EXPECT_EQ(state.PendingPowerAction, "快速关机");
-    EXPECT_EQ(recorder.log, (Log{"caption:注销", "show", "sound:a.wav", "closeall", "caption:快速关机", "show",
+    EXPECT_EQ(recorder.log, (Log{Caption("注销"), "show", "sound:a.wav", "closeall", Caption("快速关机"), "show",
                                  "sound:a.wav", "closeall"}));
+    countdown.BitBtn1Click();
+    EXPECT_EQ(recorder.log.back(), "execute:快速关机|") << "only the later word is carried out";
 }
 
 TEST_F(SchedulerTest, IdleTaskFiresOncePerIdlePeriod) {

@@ -1,0 +1,33 @@
+// The actions of due tasks, carried out through the system-call seams.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/system_calls.h"
+#include "scheduler/task_actions.h"
+
+#include <functional>
+#include <string>
+
+using ReminderFunction = std::function<void(const std::string& message, const std::string& note)>;
+
+class ProgramActions : public TaskActions {
+public:
+    ProgramActions(PowerSystem& power, NetworkSystem& network, Clock& clock, ReminderFunction showReminder)
+        : power_(power), network_(network), clock_(clock), showReminder_(std::move(showReminder)) {}
+
+    void ShowReminder(const std::string& message, const std::string& note) override;
+    void OpenTarget(const std::string& target) override;
+    void KillProcessByName(const std::string& fileName) override;
+    void DialDefault() override;
+    void CleanSystemJunk(bool openList) override;
+    void SetAdapterState(const std::string& connection, bool enable) override;
+    void StartBackup(const std::string& type, const std::string& spec) override;
+    void CloseAllPrograms() override;
+    void ExecutePowerAction(const std::string& word, const std::string& wakeSpec) override;
+
+private:
+    PowerSystem& power_;
+    NetworkSystem& network_;
+    Clock& clock_;
+    ReminderFunction showReminder_;
+};

@@ -1,0 +1,70 @@
+// The system calls behind the power actions, the network actions and the
+// countdown's warning sound. The program makes the real calls; a recording
+// flavour of it writes them to a file instead, and the native tests use
+// fakes, so that no test ever powers a machine off.
+#pragma once
+
+#include "platform/clock.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class PowerSystem {
+public:
+    virtual ~PowerSystem() = default;
+    virtual void ExitWindowsEx(unsigned flags) = 0;                      // ExitWindowsEx(flags, 0)
+    virtual void SetSystemPowerState(bool suspend, bool force) = 0;
+    virtual void NtShutdownSystem(int action) = 0;                     // the native call of ntdll.dll
+    // Arms the program's one wake timer, with resume, for a local time.
+    virtual void SetWakeTimer(const LocalTime& wakeAt) = 0;
+    // Posts WM_CLOSE to the titled main windows of all other programs.
+    virtual void CloseAllPrograms() = 0;
+};
+
+inline constexpr unsigned kEwxLogOffForced = 4;    // EWX_LOGOFF | EWX_FORCE
+inline constexpr unsigned kEwxRebootForced = 6;    // EWX_REBOOT | EWX_FORCE
+inline constexpr unsigned kEwxPowerOffForced = 12; // EWX_POWEROFF | EWX_FORCE
+inline constexpr int kShutdownReboot = 1;
+inline constexpr int kShutdownPowerOff = 2;
+
+using DialupHandle = std::uintptr_t;
+inline constexpr size_t kMaxDialupConnections = 10;
+
+class NetworkSystem {
+public:
+    virtual ~NetworkSystem() = default;
+    // The active dial-up connections, at most ten; none when the
+    // enumeration fails (also when there are more than ten).
+    virtual std::optional<std::vector<DialupHandle>> DialupConnections() = 0;
+    virtual bool HangUp(DialupHandle connection) = 0;  // true when the system accepted it
+    virtual void Autodial() = 0;                       // dials the default connection, no dialog
+    // Runs a program hidden, in the Windows folder, without waiting.
+    virtual void RunHidden(const std::string& program, const std::string& parameters) = 0;
+};
+
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void PlayLoop(const std::string& path) = 0;  // asynchronous, until Stop
+    virtual void Stop() = 0;
+};
+
+// The three together, as the program holds them.
+class SystemCalls : public PowerSystem, public NetworkSystem, public SoundPlayer {};
+
+// What the sweep knows of one top-level window.
+struct WindowFacts {
+    bool visible = false;
+    bool minimised = false;
+    bool ownedByAnotherWindow = false;  // an owner that is not the desktop
+    bool toolWindow = false;
+    bool ownProcess = false;
+    bool titled = false;
+};
+
+// The sweep's tests, in their order: a window is asked to close only when it
+// is shown (or minimised), not owned, no tool window, not this program's, and
+// has a title.
+bool ShouldCloseWindow(const WindowFacts& window);

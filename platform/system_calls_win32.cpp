@@ -1,0 +1,107 @@
+#include "platform/system_calls_win32.h"
+
+#include "platform/text_win32.h"
+
+#include <mmsystem.h>
+#include <ras.h>
+#include <shellapi.h>
+#include <wininet.h>
+
+// The connection record of Windows XP and later, which every later system
+// still accepts. Its size differs between the 32- and the 64-bit build (the
+// connection handle is a pointer, packed on 4 bytes), so it is always taken
+// from this build's own layout.
+static_assert(sizeof(RASCONNW) == (sizeof(void*) == 8 ? 1372 : 1368), "RASCONNW has the XP layout");
+
+Win32SystemCalls::~Win32SystemCalls() {
+    if (wakeTimer_) CloseHandle(wakeTimer_);
+}
+
+void Win32SystemCalls::ExitWindowsEx(unsigned flags) { ::ExitWindowsEx(flags, 0); }
+
+void Win32SystemCalls::SetSystemPowerState(bool suspend, bool force) { ::SetSystemPowerState(suspend, force); }
+
+void Win32SystemCalls::NtShutdownSystem(int action) {
+    using NtShutdown = LONG(NTAPI*)(int);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll) return;
+    if (auto shutdown =
+            reinterpret_cast<NtShutdown>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtShutdownSystem"))))
+        shutdown(action);
+}
+
+void Win32SystemCalls::SetWakeTimer(const LocalTime& wakeAt) {
+    SYSTEMTIME local{};
+    local.wYear = static_cast<WORD>(wakeAt.year);
+    local.wMonth = static_cast<WORD>(wakeAt.month);
+    local.wDay = static_cast<WORD>(wakeAt.day);
+    local.wDayOfWeek = static_cast<WORD>(wakeAt.dayOfWeek);
+    local.wHour = static_cast<WORD>(wakeAt.hour);
+    local.wMinute = static_cast<WORD>(wakeAt.minute);
+    // The time zone's rule for that date, so a wake time across a change to
+    // or from summer time still means the wall-clock time the user chose.
+    SYSTEMTIME utc{};
+    FILETIME due{};
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &due)) return;
+    if (!wakeTimer_) wakeTimer_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    if (!wakeTimer_) return;
+    LARGE_INTEGER dueTime;
+    dueTime.LowPart = due.dwLowDateTime;
+    dueTime.HighPart = static_cast<LONG>(due.dwHighDateTime);
+    SetWaitableTimer(wakeTimer_, &dueTime, 0, nullptr, nullptr, TRUE);
+}
+
+namespace {
+
+BOOL CALLBACK CloseAllProgramsProc(HWND window, LPARAM) {
+    WindowFacts facts;
+    facts.visible = IsWindowVisible(window);
+    facts.minimised = IsIconic(window);
+    HWND owner = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_HWNDPARENT));
+    facts.ownedByAnotherWindow = owner && owner != GetDesktopWindow();
+    facts.toolWindow = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    facts.ownProcess = process == GetCurrentProcessId();
+    wchar_t title[256];
+    facts.titled = GetWindowTextW(window, title, 256) != 0;
+    if (ShouldCloseWindow(facts)) PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+void CloseAllProgramWindows() { EnumWindows(CloseAllProgramsProc, 0); }
+
+void Win32SystemCalls::CloseAllPrograms() { CloseAllProgramWindows(); }
+
+std::optional<std::vector<DialupHandle>> Win32SystemCalls::DialupConnections() {
+    RASCONNW connections[kMaxDialupConnections] = {};
+    connections[0].dwSize = sizeof(RASCONNW);
+    DWORD size = sizeof connections;
+    DWORD count = 0;
+    if (RasEnumConnectionsW(connections, &size, &count) != ERROR_SUCCESS) return std::nullopt;
+    std::vector<DialupHandle> handles;
+    for (DWORD i = 0; i < count && i < kMaxDialupConnections; ++i)
+        handles.push_back(reinterpret_cast<DialupHandle>(connections[i].hrasconn));
+    return handles;
+}
+
+bool Win32SystemCalls::HangUp(DialupHandle connection) {
+    return RasHangUpW(reinterpret_cast<HRASCONN>(connection)) == ERROR_SUCCESS;
+}
+
+void Win32SystemCalls::Autodial() { InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_); }
+
+void Win32SystemCalls::RunHidden(const std::string& program, const std::string& parameters) {
+    wchar_t windowsFolder[MAX_PATH] = {};
+    GetWindowsDirectoryW(windowsFolder, MAX_PATH);
+    ShellExecuteW(owner_, L"open", Wide(program).c_str(), Wide(parameters).c_str(), windowsFolder, SW_HIDE);
+}
+
+void Win32SystemCalls::PlayLoop(const std::string& path) {
+    PlaySoundW(Wide(path).c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
+}
+
+// Ends the looping sound at once; the file is not played again.
+void Win32SystemCalls::Stop() { PlaySoundW(nullptr, nullptr, 0); }

@@ -1,0 +1,35 @@
+// The real system calls of the power and network actions and the warning
+// sound, for the shipped program.
+#pragma once
+
+#include "platform/system_calls.h"
+
+#include <windows.h>
+
+class Win32SystemCalls : public SystemCalls {
+public:
+    explicit Win32SystemCalls(const HWND& owner) : owner_(owner) {}
+    ~Win32SystemCalls() override;
+
+    void ExitWindowsEx(unsigned flags) override;
+    void SetSystemPowerState(bool suspend, bool force) override;
+    void NtShutdownSystem(int action) override;
+    void SetWakeTimer(const LocalTime& wakeAt) override;
+    void CloseAllPrograms() override;
+
+    std::optional<std::vector<DialupHandle>> DialupConnections() override;
+    bool HangUp(DialupHandle connection) override;
+    void Autodial() override;
+    void RunHidden(const std::string& program, const std::string& parameters) override;
+
+    void PlayLoop(const std::string& path) override;
+    void Stop() override;
+
+private:
+    const HWND& owner_;  // the main window, created after this object
+    HANDLE wakeTimer_ = nullptr;  // one timer for the whole run, set again for each hibernation
+};
+
+// The close-all sweep over the top-level windows; windows of this process
+// are left alone.
+void CloseAllProgramWindows();

@@ -1,0 +1,73 @@
+#include "scheduler/countdown.h"
+
+#include <algorithm>
+
+CountdownTexts CountdownTextsFor(const std::string& word) {
+    CountdownTexts texts;
+    texts.actNow = "立即" + word;
+    texts.cancel = "取消" + word;
+    texts.label1 = "要想" + texts.cancel + "，请按下<" + texts.cancel + ">按钮:剩余";
+    texts.caption = "Windows 正在准备" + word + "...";
+    return texts;
+}
+
+namespace {
+std::string Remaining(int seconds) { return std::to_string(seconds) + " 秒"; }
+
+bool SameMinute(const LocalTime& a, const LocalTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute;
+}
+}  // namespace
+
+void Countdown::Open() {
+    face_.MyChangeCaption(CountdownTextsFor(state_.PendingPowerAction));
+    if (!counting_) {
+        position_ = 0;
+        face_.ShowProgress(0, Length());
+        face_.ShowRemaining(Remaining(Length()));
+    }
+    timers_.SetEnabled(kTimer2, true);
+    timers_.SetEnabled(kTimer1, false);
+    face_.Show();
+    if (!state_.options.soundpath.empty()) sound_.PlayLoop(state_.options.soundpath);
+    counting_ = true;
+    openedAt_ = clock_.Now();
+}
+
+void Countdown::Timer2Timer() {
+    if (!counting_) return;
+    position_ = std::min(position_ + 1, Length());
+    face_.ShowProgress(position_, Length());
+    face_.ShowRemaining(Remaining(Length() - position_));
+    if (position_ < Length()) return;
+    Finish();
+}
+
+void Countdown::BitBtn1Click() {
+    if (counting_) Finish();
+}
+
+void Countdown::Finish() {
+    if (!state_.options.soundpath.empty()) sound_.Stop();
+    position_ = 0;
+    face_.ShowProgress(0, Length());
+    face_.Hide();
+    counting_ = false;
+    timers_.SetEnabled(kTimer1, state_.monitoring);
+    timers_.SetEnabled(kTimer2, false);
+    actions_.ExecutePowerAction(state_.PendingPowerAction, state_.WakeSpec);
+}
+
+void Countdown::BitBtn2Click() {
+    timers_.SetEnabled(kTimer1, false);
+    timers_.SetEnabled(kTimer2, false);
+    sound_.Stop();
+    position_ = 0;
+    face_.ShowProgress(0, Length());
+    counting_ = false;
+    state_.monitoring = false;
+    face_.Hide();
+    face_.ShowMonitoring(false);
+}
+
+bool Countdown::HoldsTick(const LocalTime& now) const { return openedAt_ && SameMinute(*openedAt_, now); }

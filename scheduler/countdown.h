@@ -1,0 +1,46 @@
+// The countdown before a power action or the hang-up: it counts the seconds
+// of `tishi` on its face, plays the warning sound, and at its end (or on
+// "立即…") carries out the pending word; its Cancel switches monitoring off.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/system_calls.h"
+#include "platform/timers.h"
+#include "scheduler/program_state.h"
+#include "scheduler/task_actions.h"
+
+#include <optional>
+#include <string>
+
+class Countdown {
+public:
+    Countdown(ProgramState& state, Clock& clock, TimerSwitch& timers, CountdownFace& face, SoundPlayer& sound,
+              TaskActions& actions)
+        : state_(state), clock_(clock), timers_(timers), face_(face), sound_(sound), actions_(actions) {}
+
+    // Opens the dialog for the pending word, or rewrites the one that counts.
+    void Open();
+    void Timer2Timer();   // one second
+    void BitBtn1Click();  // act now
+    void BitBtn2Click();  // cancel
+
+    bool Counting() const { return counting_; }
+    int Position() const { return position_; }
+    // A task fires once in its minute: after a countdown that ended within
+    // the minute it opened in, the tick rests until the next minute.
+    bool HoldsTick(const LocalTime& now) const;
+
+private:
+    int Length() const { return state_.options.tishi > 0 ? state_.options.tishi : 0; }
+    void Finish();
+
+    ProgramState& state_;
+    Clock& clock_;
+    TimerSwitch& timers_;
+    CountdownFace& face_;
+    SoundPlayer& sound_;
+    TaskActions& actions_;
+    bool counting_ = false;
+    int position_ = 0;
+    std::optional<LocalTime> openedAt_;
+};

@@ -1,0 +1,158 @@
+#include "actions/power.h"
+
+#include "platform/recording_calls.h"
+#include "store/task_record.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+LocalTime Day(int year, int month, int day, int hour = 9, int minute = 0) {
+    LocalTime t;
+    t.year = year; t.month = month; t.day = day; t.hour = hour; t.minute = minute; t.second = 30;
+    return t;
+}
+
+std::string Show(const std::optional<LocalTime>& t) {
+    if (!t) return "none";
+    return std::to_string(t->year) + "-" + std::to_string(t->month) + "-" + std::to_string(t->day) + " " +
+           std::to_string(t->hour) + ":" + std::to_string(t->minute) + ":" + std::to_string(t->second) + " wd" +
+           std::to_string(t->dayOfWeek);
+}
+
+class PowerTest : public ::testing::Test {
+protected:
+    Log calls;
+    RecordingCalls power{[this](const std::string& line) { calls.push_back(line); }};
+    int hangUps = 0;
+    void Execute(const std::string& word, const std::string& wake = "", const LocalTime& today = Day(2030, 1, 14)) {
+        ExecutePowerAction(word, wake, today, power, [this] { ++hangUps; });
+    }
+};
+
+TEST(WakeMoment, DayOneIsTodayAndLaterDaysCrossMonthAndYearEnds) {
+    // 14 January 2030 is a Monday; at 9:00 the wake time 7:00 of day 1 lies in the past and stays there.
+    EXPECT_EQ(Show(WakeMoment("第1天7时0分唤醒", Day(2030, 1, 14))), "2030-1-14 7:0:0 wd1");
+    EXPECT_EQ(Show(WakeMoment("第2天7时5分唤醒", Day(2030, 1, 14))), "2030-1-15 7:5:0 wd2");
+    EXPECT_EQ(Show(WakeMoment("第2天0时0分唤醒", Day(2030, 1, 31))), "2030-2-1 0:0:0 wd5");
+    EXPECT_EQ(Show(WakeMoment("第2天23时59分唤醒", Day(2030, 12, 31))), "2031-1-1 23:59:0 wd3");
+    EXPECT_EQ(Show(WakeMoment("第2天6时0分唤醒", Day(2032, 2, 28))), "2032-2-29 6:0:0 wd0");
+    EXPECT_EQ(Show(WakeMoment("第2天6时0分唤醒", Day(2030, 2, 28))), "2030-3-1 6:0:0 wd5");
+    EXPECT_EQ(Show(WakeMoment("第9天6时0分唤醒", Day(2030, 12, 28))), "2031-1-5 6:0:0 wd0");
+    EXPECT_EQ(Show(WakeMoment("不唤醒", Day(2030, 1, 14))), "none");
+    EXPECT_EQ(Show(WakeMoment("", Day(2030, 1, 14))), "none");
+}
+
+TEST(WakeMoment, AMalformedWakeTextRaisesTheConversionError) {
+    try {
+        WakeMoment("第x天7时0分唤醒", Day(2030, 1, 14));
+        FAIL() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_STREQ(e.what(), "'x' is not a valid integer value");
+    }
+    EXPECT_THROW(WakeMoment("第1天", Day(2030, 1, 14)), ConversionError) << "no time at all";
+    EXPECT_THROW(WakeMoment("第1天24时0分唤醒", Day(2030, 1, 14)), ConversionError);
+    EXPECT_THROW(WakeMoment("第1天7时60分唤醒", Day(2030, 1, 14)), ConversionError);
+    EXPECT_THROW(WakeMoment("第1天-1时0分唤醒", Day(2030, 1, 14)), ConversionError);
+    EXPECT_EQ(Show(WakeMoment("第1天23时59分唤醒", Day(2030, 1, 14))), "2030-1-14 23:59:0 wd1");
+}
+
+TEST_F(PowerTest, EachWordMakesItsOneCall) {
+    const std::pair<const char*, Log> table[] = {
+        {"注销", {"ExitWindowsEx 4"}},
+        {"待机", {"SetSystemPowerState 1 1"}},
+        {"休眠", {"SetSystemPowerState 1 0"}},
+        {"重启", {"ExitWindowsEx 6"}},
+        {"关机", {"ExitWindowsEx 12"}},
+        {"断开拨号", {}},
+        {"快速重启", {"NtShutdownSystem 1"}},
+        {"快速关机", {"NtShutdownSystem 2"}},
+        {"", {}},
+        {"关机 ", {}},
+    };
+    for (const auto& [word, expected] : table) {
+        calls.clear();
+        Execute(word);
+        EXPECT_EQ(calls, expected) << word;
+    }
+    EXPECT_EQ(hangUps, 1) << "only the hang-up word reaches the hang-up, and it closes no programs";
+}
+
+TEST_F(PowerTest, AScheduledHibernationArmsItsWakeTimerThenSuspends) {
+    Execute("休眠", "第2天7时5分唤醒");
+    EXPECT_EQ(calls, (Log{"SetWaitableTimer 2030-1-15 7:5", "SetSystemPowerState 1 0"}));
+    calls.clear();
+    Execute("休眠", "不唤醒");
+    EXPECT_EQ(calls, (Log{"SetSystemPowerState 1 0"}));
+    calls.clear();
+    EXPECT_THROW(Execute("休眠", "第2天7时x分唤醒"), ConversionError);
+    EXPECT_TRUE(calls.empty()) << "a malformed wake text sets no timer and does not suspend";
+}
+
+TEST_F(PowerTest, TrayEntriesCloseProgramsAsTheirRowSays) {
+    struct Row {
+        TrayPower entry;
+        std::int32_t shutapp;
+        Log expected;
+    };
+    const Row rows[] = {
+        {TrayPower::LogOff, 0, {"CloseAllPrograms", "ExitWindowsEx 4"}},
+        {TrayPower::Standby, 0, {"SetSystemPowerState 1 1"}},
+        {TrayPower::Standby, 1, {"CloseAllPrograms", "SetSystemPowerState 1 1"}},
+        {TrayPower::Standby, 2, {"SetSystemPowerState 1 1"}},
+        {TrayPower::Hibernate, 1, {"CloseAllPrograms", "SetSystemPowerState 0 1"}},
+        {TrayPower::Hibernate, 2, {"SetSystemPowerState 0 1"}},
+        {TrayPower::Restart, 0, {"CloseAllPrograms", "ExitWindowsEx 6"}},
+        {TrayPower::ShutDown, 2, {"CloseAllPrograms", "ExitWindowsEx 12"}},
+        {TrayPower::FastRestart, 0, {"CloseAllPrograms", "NtShutdownSystem 1"}},
+        {TrayPower::FastShutDown, 1, {"CloseAllPrograms", "NtShutdownSystem 2"}},
+    };
+    for (const Row& row : rows) {
+        calls.clear();
+        RunTrayPower(row.entry, row.shutapp, power);
+        EXPECT_EQ(calls, row.expected) << static_cast<int>(row.entry) << " shutapp " << row.shutapp;
+    }
+}
+
+TEST_F(PowerTest, HotkeysActAtOnceAndF9NeverClosesPrograms) {
+    const std::pair<PowerHotkey, Log> rows[] = {
+        {PowerHotkey::F8, {"CloseAllPrograms", "ExitWindowsEx 4"}},
+        {PowerHotkey::F9, {"SetSystemPowerState 1 1"}},
+        {PowerHotkey::F10, {"CloseAllPrograms", "NtShutdownSystem 1"}},
+        {PowerHotkey::F11, {"CloseAllPrograms", "NtShutdownSystem 2"}},
+    };
+    for (const auto& [key, expected] : rows) {
+        calls.clear();
+        RunHotkeyPower(key, power);
+        EXPECT_EQ(calls, expected) << static_cast<int>(key);
+    }
+}
+
+TEST(CloseAllSweep, OnlyShownUnownedTitledWindowsOfOtherProgramsAreAsked) {
+    WindowFacts plain;
+    plain.visible = plain.titled = true;
+    EXPECT_TRUE(ShouldCloseWindow(plain));
+    WindowFacts minimised = plain;
+    minimised.visible = false;
+    minimised.minimised = true;
+    EXPECT_TRUE(ShouldCloseWindow(minimised)) << "a minimised titled window counts as shown";
+    WindowFacts hidden = plain;
+    hidden.visible = false;
+    EXPECT_FALSE(ShouldCloseWindow(hidden));
+    WindowFacts owned = plain;
+    owned.ownedByAnotherWindow = true;
+    EXPECT_FALSE(ShouldCloseWindow(owned));
+    WindowFacts tool = plain;
+    tool.toolWindow = true;
+    EXPECT_FALSE(ShouldCloseWindow(tool));
+    WindowFacts own = plain;
+    own.ownProcess = true;
+    EXPECT_FALSE(ShouldCloseWindow(own));
+    WindowFacts untitled = minimised;
+    untitled.titled = false;
+    EXPECT_FALSE(ShouldCloseWindow(untitled)) << "a minimised untitled window is skipped too";
+}
+
+}  // namespace
