@@ -4,7 +4,10 @@ SHELL := /bin/bash
 BUILD := build
 PACKAGES := cmake ninja-build g++ libgtest-dev googletest \
             g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
-            wine wine64 xvfb xauth fonts-wqy-microhei
+            wine wine64 xvfb xauth fonts-wqy-microhei locales
+# Wine names host files in the Unix locale's character set: the Wine tests
+# run in these two, so that Chinese file names reach the disk.
+LOCALES := zh_CN.UTF-8 en_US.UTF-8
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 WINE_ENV := WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 
@@ -19,6 +22,11 @@ deps:
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+	@for l in $(LOCALES); do \
+	  locale -a 2>/dev/null | grep -qix "$$(echo $$l | sed 's/UTF-8/utf8/')" || { \
+	    echo "$$l UTF-8" | $(SUDO) tee -a /etc/locale.gen >/dev/null; need=1; }; \
+	done; \
+	if [ -n "$$need" ]; then $(SUDO) locale-gen >/dev/null; fi
 
 native: deps
 	@[ -f $(BUILD)/native/build.ninja ] || cmake -S . -B $(BUILD)/native -G Ninja

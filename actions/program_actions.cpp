@@ -1,5 +1,6 @@
 #include "actions/program_actions.h"
 
+#include "actions/desktop.h"
 #include "actions/network.h"
 #include "actions/power.h"
 
@@ -7,11 +8,13 @@ void ProgramActions::ShowReminder(const std::string& message, const std::string&
     showReminder_(message, note);
 }
 
-// Opening, killing, backup and cleaning are not carried out yet: a due task
-// of these types is dispatched and paces the tick like any other.
-void ProgramActions::OpenTarget(const std::string&) {}
-void ProgramActions::KillProcessByName(const std::string&) {}
-void ProgramActions::CleanSystemJunk(bool) {}
+void ProgramActions::OpenTarget(const std::string& target) { ::OpenTarget(target, desktop_); }
+
+void ProgramActions::KillProcessByName(const std::string& fileName) { ::KillProcessByName(fileName, desktop_); }
+
+void ProgramActions::CleanSystemJunk(bool openList) { ::CleanSystemJunk(openList, clock_.Now(), desktop_); }
+
+// Backups are not carried out yet: a due backup task paces the tick like any other.
 void ProgramActions::StartBackup(const std::string&, const std::string&) {}
 
 void ProgramActions::DialDefault() { network_.Autodial(); }

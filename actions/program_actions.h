@@ -12,8 +12,8 @@ using ReminderFunction = std::function<void(const std::string& message, const st
 
 class ProgramActions : public TaskActions {
 public:
-    ProgramActions(PowerSystem& power, NetworkSystem& network, Clock& clock, ReminderFunction showReminder)
-        : power_(power), network_(network), clock_(clock), showReminder_(std::move(showReminder)) {}
+    ProgramActions(SystemCalls& calls, Clock& clock, ReminderFunction showReminder)
+        : power_(calls), network_(calls), desktop_(calls), clock_(clock), showReminder_(std::move(showReminder)) {}
 
     void ShowReminder(const std::string& message, const std::string& note) override;
     void OpenTarget(const std::string& target) override;
@@ -28,6 +28,7 @@ public:
 private:
     PowerSystem& power_;
     NetworkSystem& network_;
+    DesktopSystem& desktop_;
     Clock& clock_;
     ReminderFunction showReminder_;
 };

@@ -35,7 +35,7 @@ constexpr wchar_t kFontFace[] = L"宋体";
 MainWindow::MainWindow(ProgramState& state)
     : state_(state),
       calls_(MakeSystemCalls(hwnd_)),
-      actions_(*calls_, *calls_, clock_, ::ShowReminder),
+      actions_(*calls_, clock_, ::ShowReminder),
       countdown_(state, clock_, *this, *this, *calls_, actions_),
       scheduler_(state, clock_, *this, actions_, countdown_) {}
 

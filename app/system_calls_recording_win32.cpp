@@ -3,6 +3,7 @@
 // CRLF) instead of being made.
 #include "app/system_calls_factory.h"
 #include "platform/recording_calls.h"
+#include "platform/system_calls_win32.h"
 
 #include <string>
 
@@ -23,4 +24,6 @@ void AppendLine(const std::string& line) {
 
 }  // namespace
 
-std::unique_ptr<SystemCalls> MakeSystemCalls(const HWND&) { return std::make_unique<RecordingCalls>(AppendLine); }
+std::unique_ptr<SystemCalls> MakeSystemCalls(const HWND&) {
+    return std::make_unique<RecordingCalls>(AppendLine, ExecutableFolder());
+}

@@ -9,6 +9,7 @@ add_executable(tempiro_tests
   tests/actions/reminder_test.cpp
   tests/actions/power_test.cpp
   tests/actions/network_test.cpp
+  tests/actions/desktop_test.cpp
   tests/store/task_record_test.cpp
   tests/scheduler/scheduler_test.cpp)
 target_link_libraries(tempiro_tests PRIVATE tempiro_core GTest::gtest_main)

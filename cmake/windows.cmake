@@ -32,11 +32,25 @@ endfunction()
 
 tempiro_program(Tempiro app/system_calls_real_win32.cpp ${CMAKE_BINARY_DIR})
 
+# The companion junk-cleaning batch lies beside the program. cmd.exe reads
+# batch files in the system's OEM code page, so it ships as GBK with CRLF.
+function(tempiro_companion_batch folder)
+  set(batch ${folder}/QLLJ.bat)
+  add_custom_command(OUTPUT ${batch}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/gbk_crlf.sh ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${batch}
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_SOURCE_DIR}/cmake/gbk_crlf.sh VERBATIM)
+  string(MD5 id ${folder})
+  add_custom_target(companion_${id} ALL DEPENDS ${batch})
+endfunction()
+tempiro_companion_batch(${CMAKE_BINARY_DIR})
+
 option(TEMPIRO_WINE_TESTS "Build the Win32 tests that run under Wine" ON)
 if(TEMPIRO_WINE_TESTS)
   # The same program with its power, dial-up, netsh and sound calls recorded
   # instead of made: what the Wine tests of those actions run.
   tempiro_program(TempiroRecording app/system_calls_recording_win32.cpp ${CMAKE_BINARY_DIR}/tests)
+  tempiro_companion_batch(${CMAKE_BINARY_DIR}/tests)
   include(cmake/wine_tests.cmake)
   include(cmake/bench.cmake)
 endif()

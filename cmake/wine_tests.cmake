@@ -10,10 +10,16 @@ add_executable(tempiro_wine_tests
   tests/wine/driver.cpp
   tests/wine/startup_test.cpp
   tests/wine/reminder_test.cpp
-  tests/wine/tick_test.cpp)
+  tests/wine/tick_test.cpp
+  tests/wine/desktop_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
+add_executable(tempiro_idle_helper WIN32 tests/wine/idle_helper.cpp)
+target_link_options(tempiro_idle_helper PRIVATE -municode ${TEMPIRO_STATIC_RUNTIME})
+set_target_properties(tempiro_idle_helper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+add_dependencies(tempiro_wine_tests tempiro_idle_helper)
 
 enable_testing()
 set(TEMPIRO_WINE_RUNNER ${CMAKE_SOURCE_DIR}/tests/wine/run_in_prefix.sh)
@@ -37,3 +43,5 @@ tempiro_wine_test(TrayAndHotkeys zh_CN.UTF-8 Startup.TrayIcon*)
 tempiro_wine_test(CtrlHotkeys zh_CN.UTF-8 Startup.CtrlHotkeys*)
 tempiro_wine_test(Reminder zh_CN.UTF-8 Reminder.*)
 tempiro_wine_test(Tick zh_CN.UTF-8 Tick.*)
+tempiro_wine_test(Desktop zh_CN.UTF-8 Desktop.*:-Desktop.TheShippedBatch*)
+tempiro_wine_test(JunkBatch zh_CN.UTF-8 Desktop.TheShippedBatch*)

@@ -38,3 +38,21 @@ void RecordingCalls::RunHidden(const std::string& program, const std::string& pa
 void RecordingCalls::PlayLoop(const std::string& path) { record_("PlaySound loop " + path); }
 
 void RecordingCalls::Stop() { record_("PlaySound stop"); }
+
+void RecordingCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
+    record_("ShellExecute open " + target + " in " + workingFolder);
+}
+
+std::vector<ProcessEntry> RecordingCalls::Processes() {
+    record_("CreateToolhelp32Snapshot");
+    return {};
+}
+
+bool RecordingCalls::Terminate(std::uint32_t processId) {
+    record_("TerminateProcess " + std::to_string(processId));
+    return false;
+}
+
+void RecordingCalls::RunHiddenAndWait(const std::string& commandLine) { record_("CreateProcess " + commandLine); }
+
+std::string RecordingCalls::ProgramFolder() { return programFolder_; }

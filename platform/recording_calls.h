@@ -11,7 +11,9 @@
 class RecordingCalls : public SystemCalls {
 public:
     // `record` receives one line per call.
-    explicit RecordingCalls(std::function<void(const std::string&)> record) : record_(std::move(record)) {}
+    // `record` receives one line per call; `programFolder` ends in "\".
+    explicit RecordingCalls(std::function<void(const std::string&)> record, std::string programFolder = {})
+        : record_(std::move(record)), programFolder_(std::move(programFolder)) {}
 
     void ExitWindowsEx(unsigned flags) override;
     void SetSystemPowerState(bool suspend, bool force) override;
@@ -28,6 +30,14 @@ public:
     void PlayLoop(const std::string& path) override;
     void Stop() override;
 
+    // The shell, process and batch calls are written down too; there are no processes.
+    void ShellOpen(const std::string& target, const std::string& workingFolder) override;
+    std::vector<ProcessEntry> Processes() override;
+    bool Terminate(std::uint32_t processId) override;
+    void RunHiddenAndWait(const std::string& commandLine) override;
+    std::string ProgramFolder() override;
+
 private:
     std::function<void(const std::string&)> record_;
+    std::string programFolder_;
 };

@@ -51,8 +51,27 @@ public:
     virtual void Stop() = 0;
 };
 
-// The three together, as the program holds them.
-class SystemCalls : public PowerSystem, public NetworkSystem, public SoundPlayer {};
+struct ProcessEntry {
+    std::uint32_t id = 0;
+    std::string exe;  // the executable's file name, GBK
+};
+
+// The shell, the process list and the program's own folder.
+class DesktopSystem {
+public:
+    virtual ~DesktopSystem() = default;
+    // Opens a file, program, folder or web address with its handler.
+    virtual void ShellOpen(const std::string& target, const std::string& workingFolder) = 0;
+    virtual std::vector<ProcessEntry> Processes() = 0;
+    virtual bool Terminate(std::uint32_t processId) = 0;  // true when the process was ended
+    // Runs a command line hidden at idle priority and waits for its end.
+    virtual void RunHiddenAndWait(const std::string& commandLine) = 0;
+    // The folder of the program's executable, ending in "\".
+    virtual std::string ProgramFolder() = 0;
+};
+
+// All of them together, as the program holds them.
+class SystemCalls : public PowerSystem, public NetworkSystem, public SoundPlayer, public DesktopSystem {};
 
 // What the sweep knows of one top-level window.
 struct WindowFacts {

@@ -5,7 +5,10 @@
 #include <mmsystem.h>
 #include <ras.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <wininet.h>
+
+#include <vector>
 
 // The connection record of Windows XP and later, which every later system
 // still accepts. Its size differs between the 32- and the 64-bit build (the
@@ -105,3 +108,61 @@ void Win32SystemCalls::PlayLoop(const std::string& path) {
 
 // Ends the looping sound at once; the file is not played again.
 void Win32SystemCalls::Stop() { PlaySoundW(nullptr, nullptr, 0); }
+
+void Win32SystemCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
+    const std::wstring folder = Wide(workingFolder);
+    ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(),
+                  SW_SHOWNORMAL);
+}
+
+std::vector<ProcessEntry> Win32SystemCalls::Processes() {
+    std::vector<ProcessEntry> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return processes;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        processes.push_back({entry.th32ProcessID, Narrow(entry.szExeFile)});
+    CloseHandle(snapshot);
+    return processes;
+}
+
+bool Win32SystemCalls::Terminate(std::uint32_t processId) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (!process) return false;
+    const bool ended = TerminateProcess(process, 0) != FALSE;
+    CloseHandle(process);
+    return ended;
+}
+
+void Win32SystemCalls::RunHiddenAndWait(const std::string& commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    std::wstring line = Wide(commandLine);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &process))
+        return;
+    // The GUI thread waits here on purpose, without pumping messages, so no
+    // tick can run while the batch cleans.
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+std::string ExecutableFolder() {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            std::wstring full(path.data(), length);
+            return Narrow(full.substr(0, full.find_last_of(L"\\") + 1));
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string Win32SystemCalls::ProgramFolder() { return ExecutableFolder(); }

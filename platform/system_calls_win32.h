@@ -25,10 +25,19 @@ public:
     void PlayLoop(const std::string& path) override;
     void Stop() override;
 
+    void ShellOpen(const std::string& target, const std::string& workingFolder) override;
+    std::vector<ProcessEntry> Processes() override;
+    bool Terminate(std::uint32_t processId) override;
+    void RunHiddenAndWait(const std::string& commandLine) override;
+    std::string ProgramFolder() override;
+
 private:
     const HWND& owner_;  // the main window, created after this object
     HANDLE wakeTimer_ = nullptr;  // one timer for the whole run, set again for each hibernation
 };
+
+// The folder of this executable, ending in "\".
+std::string ExecutableFolder();
 
 // The close-all sweep over the top-level windows; windows of this process
 // are left alone.

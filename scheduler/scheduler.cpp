@@ -21,20 +21,6 @@ bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp
     return word == "注销" || word == "重启" || word == "关机" || word == "快速重启" || word == "快速关机";
 }
 
-std::string FileNamePart(const std::string& path) {
-    // GBK-aware: a trail byte that happens to be "\" does not end a folder name.
-    size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c >= 0x81 && i + 1 < path.size()) {
-            ++i;
-        } else if (c == '\\' || c == ':') {
-            start = i + 1;
-        }
-    }
-    return path.substr(start);
-}
-
 void Scheduler::Timer1Timer() {
     if (!state_.registry) return;
     RegistryAccessor& registry = *state_.registry;

@@ -17,8 +17,6 @@
 std::string PowerWordFor(TaskType type);
 // Whether opening the countdown for `word` sends close requests first.
 bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp);
-// The file-name part of a path: the text after its last "\" or ":".
-std::string FileNamePart(const std::string& path);
 
 class Scheduler {
 public:

@@ -272,6 +272,20 @@ std::vector<std::string> ScheduleFields(const std::string& a) {
     return std::vector<std::string>(fields.at.begin(), fields.at.begin() + fields.count);
 }
 
+std::string FileNamePart(const std::string& path) {
+    // GBK-aware: a trail byte that happens to be "\" does not end a folder name.
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c >= 0x81 && i + 1 < path.size()) {
+            ++i;
+        } else if (c == '\\' || c == ':') {
+            start = i + 1;
+        }
+    }
+    return path.substr(start);
+}
+
 WakeSpecFields SplitWakeSpec(const std::string& c) {
     WakeSpecFields w;
     if (c == kNoWake) {

@@ -92,6 +92,10 @@ bool IsScheduleDue(const std::string& a, const DueInputs& inputs);
 // The field texts alone, for filling the editor.
 std::vector<std::string> ScheduleFields(const std::string& a);
 
+// The file-name part of a path: the text after its last "\" or ":". A GBK
+// trail byte that happens to be "\" does not end a folder name.
+std::string FileNamePart(const std::string& path);
+
 // C of a hibernate task: "不唤醒" or 第<day>天<hour>时<minute>分唤醒.
 inline constexpr char kNoWake[] = "不唤醒";
 struct WakeSpecFields {

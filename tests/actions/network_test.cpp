@@ -9,8 +9,11 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class FakeNetwork : public NetworkSystem {
+// The network calls answer as a test needs; every other call is recorded in `others`.
+class FakeNetwork : public RecordingCalls {
 public:
+    Log others;
+    FakeNetwork() : RecordingCalls([this](const std::string& line) { others.push_back(line); }) {}
     std::optional<std::vector<DialupHandle>> connections = std::vector<DialupHandle>{};
     bool hangUpWorks = true;
     Log calls;
@@ -72,11 +75,9 @@ public:
 };
 
 TEST_F(NetworkTest, TheProgramsActionsReachTheNetworkAndReportTheHangUpInAReminder) {
-    Log power;
-    RecordingCalls powerCalls([&](const std::string& line) { power.push_back(line); });
     SilentClock clock;
     Log reminders;
-    ProgramActions actions(powerCalls, network, clock,
+    ProgramActions actions(network, clock,
                            [&](const std::string& m, const std::string& note) { reminders.push_back(m + "|" + note); });
     network.connections = std::vector<DialupHandle>{7};
     actions.ExecutePowerAction("断开拨号", "");
@@ -86,7 +87,7 @@ TEST_F(NetworkTest, TheProgramsActionsReachTheNetworkAndReportTheHangUpInARemind
     EXPECT_EQ(network.calls,
               (Log{"hangup 7", "autodial", "cmd.exe /c  netsh int set int name=\"本地连接\" admin=disable"}));
     EXPECT_EQ(reminders, (Log{"断开成功|"}));
-    EXPECT_EQ(power, (Log{"CloseAllPrograms"}));
+    EXPECT_EQ(network.others, (Log{"CloseAllPrograms"}));
 }
 
 }  // namespace

@@ -1,0 +1,50 @@
+#include "actions/desktop.h"
+
+#include "store/task_record.h"
+
+std::string WorkingFolderOf(const std::string& path) {
+    return path.substr(0, path.size() - FileNamePart(path).size());
+}
+
+void OpenTarget(const std::string& target, DesktopSystem& desktop) {
+    desktop.ShellOpen(target, WorkingFolderOf(target));
+}
+
+std::string UpperAsciiBytes(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
+    }
+    return text;
+}
+
+bool ProcessMatches(const std::string& exe, const std::string& name) {
+    const std::string wanted = UpperAsciiBytes(name);
+    const bool byFileName = UpperAsciiBytes(FileNamePart(exe)) == wanted;
+    const bool byWholeText = UpperAsciiBytes(exe) == wanted;
+    return byFileName || byWholeText;
+}
+
+bool KillProcessByName(const std::string& name, DesktopSystem& desktop) {
+    bool result = false;
+    for (const ProcessEntry& process : desktop.Processes()) {
+        if (ProcessMatches(process.exe, name)) result = desktop.Terminate(process.id);
+    }
+    return result;
+}
+
+std::string JunkListName(const LocalTime& now) {
+    auto n = [](int value) { return std::to_string(value); };
+    return "清理系统垃圾列表" + n(now.year) + n(now.month) + n(now.day) + "_" + n(now.hour) + n(now.minute) +
+           n(now.second) + ".txt";
+}
+
+std::string JunkCommandLine(const std::string& programFolder, const std::string& listName) {
+    return "cmd.exe /c \"\"" + programFolder + kJunkBatch + "\" > \"" + programFolder + listName + "\"\"";
+}
+
+void CleanSystemJunk(bool openList, const LocalTime& now, DesktopSystem& desktop) {
+    const std::string folder = desktop.ProgramFolder();
+    const std::string list = JunkListName(now);
+    desktop.RunHiddenAndWait(JunkCommandLine(folder, list));
+    if (openList) desktop.ShellOpen(folder + list, folder);
+}
