@@ -11,7 +11,8 @@ add_executable(tempiro_wine_tests
   tests/wine/startup_test.cpp
   tests/wine/reminder_test.cpp
   tests/wine/tick_test.cpp
-  tests/wine/desktop_test.cpp)
+  tests/wine/desktop_test.cpp
+  tests/wine/program.h)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -37,11 +38,15 @@ foreach(locale zh_CN.UTF-8 en_US.UTF-8)
   tempiro_wine_test(FirstStart ${locale} Startup.FirstStart*)
   tempiro_wine_test(SecondStart ${locale} Startup.SecondStart*)
   tempiro_wine_test(Text ${locale} Text.*)
+  tempiro_wine_test(OnceReminder ${locale} Tick.AOneOff*)
 endforeach()
 tempiro_wine_test(StoredOptions zh_CN.UTF-8 Startup.StoredOptions*)
 tempiro_wine_test(TrayAndHotkeys zh_CN.UTF-8 Startup.TrayIcon*)
 tempiro_wine_test(CtrlHotkeys zh_CN.UTF-8 Startup.CtrlHotkeys*)
 tempiro_wine_test(Reminder zh_CN.UTF-8 Reminder.*)
-tempiro_wine_test(Tick zh_CN.UTF-8 Tick.*)
+tempiro_wine_test(TrayMenu zh_CN.UTF-8 Startup.TrayMenu*)
+tempiro_wine_test(UnwritableStore zh_CN.UTF-8 Startup.AnUnwritableStore*)
+tempiro_wine_test(Tick zh_CN.UTF-8 Tick.ADueDaily*)
+tempiro_wine_test(MonitoringSwitch zh_CN.UTF-8 Tick.TheMonitoringSwitch*)
 tempiro_wine_test(Desktop zh_CN.UTF-8 Desktop.*:-Desktop.TheShippedBatch*)
 tempiro_wine_test(JunkBatch zh_CN.UTF-8 Desktop.TheShippedBatch*)

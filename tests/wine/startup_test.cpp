@@ -5,8 +5,10 @@
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
 #include "tests/wine/driver.h"
+#include "tests/wine/program.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -14,15 +16,8 @@ namespace {
 
 using namespace driver;
 
-const std::wstring kStore = L"Software\\Qelvora\\Tempiro";
-constexpr DWORD kStartTimeout = 20000;
-
-// Starts the program and waits until start-up has loaded the options.
-HWND StartAndWait(Process& program) {
-    if (!program.started()) return nullptr;
-    HWND main = WaitForWindow(kMainWindowClass, L"", kStartTimeout, program.id());
-    WaitUntil([] { return ReadDword(HKEY_LOCAL_MACHINE, kStore, L"rejian").has_value(); }, kStartTimeout);
-    return main;
+bool TipsAre(const std::vector<std::wstring>& expected) {
+    return WaitUntil([&] { return TrayTips() == expected; }, 10000);
 }
 
 TEST(Startup, FirstStartCreatesTheStoreWithTheSixDefaultsAndStaysHidden) {
@@ -95,10 +90,7 @@ TEST(Startup, TrayIconHotkeysAndMonitoringSwitchLastUntilExit) {
     HWND main = StartAndWait(program);
     ASSERT_NE(main, nullptr);
 
-    auto tipsAre = [](std::vector<std::wstring> expected) {
-        return WaitUntil([&] { return TrayTips() == expected; }, 10000);
-    };
-    EXPECT_TRUE(tipsAre({Wide(kTipEnabled)}));
+    EXPECT_TRUE(TipsAre({Wide(kTipEnabled)}));
     // The hotkeys are registered after the icon is added.
     WaitUntil([] { return !CanRegisterHotkey(0, VK_F11); }, 5000);
     EXPECT_FALSE(CanRegisterHotkey(0, VK_F8));
@@ -107,17 +99,23 @@ TEST(Startup, TrayIconHotkeysAndMonitoringSwitchLastUntilExit) {
     EXPECT_NE(GlobalFindAtomW(L"MyHotkeyF10"), 0);
 
     PostMessageW(main, WM_COMMAND, kCmdMonitor, 0);
-    EXPECT_TRUE(tipsAre({Wide(kTipDisabled)}));
-    // After a taskbar restart the icon comes back as it was.
+    EXPECT_TRUE(TipsAre({Wide(kTipDisabled)}));
+    // After a taskbar restart the icon comes back as it was. A restarted
+    // shell knows no icons: taking this one away here stands in for that.
+    NOTIFYICONDATAW gone{};
+    gone.cbSize = sizeof gone;
+    gone.hWnd = main;
+    gone.uID = kTrayIconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &gone));
+    ASSERT_TRUE(TipsAre({}));
     PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    PumpMessages(500);
-    EXPECT_TRUE(tipsAre({Wide(kTipDisabled)}));
+    EXPECT_TRUE(TipsAre({Wide(kTipDisabled)}));
     PostMessageW(main, WM_COMMAND, kCmdMonitor, 0);
-    EXPECT_TRUE(tipsAre({Wide(kTipEnabled)}));
+    EXPECT_TRUE(TipsAre({Wide(kTipEnabled)}));
 
     PostMessageW(main, WM_COMMAND, kCmdExit, 0);
     ASSERT_TRUE(program.WaitExit(10000));
-    EXPECT_TRUE(tipsAre({}));
+    EXPECT_TRUE(TipsAre({}));
     EXPECT_TRUE(CanRegisterHotkey(0, VK_F8));
     EXPECT_TRUE(CanRegisterHotkey(0, VK_F11));
     EXPECT_EQ(GlobalFindAtomW(L"MyHotkeyF8"), 0);
@@ -131,6 +129,81 @@ TEST(Startup, CtrlHotkeysWhenRejianIsSet) {
     WaitUntil([] { return !CanRegisterHotkey(MOD_CONTROL, VK_F9); }, 5000);
     EXPECT_FALSE(CanRegisterHotkey(MOD_CONTROL, VK_F9));
     EXPECT_TRUE(CanRegisterHotkey(0, VK_F9));
+}
+
+// The open tray menu: a visible popup menu window of the program.
+std::vector<HWND> OpenMenus(DWORD pid) {
+    std::vector<HWND> menus = TopWindows(L"#32768", L"", pid);
+    std::erase_if(menus, [](HWND menu) { return !IsWindowVisible(menu); });
+    return menus;
+}
+
+TEST(Startup, TrayMenuOpensOnButtonDownOnly) {
+    Process program(ProgramPath());
+    HWND main = StartAndWait(program);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(TipsAre({Wide(kTipEnabled)}));
+
+    for (LPARAM mouse : {WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDBLCLK, WM_RBUTTONUP})
+        PostMessageW(main, kTrayCallbackMessage, 0, mouse);
+    // Posted messages are handled in order: once the switch's tip shows, the
+    // notifications before it have been handled too (an open menu would
+    // still pass the command through its loop and stay visible).
+    PostMessageW(main, WM_COMMAND, kCmdMonitor, 0);
+    ASSERT_TRUE(TipsAre({Wide(kTipDisabled)}));
+    EXPECT_TRUE(OpenMenus(program.id()).empty()) << "a notification other than a button press opened the menu";
+
+    for (LPARAM mouse : {WM_RBUTTONDOWN, WM_LBUTTONDOWN}) {
+        SCOPED_TRACE(mouse == WM_RBUTTONDOWN ? "WM_RBUTTONDOWN" : "WM_LBUTTONDOWN");
+        PostMessageW(main, kTrayCallbackMessage, 0, mouse);
+        std::vector<HWND> menus;
+        EXPECT_TRUE(WaitUntil([&] { return !(menus = OpenMenus(program.id())).empty(); }, 5000));
+        ASSERT_EQ(menus.size(), 1u);
+        PostMessageW(menus[0], WM_KEYDOWN, VK_ESCAPE, 0);
+        ASSERT_TRUE(WaitUntil([&] { return OpenMenus(program.id()).empty(); }, 5000)) << "Esc left the menu open";
+    }
+}
+
+TEST(Startup, AnUnwritableStoreGivesOneNoticeAndTheRestKeepsWorking) {
+    // The store key exists but lets everyone only read it; the program opens
+    // it for all access, and the refusal is what it meets.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kStore.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                                     nullptr));
+    LONG secured = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
+    LocalFree(readOnly);
+    RegCloseKey(key);
+    ASSERT_EQ(secured, ERROR_SUCCESS);
+    ASSERT_FALSE(WriteDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum", 0)) << "the key can still be written";
+    ASSERT_TRUE(CanRegisterHotkey(0, VK_F8));
+
+    Process program(ProgramPath());
+    ASSERT_TRUE(program.started());
+    HWND main = WaitForWindow(kMainWindowClass, L"", kStartTimeout, program.id());
+    ASSERT_NE(main, nullptr);
+    auto notices = [&] {
+        return RemindersWith(program.id(), [](const std::wstring& text) {
+            return text.rfind(Wide(kStoreUnavailableNotice), 0) == 0;
+        });
+    };
+    EXPECT_TRUE(WaitUntil([&] { return notices() != 0; }, 10000));
+    EXPECT_TRUE(TipsAre({Wide(kTipEnabled)}));
+    EXPECT_TRUE(WaitUntil([] { return !CanRegisterHotkey(0, VK_F8); }, 5000));
+
+    // Two ticks go by against the key that cannot be opened.
+    EXPECT_FALSE(program.WaitExit(13000));
+    EXPECT_EQ(notices(), 1u) << "the notice belongs to start-up alone, not to each tick";
+    PostMessageW(main, WM_COMMAND, kCmdMonitor, 0);
+    EXPECT_TRUE(TipsAre({Wide(kTipDisabled)}));
+    PostMessageW(main, WM_COMMAND, kCmdMonitor, 0);
+    EXPECT_TRUE(TipsAre({Wide(kTipEnabled)}));
+
+    PostMessageW(main, WM_COMMAND, kCmdExit, 0);
+    EXPECT_TRUE(program.WaitExit(10000));
 }
 
 }  // namespace
