@@ -1,5 +1,7 @@
 #include "store/options.h"
 
+#include "store/task_record.h"
+
 const OptionSpec kOptionTable[6] = {
     {kShutappValue, false, &StoreOptions::shutapp, nullptr},
     {kSoundpathValue, true, nullptr, &StoreOptions::soundpath},
@@ -95,4 +97,28 @@ void SetTaskState(RegistryAccessor& registry, int number, const std::string& sta
     OpenStore(registry);
     registry.WriteString(TaskValueName('D', number), state);
     registry.CloseKey();
+}
+
+SavedTask SaveTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number, const std::string& a,
+                         const std::string& b, const std::string& c) {
+    OpenStore(registry);
+    SavedTask saved;
+    if (number >= 1 && number <= options.TaskNum) {
+        saved.number = number;
+        for (char letter : {'A', 'B', 'C'}) registry.WriteString(TaskValueName(letter, number), "");
+        saved.state = registry.ReadString(TaskValueName('D', number));
+    } else {
+        saved.number = options.TaskNum + 1;
+        registry.WriteInteger(kTaskNumValue, saved.number);
+        options.TaskNum = saved.number;
+    }
+    registry.WriteString(TaskValueName('A', saved.number), a);
+    registry.WriteString(TaskValueName('B', saved.number), b);
+    registry.WriteString(TaskValueName('C', saved.number), c);
+    if (saved.state.empty()) {
+        saved.state = kStateEnabled;
+        registry.WriteString(TaskValueName('D', saved.number), saved.state);
+    }
+    registry.CloseKey();
+    return saved;
 }

@@ -80,3 +80,15 @@ bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath);
 bool DeleteTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number);
 
 void SetTaskState(RegistryAccessor& registry, int number, const std::string& state);
+
+// Writes a task composed in the editor: over record `number` when it is one
+// (A, B and C are emptied first and its state kept), otherwise as a new
+// record at the end (TaskNum is raised and written first). Then A, B, C,
+// and D "启用" when the record had no state. Returns the number written and
+// the state the record now has.
+struct SavedTask {
+    int number = 0;
+    std::string state;
+};
+SavedTask SaveTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number, const std::string& a,
+                         const std::string& b, const std::string& c);

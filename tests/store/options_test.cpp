@@ -176,6 +176,32 @@ TEST_F(StoreTest, SetTaskState_WritesOnlyTheStateOfThatRecord) {
     EXPECT_EQ(backend.writes, 1);
 }
 
+TEST_F(StoreTest, SaveTaskRecord_AddsAtTheEndOrRewritesInPlaceKeepingTheState) {
+    options.TaskNum = 2;
+    PutRecord(1, "每天8时0分", "提醒", "one", "禁用");
+    PutRecord(2, "每天9时0分", "提醒", "two", "");
+    SavedTask added = SaveTaskRecord(registry, options, 0, "每天10时0分", "打开文件", "a.txt");
+    EXPECT_EQ(added.number, 3);
+    EXPECT_EQ(added.state, "启用");
+    EXPECT_EQ(Number("TaskNum"), 3u);
+    EXPECT_EQ(Text("C3"), "a.txt");
+    EXPECT_EQ(Text("D3"), "启用");
+
+    SavedTask kept = SaveTaskRecord(registry, options, 1, "每天11时0分", "提醒", "new one");
+    EXPECT_EQ(kept.number, 1);
+    EXPECT_EQ(kept.state, "禁用") << "an edited task keeps its state";
+    EXPECT_EQ(Text("D1"), "禁用");
+    EXPECT_EQ(Text("A1"), "每天11时0分");
+    SavedTask filled = SaveTaskRecord(registry, options, 2, "每天12时0分", "提醒", "two");
+    EXPECT_EQ(filled.state, "启用") << "an empty state becomes enabled";
+    EXPECT_EQ(options.TaskNum, 3);
+
+    SavedTask beyond = SaveTaskRecord(registry, options, 4, "每天13时0分", "提醒", "gone");
+    EXPECT_EQ(beyond.number, 4) << "a number that is no record any more is added at the end";
+    EXPECT_EQ(Number("TaskNum"), 4u);
+    EXPECT_EQ(backend.openKeys(), 0);
+}
+
 class SaveOptionsTest : public StoreTest {
 protected:
     const std::string exe = "C:\\Program Files\\Tempiro\\Tempiro.exe";

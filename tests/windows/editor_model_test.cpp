@@ -1,0 +1,195 @@
+#include "windows/editor_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Items = std::vector<std::string>;
+
+LocalTime Now() {
+    LocalTime t;
+    t.year = 2030; t.month = 1; t.day = 14; t.hour = 10; t.minute = 20;
+    return t;
+}
+
+TEST(TypeView, EveryTypeShowsItsLabelProposalsHintAndRows) {
+    struct Row {
+        int index;
+        const char* label;
+        const char* text;
+        const char* hint;
+        size_t items;
+        bool wake, backup;
+    };
+    const Row rows[] = {
+        {0, "提醒语：", "下班时间到。", "", 5, false, false},
+        {1, "文件:", "可以打开mp3文件，程序，网址，电影视频等", "可以打开mp3文件，程序，网址，电影视频等", 0, false, false},
+        {2, "文件夹:", "", "可以定时打开指定的文件夹。", 0, false, false},
+        {3, "程序：", "在此输入程序的文件名或按浏览。", "在此输入程序的文件名或按浏览。", 0, false, false},
+        {4, "属性：", "", "", 0, false, false},   {5, "属性：", "", "", 0, false, false},
+        {6, "属性：", "", "", 0, false, false},   {7, "属性：", "", "", 0, false, false},
+        {8, "自动开机：", "不唤醒", "", 10, true, false},
+        {9, "属性：", "", "", 0, false, false},   {10, "属性：", "", "", 0, false, false},
+        {11, "属性：", "", "", 0, false, false},  {12, "属性：", "", "", 0, false, false},
+        {13, "属性：", "", "", 0, false, false},
+        {14, "属性：", "以太网", "", 2, false, false}, {15, "属性：", "以太网", "", 2, false, false},
+        {16, "源文件：", "", "", 0, false, true}, {17, "源文件夹：", "", "", 0, false, true},
+    };
+    for (const Row& row : rows) {
+        TypeView view = TypeViewFor(row.index, 10);
+        EXPECT_EQ(view.label, row.label) << row.index;
+        EXPECT_EQ(view.text, row.text) << row.index;
+        EXPECT_EQ(view.hint, row.hint) << row.index;
+        EXPECT_EQ(view.items.size(), row.items) << row.index;
+        EXPECT_EQ(view.wakeTime, row.wake) << row.index;
+        EXPECT_EQ(view.backup, row.backup) << row.index;
+    }
+    EXPECT_EQ(TypeViewFor(0, 10).items, (Items{"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}));
+    EXPECT_EQ(TypeViewFor(8, 10).items.back(), "第9天");
+    EXPECT_EQ(TypeViewFor(14, 6).text, "本地连接");
+    EXPECT_EQ(TypeViewFor(15, 9).text, "本地连接") << "below 10";
+    EXPECT_EQ(TypeViewFor(14, 10).items, (Items{"本地连接", "以太网"}));
+}
+
+TEST(ComposeSchedule, WritesTheTickedOptionUnpadded) {
+    ShortDateFormat format("yyyy/M/d");
+    EditorSchedule s;
+    EXPECT_EQ(ComposeSchedule(s, format), "") << "no option ticked";
+    s.idleMinutes = "10";
+    s.onceDate = {2030, 1, 5};
+    s.onceTime = {8, 5};
+    s.daily = {9, 0};
+    s.weekday = "7";
+    s.weekly = {17, 30};
+    s.monthDay = "31";
+    s.monthly = {0, 0};
+    s.month = "12";
+    s.yearDay = "31";
+    s.yearly = {23, 59};
+    s.intervalMinutes = "30";
+    s.anchor = {9, 10};
+    const std::pair<ScheduleKind, const char*> expected[] = {
+        {ScheduleKind::Idle, "空闲10分钟"},           {ScheduleKind::Once, "一次2030/1/5日8时5分"},
+        {ScheduleKind::Daily, "每天9时0分"},          {ScheduleKind::Weekly, "每周7日17时30分"},
+        {ScheduleKind::Monthly, "每月31日0时0分"},    {ScheduleKind::Yearly, "每年12月31日23时59分"},
+        {ScheduleKind::AtBoot, "开机0时0分"},         {ScheduleKind::Interval, "每隔30分开始9时10分"},
+    };
+    for (const auto& [kind, text] : expected) {
+        s.kind = kind;
+        EXPECT_EQ(ComposeSchedule(s, format), text);
+    }
+    EXPECT_EQ(s.bootHours, "0") << "empty boot boxes show 0 afterwards";
+    EXPECT_EQ(s.bootMinutes, "0");
+    s.bootMinutes = "5";
+    s.kind = ScheduleKind::AtBoot;
+    EXPECT_EQ(ComposeSchedule(s, format), "开机0时5分");
+    s.kind = ScheduleKind::Interval;
+    s.intervalMinutes.clear();
+    EXPECT_EQ(ComposeSchedule(s, format), "");
+}
+
+TEST(ComposeAttribute, HibernateAndBackupComposeTheirTexts) {
+    EditorAttribute a;
+    a.typeIndex = 8;
+    a.text = "不唤醒";
+    a.wake = {6, 5};
+    EXPECT_EQ(ComposeAttribute(a), "不唤醒");
+    a.text = "第3天";
+    EXPECT_EQ(ComposeAttribute(a), "第3天6时5分唤醒");
+    a.typeIndex = 16;
+    a.text = "D:\\a.xls";
+    a.target = "E:\\bak";
+    EXPECT_EQ(ComposeAttribute(a), "D:\\a.xls*E:\\bak*0");
+    a.overwrite = true;
+    a.typeIndex = 17;
+    EXPECT_EQ(ComposeAttribute(a), "D:\\a.xls*E:\\bak*1");
+    a.typeIndex = 0;
+    EXPECT_EQ(ComposeAttribute(a), "D:\\a.xls") << "other types store the field as it is";
+    EXPECT_EQ(TypeNameAt(-1), "");
+    EXPECT_EQ(TypeNameAt(17), "备份文件夹");
+    EXPECT_EQ(TypeNameAt(18), "");
+}
+
+TEST(LoadTask, EveryKindComesBackIntoItsControls) {
+    ShortDateFormat format("yyyy/M/d");
+    auto load = [&](const std::string& a) { return LoadTask(a, "提醒", "x", format, Now()).schedule; };
+    EXPECT_EQ(load("空闲15分钟").idleMinutes, "15");
+    EditorSchedule once = load("一次2031/2/3日7时8分");
+    EXPECT_EQ(once.kind, ScheduleKind::Once);
+    EXPECT_EQ(once.onceDate, (ShortDateFormat::Date{2031, 2, 3}));
+    EXPECT_EQ(once.onceTime, (TimeOfDay{7, 8}));
+    EXPECT_EQ(load("每天23时59分").daily, (TimeOfDay{23, 59}));
+    EditorSchedule weekly = load("每周12日8时0分");
+    EXPECT_EQ(weekly.weekday, "12") << "texts go back as they stand";
+    EXPECT_EQ(weekly.weekly, (TimeOfDay{8, 0}));
+    EXPECT_EQ(load("每月31日9时1分").monthDay, "31");
+    EditorSchedule yearly = load("每年12月30日1时2分");
+    EXPECT_EQ(yearly.month + "/" + yearly.yearDay, "12/30");
+    EXPECT_EQ(yearly.yearly, (TimeOfDay{1, 2}));
+    EditorSchedule boot = load("开机1时5分");
+    EXPECT_EQ(boot.bootHours + ":" + boot.bootMinutes, "1:5");
+    EditorSchedule interval = load("每隔45分开始9时10分");
+    EXPECT_EQ(interval.intervalMinutes, "45");
+    EXPECT_EQ(interval.anchor, (TimeOfDay{9, 10}));
+    EXPECT_EQ(load("每小时").kind, ScheduleKind::None);
+    // Fields that do not convert keep the controls' starting values; loading goes on.
+    EditorSchedule broken = load("一次2031-2-3日x时8分");
+    EXPECT_EQ(broken.kind, ScheduleKind::Once);
+    EXPECT_EQ(broken.onceDate, (ShortDateFormat::Date{2030, 1, 14}));
+    EXPECT_EQ(broken.onceTime, (TimeOfDay{10, 20}));
+    EXPECT_EQ(load("每天24时0分").daily, (TimeOfDay{0, 0}));
+    EXPECT_EQ(load("每天23时60分").daily, (TimeOfDay{0, 0}));
+}
+
+TEST(LoadTask, TypesComeBackWithTheirAttributeControls) {
+    ShortDateFormat format("yyyy/M/d");
+    LoadedTask unknown = LoadTask("每天8时0分", "闹钟", "起床", format, Now());
+    EXPECT_EQ(unknown.attribute.typeIndex, 0);
+    EXPECT_EQ(unknown.view.label, "提醒语：");
+    EXPECT_EQ(unknown.view.text, "起床");
+
+    LoadedTask backup = LoadTask("每天8时0分", "备份文件", "D:\\a.txt*E:\\bak*1", format, Now());
+    EXPECT_EQ(backup.attribute.text, "D:\\a.txt");
+    EXPECT_EQ(backup.attribute.target, "E:\\bak");
+    EXPECT_TRUE(backup.attribute.overwrite);
+    EXPECT_TRUE(backup.view.backup);
+    EXPECT_EQ(backup.view.label, "源文件：");
+    EXPECT_FALSE(LoadTask("每天8时0分", "备份文件夹", "D:\\a*E:\\bak", format, Now()).attribute.overwrite);
+    EXPECT_FALSE(LoadTask("每天8时0分", "备份文件夹", "D:\\a*E:\\bak*2", format, Now()).attribute.overwrite);
+
+    LoadedTask wake = LoadTask("每天8时0分", "休眠计算机", "第2天7时30分唤醒", format, Now());
+    EXPECT_EQ(wake.view.text, "第2天");
+    EXPECT_EQ(wake.attribute.wake, (TimeOfDay{7, 30}));
+    EXPECT_TRUE(wake.view.wakeTime);
+    EXPECT_EQ(wake.view.items.size(), 10u);
+    EXPECT_EQ(ComposeAttribute(wake.attribute), "第2天7时30分唤醒") << "saved back unchanged";
+    LoadedTask noWake = LoadTask("每天8时0分", "休眠计算机", "不唤醒", format, Now());
+    EXPECT_EQ(noWake.view.text, "不唤醒");
+    EXPECT_EQ(ComposeAttribute(noWake.attribute), "不唤醒");
+
+    LoadedTask open = LoadTask("每天8时0分", "打开文件", "D:\\歌.mp3", format, Now());
+    EXPECT_EQ(open.view.label, "文件:");
+    EXPECT_EQ(open.view.hint, "可以打开mp3文件，程序，网址，电影视频等");
+    EXPECT_EQ(open.view.text, "D:\\歌.mp3");
+    EXPECT_EQ(LoadTask("每天8时0分", "快速关机", "", format, Now()).view.label, "属性：");
+}
+
+TEST(EditorInput, TypingFiltersUptimeAndFolderProposal) {
+    for (unsigned c : {unsigned{'0'}, unsigned{'9'}, 8u}) EXPECT_TRUE(DigitKeyAllowed(c)) << c;
+    for (unsigned c : {unsigned{'/'}, unsigned{':'}, unsigned{'.'}, unsigned{'a'}, unsigned{' '}, 9u, 0x4E00u}) EXPECT_FALSE(DigitKeyAllowed(c)) << c;
+    EXPECT_TRUE(MinutesKeyAllowed('.'));
+    EXPECT_TRUE(MinutesKeyAllowed('5'));
+    EXPECT_FALSE(MinutesKeyAllowed(','));
+    EXPECT_FALSE(MinutesKeyAllowed('-'));
+
+    EXPECT_EQ(UptimeText(3723999), "已开机时间:1时2分3秒");
+    EXPECT_EQ(UptimeText(59999), "已开机时间:0时0分59秒");
+
+    EXPECT_EQ(ProposeFolderTarget("D:\\work\\docs", "E:\\bak"), "E:\\bak\\docs");
+    EXPECT_EQ(ProposeFolderTarget("D:\\work\\docs", "E:\\"), "E:\\docs");
+    EXPECT_EQ(ProposeFolderTarget("", "E:\\bak"), "E:\\bak");
+    EXPECT_EQ(ProposeFolderTarget("D:\\work\\docs", ""), "");
+    EXPECT_EQ(ProposeFolderTarget("D:\\软件\\誠", "E:\\bak"), "E:\\bak\\誠") << "誠 ends in a backslash byte";
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// What the task editor's controls show and how their contents become a task:
+// the type-dependent label, proposals and visibility, composing A and C,
+// loading a stored task back, the typing filters and the folder proposals.
+#pragma once
+
+#include "store/task_record.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TimeOfDay {
+    int hour = 0;
+    int minute = 0;
+    bool operator==(const TimeOfDay&) const = default;
+};
+
+// The controls that depend on the task type.
+struct TypeView {
+    std::string label;               // Label6
+    std::vector<std::string> items;  // ComboBox6's proposals
+    std::string text;                // ComboBox6's text
+    std::string hint;                // ComboBox6's hint
+    bool wakeTime = false;           // DateTimePicker8 shown instead of "浏览(&S)"
+    bool backup = false;             // the target row and "备份时覆盖(&F)" shown
+};
+
+inline constexpr char kNoWakeChoices[][8] = {"不唤醒", "第1天", "第2天", "第3天", "第4天",
+                                             "第5天", "第6天", "第7天", "第8天", "第9天"};
+
+// What choosing a type in ComboBox5 shows; index -1 is no type.
+TypeView TypeViewFor(int typeIndex, unsigned osMajorVersion);
+
+// The schedule rows of the editor.
+struct EditorSchedule {
+    ScheduleKind kind = ScheduleKind::None;  // the ticked option
+    std::string idleMinutes;                 // Edit1
+    ShortDateFormat::Date onceDate{2000, 1, 1};
+    TimeOfDay onceTime, daily, weekly, monthly, yearly, anchor;
+    std::string weekday = "1";   // ComboBox1
+    std::string monthDay = "1";  // ComboBox2
+    std::string month = "1";     // ComboBox3
+    std::string yearDay = "1";   // ComboBox4
+    std::string bootHours, bootMinutes;  // Edit3, Edit4
+    std::string intervalMinutes;         // Edit2
+};
+
+// A of the ticked option. Empty boot boxes become "0" in the editor too.
+std::string ComposeSchedule(EditorSchedule& schedule, const ShortDateFormat& format);
+
+// The type and attribute rows of the editor.
+struct EditorAttribute {
+    int typeIndex = -1;     // ComboBox5
+    std::string text;       // ComboBox6
+    std::string target;     // ComboBox7
+    bool overwrite = false;  // CheckBox1
+    TimeOfDay wake;          // DateTimePicker8
+};
+
+std::string TypeNameAt(int typeIndex);  // B; empty for no type
+std::string ComposeAttribute(const EditorAttribute& attribute);
+
+// A stored task read back into the editor. A field that does not convert
+// leaves its control as it was: loading never stops half-way.
+struct LoadedTask {
+    EditorSchedule schedule;
+    EditorAttribute attribute;
+    TypeView view;
+};
+LoadedTask LoadTask(const std::string& a, const std::string& b, const std::string& c, const ShortDateFormat& format,
+                    const LocalTime& now);
+
+// Edit1 to Edit4 take digits and backspace; the countdown length also the point.
+bool DigitKeyAllowed(unsigned character);
+bool MinutesKeyAllowed(unsigned character);
+
+// "已开机时间:" with hours, minutes and seconds since the system started.
+std::string UptimeText(std::uint32_t milliseconds);
+
+// The target "浏览(&D)" proposes for a folder backup: the chosen folder plus
+// the last component of the source; the chosen folder alone when the source
+// has no "\".
+std::string ProposeFolderTarget(const std::string& source, const std::string& chosenFolder);

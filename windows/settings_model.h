@@ -1,0 +1,33 @@
+// The settings window's logic: sorting the task list, the countdown length in
+// minutes, and following the task an open editor will rewrite.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The list's sort: column 0 ("序号") by number, a text that is no number
+// counting as 0; the others by GBK bytes with a to z taken as A to Z, a
+// prefix first. Negative, zero or positive as for strcmp, already turned
+// round when the sort is descending.
+int CompareTaskRows(int column, const std::string& left, const std::string& right, bool ascending);
+
+// The stored seconds as the minutes the window shows: 60 is "1", 90 "1.5",
+// 100 "1.66666666666667".
+std::string MinutesText(std::int32_t seconds);
+// Minutes typed with a decimal point back into seconds, rounded half to
+// even; an empty box is 60. Throws ConversionError
+// "'<text>' is not a valid floating point value".
+std::int32_t SecondsFromMinutesText(const std::string& text);
+
+// The tasks that editors opened by "修改(&M)" will rewrite, followed through
+// deletions: a task deleted meanwhile is stored as a new one (number 0).
+class EditTargets {
+public:
+    std::shared_ptr<int> Track(int number);
+    void Deleted(int number);
+
+private:
+    std::vector<std::weak_ptr<int>> targets_;
+};
