@@ -4,7 +4,7 @@
 #include "actions/reminder.h"
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
-#include "tests/wine/driver.h"
+#include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@ namespace {
 
 using namespace driver;
 
-const std::wstring kStore = L"Software\\Qelvora\\Tempiro";
 constexpr DWORD kStartTimeout = 20000;
 
 // Starts the program and waits until start-up has loaded the options.

@@ -1,37 +1,14 @@
 // The scheduler tick of the real program against the real registry of the
 // test's own prefix.
-#include "actions/reminder.h"
 #include "platform/text_win32.h"
 #include "store/task_record.h"
-#include "tests/wine/driver.h"
+#include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
 using namespace driver;
-
-const std::wstring kStore = L"Software\\Qelvora\\Tempiro";
-
-void PutRecord(int n, const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-    const std::wstring number = std::to_wstring(n);
-    WriteString(HKEY_LOCAL_MACHINE, kStore, L"A" + number, Wide(a));
-    WriteString(HKEY_LOCAL_MACHINE, kStore, L"B" + number, Wide(b));
-    WriteString(HKEY_LOCAL_MACHINE, kStore, L"C" + number, Wide(c));
-    WriteString(HKEY_LOCAL_MACHINE, kStore, L"D" + number, Wide(d));
-}
-
-// Reminder windows of `pid` whose message is `message`.
-size_t RemindersSaying(DWORD pid, const std::string& message) {
-    size_t count = 0;
-    for (HWND w : TopWindows(L"", Wide(kReminderCaption), pid)) {
-        std::vector<std::wstring> texts = ChildTexts(w);
-        if (std::find(texts.begin(), texts.end(), Wide(message)) != texts.end()) ++count;
-    }
-    return count;
-}
 
 TEST(Tick, ADueDailyReminderOpensExactlyOneWindowAndDisabledOrUnknownRecordsNone) {
     // The check takes about half a minute; start it early in a minute so the

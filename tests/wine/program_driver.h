@@ -1,0 +1,44 @@
+// What the Wine tests of the running program share: its store, the task
+// records put there, the calls file of the recording flavour, and watching
+// the countdown dialog and the reminders.
+#pragma once
+
+#include "tests/wine/driver.h"
+
+#include <string>
+#include <vector>
+
+namespace driver {
+
+inline const std::wstring kStore = L"Software\\Qelvora\\Tempiro";
+
+// Writes task record `n` (A, B, C and D, GBK texts) to the store.
+void PutRecord(int n, const std::string& a, const std::string& b, const std::string& c, const std::string& d);
+
+// Makes `type` the only task, enabled and due every minute, with a countdown
+// of `tishi` seconds. Refuses (a test failure, and false) any type but the
+// hang-up unless the program under test is the recording flavour: the real
+// program is never handed a power task.
+[[nodiscard]] bool PutTaskDueEveryMinute(const std::string& type, DWORD tishi);
+
+// The whole lines of a text file (CRLF) in %TEMP%; none when it is missing.
+std::vector<std::string> TempFileLines(const std::wstring& name);
+// The calls the recording flavour wrote to %TEMP%\tempiro-calls.txt, as GBK.
+std::vector<std::string> RecordedCalls();
+
+// Reminder windows of `pid` whose message is `message`.
+size_t RemindersSaying(DWORD pid, const std::string& message);
+
+// The main window of `pid` once it shows as the countdown dialog (the first
+// tick comes six seconds after start), or nullptr.
+HWND WaitForCountdown(DWORD pid, DWORD timeoutMs = 20000);
+
+// What a countdown dialog showed until it hid.
+struct CountdownWatch {
+    bool hid = false;
+    std::vector<int> remaining;        // each new "<n> 秒" of its second label; -1 for any other text
+    size_t remindersWhileShown = 0;    // reminder windows of its process seen while it still showed
+};
+CountdownWatch WatchCountdown(HWND dialog, DWORD timeoutMs = 10000);
+
+}  // namespace driver
