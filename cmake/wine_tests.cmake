@@ -8,28 +8,42 @@ set_property(TARGET gtest gtest_main PROPERTY COMPILE_OPTIONS -w)
 
 add_executable(tempiro_wine_tests
   tests/wine/driver.cpp
+  tests/wine/program_driver.cpp
   tests/wine/startup_test.cpp
   tests/wine/reminder_test.cpp
   tests/wine/tick_test.cpp
   tests/wine/desktop_test.cpp
-  tests/wine/program.h)
+  tests/wine/countdown_test.cpp
+  tests/wine/close_all_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 
+# Does nothing until it is ended: the kill test ends copies of it.
 add_executable(tempiro_idle_helper WIN32 tests/wine/idle_helper.cpp)
 target_link_options(tempiro_idle_helper PRIVATE -municode ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_idle_helper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_dependencies(tempiro_wine_tests tempiro_idle_helper)
 
+# Opens windows of every kind the close-all sweep tells apart, for its test;
+# found next to the test program.
+add_executable(tempiro_window_helper WIN32 tests/wine/window_helper.cpp)
+target_link_options(tempiro_window_helper PRIVATE -municode ${TEMPIRO_STATIC_RUNTIME})
+set_target_properties(tempiro_window_helper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+add_dependencies(tempiro_wine_tests tempiro_window_helper)
+
 enable_testing()
 set(TEMPIRO_WINE_RUNNER ${CMAKE_SOURCE_DIR}/tests/wine/run_in_prefix.sh)
 set(TEMPIRO_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
 
-# name, locale, gtest filter
+# name, locale, gtest filter[, the program under test: Tempiro.exe unless given]
 function(tempiro_wine_test name locale filter)
+  set(program $<TARGET_FILE:Tempiro>)
+  if(ARGC GREATER 3)
+    set(program ${ARGV3})
+  endif()
   add_test(NAME wine.${name}.${locale}
-    COMMAND bash ${TEMPIRO_WINE_RUNNER} ${TEMPIRO_WINE_TEMPLATE} ${locale} $<TARGET_FILE:Tempiro>
+    COMMAND bash ${TEMPIRO_WINE_RUNNER} ${TEMPIRO_WINE_TEMPLATE} ${locale} ${program}
             $<TARGET_FILE:tempiro_wine_tests> --gtest_filter=${filter})
   set_tests_properties(wine.${name}.${locale} PROPERTIES TIMEOUT 240)
 endfunction()
@@ -50,3 +64,9 @@ tempiro_wine_test(Tick zh_CN.UTF-8 Tick.ADueDaily*)
 tempiro_wine_test(MonitoringSwitch zh_CN.UTF-8 Tick.TheMonitoringSwitch*)
 tempiro_wine_test(Desktop zh_CN.UTF-8 Desktop.*:-Desktop.TheShippedBatch*)
 tempiro_wine_test(JunkBatch zh_CN.UTF-8 Desktop.TheShippedBatch*)
+tempiro_wine_test(CloseAllPrograms zh_CN.UTF-8 CloseAllPrograms.*)
+tempiro_wine_test(RealHangUp zh_CN.UTF-8 RealHangUp.*)
+# Power tasks come due only in the recording flavour, one case to a prefix.
+foreach(case ShutDown EscOn EnterOn HangUp)
+  tempiro_wine_test(Recorded${case} zh_CN.UTF-8 Recorded.${case}* $<TARGET_FILE:TempiroRecording>)
+endforeach()

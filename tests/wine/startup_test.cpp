@@ -4,8 +4,7 @@
 #include "actions/reminder.h"
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
-#include "tests/wine/driver.h"
-#include "tests/wine/program.h"
+#include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>
 #include <sddl.h>

@@ -4,8 +4,7 @@
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
 #include "store/task_record.h"
-#include "tests/wine/driver.h"
-#include "tests/wine/program.h"
+#include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,128 @@
+#include "tests/wine/program_driver.h"
+
+#include "actions/reminder.h"
+#include "app/main_window.h"
+#include "platform/text_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace driver {
+
+void PutRecord(int n, const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+    const std::wstring number = std::to_wstring(n);
+    WriteString(HKEY_LOCAL_MACHINE, kStore, L"A" + number, Wide(a));
+    WriteString(HKEY_LOCAL_MACHINE, kStore, L"B" + number, Wide(b));
+    WriteString(HKEY_LOCAL_MACHINE, kStore, L"C" + number, Wide(c));
+    WriteString(HKEY_LOCAL_MACHINE, kStore, L"D" + number, Wide(d));
+}
+
+namespace {
+
+bool ProgramIsRecordingFlavour() {
+    const std::wstring suffix = L"\\tempirorecording.exe";
+    std::wstring path = ProgramPath();
+    std::transform(path.begin(), path.end(), path.begin(), ::towlower);
+    return path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+bool PutTaskDueEveryMinute(const std::string& type, DWORD tishi) {
+    if (type != "断开拨号" && !ProgramIsRecordingFlavour()) {
+        ADD_FAILURE() << "only TempiroRecording.exe may be given this task; the program is "
+                      << Narrow(ProgramPath());
+        return false;
+    }
+    PutRecord(1, "每隔1分开始0时0分", type, "", "启用");
+    return WriteDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum", 1) &&
+           WriteDword(HKEY_LOCAL_MACHINE, kStore, L"tishi", tishi);
+}
+
+std::vector<std::string> TempFileLines(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = folder + name;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+    CloseHandle(file);
+    // Only whole lines: one the program is still writing is left for the next look.
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+std::vector<std::string> RecordedCalls() { return TempFileLines(L"tempiro-calls.txt"); }
+
+HWND StartAndWait(Process& program) {
+    if (!program.started()) return nullptr;
+    HWND main = WaitForWindow(kMainWindowClass, L"", kStartTimeout, program.id());
+    WaitUntil([] { return ReadDword(HKEY_LOCAL_MACHINE, kStore, L"rejian").has_value(); }, kStartTimeout);
+    return main;
+}
+
+SYSTEMTIME EarlyInAMinute(WORD latestSecond) {
+    SYSTEMTIME now;
+    WaitUntil([&] {
+        GetLocalTime(&now);
+        return now.wSecond <= latestSecond;
+    }, 61000);
+    return now;
+}
+
+std::vector<HWND> ReminderWindows(DWORD pid) { return TopWindows(L"", Wide(kReminderCaption), pid); }
+
+size_t RemindersSaying(DWORD pid, const std::string& message) {
+    const std::wstring wanted = Wide(message);
+    return RemindersWith(pid, [&](const std::wstring& text) { return text == wanted; });
+}
+
+HWND WaitForCountdown(DWORD pid, DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    WaitUntil([&] {
+        for (HWND w : TopWindows(kMainWindowClass, L"", pid)) {
+            if (IsWindowVisible(w)) dialog = w;
+        }
+        return dialog != nullptr;
+    }, timeoutMs);
+    return dialog;
+}
+
+namespace {
+
+int SecondsIn(const std::wstring& label) {
+    const std::wstring unit = Wide(" 秒");
+    if (label.size() <= unit.size() || label.compare(label.size() - unit.size(), unit.size(), unit) != 0) return -1;
+    const std::wstring digits = label.substr(0, label.size() - unit.size());
+    auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+    if (digits.size() > 4 || !std::all_of(digits.begin(), digits.end(), isDigit)) return -1;
+    return std::stoi(digits);
+}
+
+}  // namespace
+
+CountdownWatch WatchCountdown(HWND dialog, DWORD timeoutMs) {
+    CountdownWatch watch;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(dialog, &pid);
+    watch.hid = WaitUntil([&] {
+        // Look first, then ask whether it still shows: what was seen then was
+        // seen while it showed.
+        const size_t reminders = TopWindows(L"", Wide(kReminderCaption), pid).size();
+        const int seconds = SecondsIn(Text(GetDlgItem(dialog, kLabel2)));
+        if (!IsWindowVisible(dialog)) return true;
+        watch.remindersWhileShown = std::max(watch.remindersWhileShown, reminders);
+        if (watch.remaining.empty() || watch.remaining.back() != seconds) watch.remaining.push_back(seconds);
+        return false;
+    }, timeoutMs);
+    return watch;
+}
+
+}  // namespace driver

@@ -1,0 +1,65 @@
+// What the Wine tests of the running program share: its store, the task
+// records put there, the calls file of the recording flavour, and watching
+// the countdown dialog and the reminders.
+#pragma once
+
+#include "tests/wine/driver.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+inline const std::wstring kStore = L"Software\\Qelvora\\Tempiro";
+constexpr DWORD kStartTimeout = 20000;
+
+// Starts the program and waits until start-up has loaded the options.
+HWND StartAndWait(Process& program);
+
+// Waits for the next moment at most `latestSecond` seconds into a minute and
+// returns it, so that a record due in that minute stays due for a check of
+// 60 - latestSecond seconds.
+SYSTEMTIME EarlyInAMinute(WORD latestSecond);
+
+// Writes task record `n` (A, B, C and D, GBK texts) to the store.
+void PutRecord(int n, const std::string& a, const std::string& b, const std::string& c, const std::string& d);
+
+// Makes `type` the only task, enabled and due every minute, with a countdown
+// of `tishi` seconds. Refuses (a test failure, and false) any type but the
+// hang-up unless the program under test is the recording flavour: the real
+// program is never handed a power task.
+[[nodiscard]] bool PutTaskDueEveryMinute(const std::string& type, DWORD tishi);
+
+// The whole lines of a text file (CRLF) in %TEMP%; none when it is missing.
+std::vector<std::string> TempFileLines(const std::wstring& name);
+// The calls the recording flavour wrote to %TEMP%\tempiro-calls.txt, as GBK.
+std::vector<std::string> RecordedCalls();
+
+// Reminder windows of `pid` with a text for which `matches` holds.
+std::vector<HWND> ReminderWindows(DWORD pid);
+template <typename F>
+size_t RemindersWith(DWORD pid, F matches) {
+    size_t count = 0;
+    for (HWND w : ReminderWindows(pid)) {
+        std::vector<std::wstring> texts = ChildTexts(w);
+        if (std::any_of(texts.begin(), texts.end(), matches)) ++count;
+    }
+    return count;
+}
+// Reminder windows of `pid` whose message is `message`.
+size_t RemindersSaying(DWORD pid, const std::string& message);
+
+// The main window of `pid` once it shows as the countdown dialog (the first
+// tick comes six seconds after start), or nullptr.
+HWND WaitForCountdown(DWORD pid, DWORD timeoutMs = 20000);
+
+// What a countdown dialog showed until it hid.
+struct CountdownWatch {
+    bool hid = false;
+    std::vector<int> remaining;        // each new "<n> 秒" of its second label; -1 for any other text
+    size_t remindersWhileShown = 0;    // reminder windows of its process seen while it still showed
+};
+CountdownWatch WatchCountdown(HWND dialog, DWORD timeoutMs = 10000);
+
+}  // namespace driver
