@@ -4,6 +4,7 @@
 #include "platform/text_win32.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -16,6 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
 
     SetErrorBoxTitle(kAppTitle);
+    // The folder chooser's new dialog style needs COM on this thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_DATE_CLASSES |
                                                         ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);

@@ -4,7 +4,9 @@
 #include "app/shell_texts.h"
 #include "platform/registry_win32.h"
 #include "platform/system_win32.h"
+#include "platform/system_calls_win32.h"
 #include "platform/text_win32.h"
+#include "windows/settings_window_win32.h"
 
 #include <commctrl.h>
 #include <lmcons.h>
@@ -155,6 +157,7 @@ void MainWindow::OnCommand(unsigned id) {
             countdown_.BitBtn2Click();
         break;
     case kCmdMonitor: N1Click(); break;
+    case kCmdSettings: N4Click(); break;
     case kCmdExit: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     default: break;  // the other entries have no command yet
     }
@@ -175,6 +178,19 @@ void MainWindow::OnTimer(UINT_PTR id) {
 void MainWindow::N1Click() {
     scheduler_.SetMonitoring(!state_.monitoring);
     ShowMonitoring(state_.monitoring);
+}
+
+// The tick rests while the settings window is open; closing it lets the
+// tick run again only where the monitoring switch allows.
+void MainWindow::N4Click() {
+    if (!SettingsWindowOpen()) scheduler_.HoldTick(true);
+    SettingsContext context;
+    context.state = &state_;
+    context.clock = &clock_;
+    context.osMajorVersion = OsMajorVersion();
+    context.exePath = ExecutablePath();
+    context.closed = [this] { scheduler_.HoldTick(false); };
+    ShowSettingsWindow(context);
 }
 
 void MainWindow::ShowMonitoring(bool on) {

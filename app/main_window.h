@@ -55,6 +55,7 @@ private:
     void OnHotkey(Hotkey key);
     void OnTimer(UINT_PTR id);
     void N1Click();
+    void N4Click();
 
     ProgramState& state_;
     Win32Clock clock_;

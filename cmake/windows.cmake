@@ -8,11 +8,14 @@ add_library(tempiro_win32 STATIC
   platform/window_win32.cpp
   platform/clock_win32.cpp
   platform/system_calls_win32.cpp
-  actions/reminder_win32.cpp)
+  platform/controls_win32.cpp
+  actions/reminder_win32.cpp
+  windows/editor_window_win32.cpp
+  windows/settings_window_win32.cpp)
 target_link_libraries(tempiro_win32 PUBLIC tempiro_core)
 target_compile_definitions(tempiro_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-set(TEMPIRO_WIN32_LIBS comctl32 shell32 user32 gdi32 advapi32 winmm rasapi32 wininet)
+set(TEMPIRO_WIN32_LIBS comctl32 comdlg32 shell32 ole32 user32 gdi32 advapi32 winmm rasapi32 wininet)
 set(TEMPIRO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 set(TEMPIRO_APP_SOURCES

@@ -1,6 +1,7 @@
 #include "platform/system_calls_win32.h"
 
 #include "platform/text_win32.h"
+#include "store/task_record.h"
 
 #include <mmsystem.h>
 #include <ras.h>
@@ -152,17 +153,19 @@ void Win32SystemCalls::RunHiddenAndWait(const std::string& commandLine) {
     CloseHandle(process.hProcess);
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
-        if (length < path.size()) {
-            std::wstring full(path.data(), length);
-            return Narrow(full.substr(0, full.find_last_of(L"\\") + 1));
-        }
+        if (length < path.size()) return Narrow(std::wstring(path.data(), length));
         path.resize(path.size() * 2);
     }
+}
+
+std::string ExecutableFolder() {
+    const std::string path = ExecutablePath();
+    return path.substr(0, path.size() - FileNamePart(path).size());
 }
 
 std::string Win32SystemCalls::ProgramFolder() { return ExecutableFolder(); }

@@ -36,7 +36,8 @@ private:
     HANDLE wakeTimer_ = nullptr;  // one timer for the whole run, set again for each hibernation
 };
 
-// The folder of this executable, ending in "\".
+// The full path of this executable, and its folder ending in a backslash.
+std::string ExecutablePath();
 std::string ExecutableFolder();
 
 // The close-all sweep over the top-level windows; windows of this process

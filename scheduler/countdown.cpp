@@ -53,7 +53,7 @@ void Countdown::Finish() {
     face_.ShowProgress(0, Length());
     face_.Hide();
     counting_ = false;
-    timers_.SetEnabled(kTimer1, state_.monitoring);
+    timers_.SetEnabled(kTimer1, state_.monitoring && !state_.tickHeld);
     timers_.SetEnabled(kTimer2, false);
     actions_.ExecutePowerAction(state_.PendingPowerAction, state_.WakeSpec);
 }

@@ -13,4 +13,5 @@ struct ProgramState {
     std::string PendingPowerAction;              // the word waiting for its countdown
     std::string WakeSpec;                        // the wake text of a due hibernate task
     bool monitoring = true;                      // the tray menu's "启用监控(&E)" switch
+    bool tickHeld = false;                       // the settings window is open: no task fires
 };

@@ -54,12 +54,21 @@ void Scheduler::Timer1Timer() {
 void Scheduler::Timer3Timer() {
     timers_.SetEnabled(kTimer3, false);
     // A countdown that is counting holds the tick until its end.
-    if (state_.monitoring && !countdown_.Counting()) timers_.SetEnabled(kTimer1, true);
+    timers_.SetEnabled(kTimer1, TickMayRun());
+}
+
+bool Scheduler::TickMayRun() const {
+    return state_.monitoring && !state_.tickHeld && !countdown_.Counting() && !timers_.IsEnabled(kTimer3);
 }
 
 void Scheduler::SetMonitoring(bool on) {
     state_.monitoring = on;
-    timers_.SetEnabled(kTimer1, on && !countdown_.Counting() && !timers_.IsEnabled(kTimer3));
+    timers_.SetEnabled(kTimer1, TickMayRun());
+}
+
+void Scheduler::HoldTick(bool held) {
+    state_.tickHeld = held;
+    timers_.SetEnabled(kTimer1, TickMayRun());
 }
 
 std::string Scheduler::ReadC(int number) { return state_.registry->ReadString(TaskValueName('C', number)); }

@@ -28,8 +28,12 @@ public:
     // The monitoring switch. Switched on, the tick runs again at once unless
     // a re-arm pause or a countdown holds it; those resume it themselves.
     void SetMonitoring(bool on);
+    // The settings window holds the tick while it is open; released, the
+    // tick runs again only where the monitoring switch and any pause allow.
+    void HoldTick(bool held);
 
 private:
+    bool TickMayRun() const;
     void Dispatch(int number, const std::string& a, TaskType type);
     void OpenCountdown();
     std::string ReadC(int number);

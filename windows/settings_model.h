@@ -7,6 +7,12 @@
 #include <string>
 #include <vector>
 
+// One row of the task list: the task number and its four texts.
+struct TaskRow {
+    int number = 0;
+    std::string a, b, c, d;
+};
+
 // The list's sort: column 0 ("序号") by number, a text that is no number
 // counting as 0; the others by GBK bytes with a to z taken as A to Z, a
 // prefix first. Negative, zero or positive as for strcmp, already turned

@@ -1,0 +1,379 @@
+#include "windows/settings_window_win32.h"
+
+#include "platform/controls_win32.h"
+#include "platform/text_win32.h"
+#include "platform/window_win32.h"
+#include "store/options.h"
+#include "store/task_record.h"
+#include "windows/editor_window_win32.h"
+#include "windows/settings_model.h"
+
+#include <commctrl.h>
+
+namespace {
+
+enum ControlId : int {
+    kListView1 = 201,
+    kComboBox1,  // the enable box, a child of the list
+    kButton3,    // 浏览
+    kButton4,    // 添加(&A)
+    kButton5,    // 修改(&M)
+    kButton6,    // 删除(&D)
+    kButton7,    // 导入(&I)
+    kButton8,    // 导出(&O)
+    kCheckBox1,  // kaiji
+    kCheckBox2,  // autostart
+    kCheckBox3,  // rejian
+    kCheckBox5,  // shutapp
+    kEdit5,      // countdown minutes
+    kEdit8,      // sound file
+    kButton1,    // 确定(&O)
+    kButton2 = IDCANCEL,  // 取消(&C), the default button
+};
+
+constexpr wchar_t kClassName[] = L"TempiroSettings";
+constexpr wchar_t kFontFace[] = L"宋体";
+constexpr int kStateColumn = 4;
+constexpr char kSoundFilter[] = "wav文件(*.wav)|*.wav|任何文件(*.*)|*.*";
+constexpr char kErrorTitle[] = "错误";
+constexpr char kChooseTaskToModify[] = "请选择要修改的任务";
+constexpr char kChooseTaskToDelete[] = "请选择要删除的任务";
+
+// Process-wide, as the program keeps them between windows.
+bool g_sortAscending = false;
+DWORD g_soundFilterIndex = 1;
+EditTargets g_editTargets;
+
+class SettingsWindow;
+SettingsWindow* g_open = nullptr;
+
+void ShowError(HWND owner, const std::string& text) {
+    MessageBoxW(owner, Wide(text).c_str(), Wide(kErrorTitle).c_str(), MB_OK | MB_ICONERROR);
+}
+
+// The enable box is a child of the list; its notifications reach the window.
+LRESULT CALLBACK ListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (msg == WM_COMMAND) return SendMessageW(GetParent(list), msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(list, ListProc, id);
+    return DefSubclassProc(list, msg, wParam, lParam);
+}
+
+class SettingsWindow : public Window {
+public:
+    explicit SettingsWindow(const SettingsContext& context) : context_(context) {}
+
+    bool Create() {
+        if (!CreateWindowFor(kClassName, Wide("设置"), WS_CAPTION | WS_SYSMENU, 0, 541, 498, nullptr,
+                             LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
+            return false;
+        font_ = SharedFont(kFontFace, 13);
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        hints_.Attach(hwnd_);
+        CreateControls();
+        Fill();
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        return true;
+    }
+
+    // An editor's OK: the replaced row goes, the stored task comes at the end.
+    void TaskSaved(const TaskRow& row, int replaced) {
+        HideEnableBox();
+        if (replaced > 0) {
+            const int index = RowOf(replaced);
+            if (index >= 0) ListView_DeleteItem(List(), index);
+        }
+        AppendRow(row);
+    }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        case DM_GETDEFID:
+            return MAKELRESULT(kButton2, DC_HASDEFID);  // Enter cancels
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            g_open = nullptr;
+            if (context_.closed) context_.closed();
+            return 0;
+        }
+        return Default(msg, wParam, lParam);
+    }
+
+    void OnFinalMessage() override { delete this; }
+
+private:
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND List() const { return Item(kListView1); }
+    HWND EnableBox() const { return GetDlgItem(List(), kComboBox1); }
+    RegistryAccessor& Registry() const { return *context_.state->registry; }
+
+    HWND Add(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id) {
+        return AddControl(hwnd_, cls, Wide(text), style, x, y, w, h, id, font_);
+    }
+
+    void CreateControls() {
+        HWND list = Add(WC_LISTVIEWW, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 8, 8,
+                        525, 296, kListView1);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+        const std::pair<const char*, int> columns[] = {{"序号", 40}, {"时间", 140}, {"任务", 90}, {"任务属性", 180},
+                                                       {"是否启用", 70}};
+        int index = 0;
+        for (const auto& [title, width] : columns) {
+            std::wstring text = Wide(title);
+            LVCOLUMNW column{};
+            column.mask = LVCF_TEXT | LVCF_WIDTH;
+            column.pszText = text.data();
+            column.cx = width;
+            ListView_InsertColumn(list, index++, &column);
+        }
+        HWND box = AddControl(list, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 70, 120, kComboBox1, font_);
+        SetComboItems(box, {kStateEnabled, kStateDisabled});
+        ShowWindow(box, SW_HIDE);
+        SetWindowSubclass(list, ListProc, 1, 0);
+
+        const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
+        Add(L"BUTTON", "添加(&A)", button, 8, 312, 75, 25, kButton4);
+        Add(L"BUTTON", "修改(&M)", button, 90, 312, 75, 25, kButton5);
+        Add(L"BUTTON", "删除(&D)", button, 172, 312, 75, 25, kButton6);
+        Add(L"BUTTON", "导入(&I)", button, 376, 312, 75, 25, kButton7);
+        Add(L"BUTTON", "导出(&O)", button, 458, 312, 75, 25, kButton8);
+        const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
+        Add(L"BUTTON", "开机启动Tempiro(&S)", check, 16, 350, 200, 20, kCheckBox2);
+        hints_.Set(Add(L"BUTTON", "待机前关闭所有程序(&P)", check, 260, 350, 220, 20, kCheckBox5), "待机休眠前关闭应用程序");
+        Add(L"BUTTON", "显示开机时间(&T)", check, 16, 376, 200, 20, kCheckBox1);
+        hints_.Set(Add(L"BUTTON", "热键加Ctrl(&R)", check, 260, 376, 220, 20, kCheckBox3),
+                   "是否在热键F9、F10、F11前加Ctrl键，使用该键防止软件热键冲突。");
+        Add(L"STATIC", "关机前等待:", SS_LEFT, 16, 409, 74, 14, -1);
+        FilterTyping(Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 406, 44, 20, kEdit5),
+                     [](unsigned c) { return c == '.' || (c >= '0' && c <= '9') || c == 8; });
+        Add(L"STATIC", "分钟", SS_LEFT, 140, 409, 40, 14, -1);
+        Add(L"STATIC", "关机前声音:", SS_LEFT, 16, 437, 74, 14, -1);
+        Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 434, 356, 20, kEdit8);
+        hints_.Set(Add(L"BUTTON", "浏览", button, 456, 433, 75, 23, kButton3), "设置关机前声音提示的音频文件，仅支持wav文件。");
+        hints_.Set(Add(L"BUTTON", "确定(&O)", button, 372, 464, 75, 25, kButton1), "仅对本机设置");
+        hints_.Set(Add(L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 456, 464, 75, 25, kButton2), "取消本次操作");
+    }
+
+    // The list from the store, then the options as stored.
+    void Fill() {
+        RegistryAccessor& registry = Registry();
+        OpenStore(registry);
+        for (int n = 1; n <= context_.state->options.TaskNum; ++n) {
+            TaskRow row{n, registry.ReadString(TaskValueName('A', n)), {}, {}, {}};
+            if (row.a.empty()) continue;
+            row.b = registry.ReadString(TaskValueName('B', n));
+            row.c = registry.ReadString(TaskValueName('C', n));
+            row.d = registry.ReadString(TaskValueName('D', n));
+            AppendRow(row);
+        }
+        SetControlText(Item(kEdit5), MinutesText(registry.ReadInteger(kTishiValue)));
+        SetChecked(Item(kCheckBox5), registry.ReadInteger(kShutappValue) != 0);
+        SetChecked(Item(kCheckBox1), registry.ReadInteger(kKaijiValue) != 0);
+        SetControlText(Item(kEdit8), context_.state->options.soundpath);
+        SetChecked(Item(kCheckBox3), context_.state->options.rejian != 0);
+        registry.CloseKey();
+        SetChecked(Item(kCheckBox2), AutostartEnabled(registry, context_.exePath));
+    }
+
+    void SetCell(int index, int column, const std::string& text) {
+        std::wstring wide = Wide(text);
+        ListView_SetItemText(List(), index, column, wide.data());
+    }
+
+    std::string Cell(int index, int column) const {
+        wchar_t text[4096] = {};
+        ListView_GetItemText(List(), index, column, text, 4096);
+        return Narrow(text);
+    }
+
+    void AppendRow(const TaskRow& row) {
+        std::wstring caption = std::to_wstring(row.number);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = ListView_GetItemCount(List());
+        item.pszText = caption.data();
+        const int index = ListView_InsertItem(List(), &item);
+        const std::string* texts[] = {&row.a, &row.b, &row.c, &row.d};
+        for (int column = 1; column <= 4; ++column) SetCell(index, column, *texts[column - 1]);
+    }
+
+    int RowOf(int number) const {
+        for (int i = 0; i < ListView_GetItemCount(List()); ++i) {
+            if (ToInt(Cell(i, 0)).value_or(0) == number) return i;
+        }
+        return -1;
+    }
+
+    int Selected() const { return ListView_GetNextItem(List(), -1, LVNI_SELECTED); }
+
+    void HideEnableBox() { ShowWindow(EnableBox(), SW_HIDE); }
+
+    LRESULT OnNotify(const NMHDR& header) {
+        if (header.idFrom != kListView1) return 0;
+        switch (header.code) {
+        case NM_CLICK: ListView1Click(); break;
+        case LVN_COLUMNCLICK: ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); break;
+        case LVN_BEGINSCROLL: HideEnableBox(); break;
+        default: break;
+        }
+        return 0;
+    }
+
+    void ListView1Click() {
+        const int index = Selected();
+        if (index < 0) {
+            HideEnableBox();
+            return;
+        }
+        clickedTask_ = ToInt(Cell(index, 0)).value_or(0);
+        RECT cell{};
+        cell.top = kStateColumn;
+        cell.left = LVIR_BOUNDS;
+        SendMessageW(List(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
+        SetWindowPos(EnableBox(), HWND_TOP, cell.left, cell.top, cell.right - cell.left, 120, SWP_SHOWWINDOW);
+        RegistryAccessor& registry = Registry();
+        OpenStore(registry);
+        const std::string state = registry.ReadString(TaskValueName('D', clickedTask_));
+        registry.CloseKey();
+        if (state == kStateEnabled) SendMessageW(EnableBox(), CB_SETCURSEL, 0, 0);
+        if (state == kStateDisabled) SendMessageW(EnableBox(), CB_SETCURSEL, 1, 0);
+    }
+
+    void ComboBox1Change() {
+        const std::string state = ControlText(EnableBox());
+        if (state != kStateEnabled && state != kStateDisabled) return;
+        SetTaskState(Registry(), clickedTask_, state);
+        const int index = RowOf(clickedTask_);
+        if (index >= 0) SetCell(index, kStateColumn, state);
+    }
+
+    struct SortContext {
+        SettingsWindow* window;
+        int column;
+    };
+    static int CALLBACK CompareRows(LPARAM left, LPARAM right, LPARAM param) {
+        const auto* sort = reinterpret_cast<const SortContext*>(param);
+        return CompareTaskRows(sort->column, sort->window->Cell(static_cast<int>(left), sort->column),
+                               sort->window->Cell(static_cast<int>(right), sort->column), g_sortAscending);
+    }
+
+    void ListView1ColumnClick(int column) {
+        HideEnableBox();
+        SortContext sort{this, column};
+        ListView_SortItemsEx(List(), CompareRows, reinterpret_cast<LPARAM>(&sort));
+        g_sortAscending = !g_sortAscending;
+    }
+
+    EditorContext EditorFor() const {
+        EditorContext editor;
+        editor.state = context_.state;
+        editor.clock = context_.clock;
+        editor.osMajorVersion = context_.osMajorVersion;
+        // The settings window may be gone when the editor's OK comes.
+        editor.saved = [](const TaskRow& row, int replaced) {
+            if (g_open) g_open->TaskSaved(row, replaced);
+        };
+        return editor;
+    }
+
+    void Button4Click() { OpenTaskEditor(EditorFor(), nullptr, nullptr); }
+
+    void Button5Click() {
+        const int index = Selected();
+        if (index < 0) {
+            ShowError(hwnd_, kChooseTaskToModify);
+            return;
+        }
+        const int number = ToInt(Cell(index, 0)).value_or(0);
+        RegistryAccessor& registry = Registry();
+        OpenStore(registry);
+        const std::string a = registry.ReadString(TaskValueName('A', number));
+        const std::string b = registry.ReadString(TaskValueName('B', number));
+        const std::string c = registry.ReadString(TaskValueName('C', number));
+        registry.CloseKey();
+        LoadedTask loaded =
+            LoadTask(a, b, c, ShortDateFormat(context_.clock->ShortDatePicture()), context_.clock->Now());
+        OpenTaskEditor(EditorFor(), g_editTargets.Track(number), &loaded);
+    }
+
+    void Button6Click() {
+        const int index = Selected();
+        if (index < 0) {
+            ShowError(hwnd_, kChooseTaskToDelete);
+            return;
+        }
+        const int number = ToInt(Cell(index, 0)).value_or(0);
+        HideEnableBox();
+        if (!DeleteTaskRecord(Registry(), context_.state->options, number)) return;
+        g_editTargets.Deleted(number);
+        ListView_DeleteItem(List(), index);
+        for (int i = 0; i < ListView_GetItemCount(List()); ++i) {
+            const int shown = ToInt(Cell(i, 0)).value_or(0);
+            if (shown > number) SetCell(i, 0, std::to_string(shown - 1));
+        }
+    }
+
+    void Button1Click() {
+        SettingsChoice choice;
+        choice.tishiSeconds = SecondsFromMinutesText(ControlText(Item(kEdit5)));
+        choice.showBootTime = IsChecked(Item(kCheckBox1));
+        choice.soundPath = ControlText(Item(kEdit8));
+        choice.closeAppsBeforeStandby = IsChecked(Item(kCheckBox5));
+        choice.ctrlHotkeys = IsChecked(Item(kCheckBox3));
+        choice.autostart = IsChecked(Item(kCheckBox2));
+        SaveOptions(Registry(), context_.state->options, choice, context_.exePath);
+        DestroyWindow(hwnd_);
+    }
+
+    void Button3Click() {
+        std::string folder = context_.exePath.substr(0, context_.exePath.size() - FileNamePart(context_.exePath).size());
+        std::string file = OpenFileDialog(hwnd_, "选择声音提示文件", folder, kSoundFilter, &g_soundFilterIndex);
+        if (!file.empty()) SetControlText(Item(kEdit8), file);
+    }
+
+    void OnCommand(int id, int code) {
+        switch (id) {
+        case kComboBox1:
+            if (code == CBN_SELCHANGE) ComboBox1Change();
+            break;
+        case kButton4: Button4Click(); break;
+        case kButton5: Button5Click(); break;
+        case kButton6: Button6Click(); break;
+        case kButton1: Button1Click(); break;
+        case kButton2: DestroyWindow(hwnd_); break;
+        case kButton3: Button3Click(); break;
+        default: break;
+        }
+    }
+
+    SettingsContext context_;
+    HFONT font_ = nullptr;
+    Hints hints_;
+    int clickedTask_ = 0;
+};
+
+}  // namespace
+
+void ShowSettingsWindow(const SettingsContext& context) {
+    if (g_open) {
+        ShowWindow(g_open->hwnd(), SW_SHOWNORMAL);
+        SetForegroundWindow(g_open->hwnd());
+        return;
+    }
+    auto* window = new SettingsWindow(context);
+    g_open = window;
+    if (!window->Create()) {
+        g_open = nullptr;
+        delete window;
+        if (context.closed) context.closed();
+    }
+}
+
+bool SettingsWindowOpen() { return g_open != nullptr; }

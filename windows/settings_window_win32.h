@@ -1,0 +1,21 @@
+// The settings window "设置": the task list and the options.
+#pragma once
+
+#include "platform/clock.h"
+#include "scheduler/program_state.h"
+
+#include <functional>
+#include <string>
+
+struct SettingsContext {
+    ProgramState* state = nullptr;
+    Clock* clock = nullptr;
+    unsigned osMajorVersion = 0;
+    std::string exePath;            // compared with the autostart entry, and written there
+    std::function<void()> closed;   // the scheduler tick may run again
+};
+
+// Opens the window, or brings the open one to the front. The caller holds
+// the tick from the first call until `closed` runs.
+void ShowSettingsWindow(const SettingsContext& context);
+bool SettingsWindowOpen();
