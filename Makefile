@@ -4,7 +4,7 @@ SHELL := /bin/bash
 BUILD := build
 PACKAGES := cmake ninja-build g++ libgtest-dev googletest \
             g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
-            wine wine64 xvfb xauth fonts-wqy-microhei locales
+            wine wine64 xvfb xauth fonts-wqy-microhei locales fp-utils
 # Wine names host files in the Unix locale's character set: the Wine tests
 # run in these two, so that Chinese file names reach the disk.
 LOCALES := zh_CN.UTF-8 en_US.UTF-8

@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
+#include "actions/power.h"
 #include "actions/reminder.h"
+#include "app/about_win32.h"
 #include "app/shell_texts.h"
 #include "platform/registry_win32.h"
 #include "platform/system_win32.h"
@@ -121,8 +123,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
 
     case WM_HOTKEY:
-        OnHotkey(hotkeys_.Identify(wParam));
-        return 0;
+        return OnHotkey(hotkeys_.Identify(wParam)) ? 1 : 0;
     case WM_TIMER:
         OnTimer(wParam);
         return 0;
@@ -158,13 +159,21 @@ void MainWindow::OnCommand(unsigned id) {
         break;
     case kCmdMonitor: N1Click(); break;
     case kCmdSettings: N4Click(); break;
+    case kCmdAbout: ShowAboutBox(); break;
     case kCmdExit: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
-    default: break;  // the other entries have no command yet
+    default:
+        if (std::optional<TrayCommand> command = TrayCommandFor(static_cast<MenuCommand>(id)))
+            RunTrayCommand(*command, state_.options.shutapp, clock_.Now(), *calls_);
+        break;
     }
 }
 
-void MainWindow::OnHotkey(Hotkey) {
-    // The hotkeys are registered so that they are this program's; what they do comes with the menu commands.
+// The hotkeys act at once, without the countdown.
+bool MainWindow::OnHotkey(Hotkey key) {
+    static constexpr PowerHotkey kPowerKeys[] = {PowerHotkey::F8, PowerHotkey::F9, PowerHotkey::F10, PowerHotkey::F11};
+    if (key == Hotkey::None) return false;
+    RunHotkeyPower(kPowerKeys[static_cast<int>(key)], *calls_);
+    return true;
 }
 
 void MainWindow::OnTimer(UINT_PTR id) {

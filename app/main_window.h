@@ -52,7 +52,7 @@ private:
     void FormDestroy();
     void ShowTrayMenu();
     void OnCommand(unsigned id);
-    void OnHotkey(Hotkey key);
+    bool OnHotkey(Hotkey key);  // whether the key was one of the four
     void OnTimer(UINT_PTR id);
     void N1Click();
     void N4Click();

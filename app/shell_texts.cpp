@@ -16,6 +16,25 @@ std::string TrayMenuCaption(const MenuEntry& entry, const HotkeyCaptions& captio
     }
 }
 
+std::optional<TrayCommand> TrayCommandFor(MenuCommand command) {
+    switch (command) {
+    case kCmdLogOff: return TrayCommand::LogOff;
+    case kCmdStandby: return TrayCommand::Standby;
+    case kCmdHibernate: return TrayCommand::Hibernate;
+    case kCmdRestart: return TrayCommand::Restart;
+    case kCmdShutDown: return TrayCommand::ShutDown;
+    case kCmdOpenCdDoor: return TrayCommand::OpenCdDoor;
+    case kCmdCloseCdDoor: return TrayCommand::CloseCdDoor;
+    case kCmdMonitorOff: return TrayCommand::MonitorOff;
+    case kCmdCleanJunk: return TrayCommand::CleanJunk;
+    case kCmdFastRestart: return TrayCommand::FastRestart;
+    case kCmdFastShutDown: return TrayCommand::FastShutDown;
+    case kCmdUpdate: return TrayCommand::ProductPage;
+    case kCmdHelp: return TrayCommand::Help;
+    default: return std::nullopt;
+    }
+}
+
 bool ShouldShowBootTime(std::int32_t kaiji, std::uint32_t secondsSinceBoot) {
     return kaiji == 1 && secondsSinceBoot < 300;
 }

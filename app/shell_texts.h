@@ -1,9 +1,11 @@
 // Texts of the application shell: tray tips, the tray menu, the boot-time notice.
 #pragma once
 
+#include "actions/tray_commands.h"
 #include "store/options.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr char kAppTitle[] = "Tempiro2020";
@@ -69,6 +71,9 @@ inline constexpr MenuEntry kTrayMenu[] = {
     {kCmdHelp, "帮助(&H)"},
     {kCmdExit, "退出(&X)"},
 };
+
+// The entries that act through the system calls.
+std::optional<TrayCommand> TrayCommandFor(MenuCommand command);
 
 // The four captions that start-up rewrites for the hotkey modifier and the user.
 struct HotkeyCaptions {

@@ -10,6 +10,7 @@ add_executable(tempiro_tests
   tests/actions/power_test.cpp
   tests/actions/network_test.cpp
   tests/actions/desktop_test.cpp
+  tests/actions/tray_commands_test.cpp
   tests/store/task_record_test.cpp
   tests/scheduler/scheduler_test.cpp
   tests/windows/editor_model_test.cpp

@@ -23,6 +23,7 @@ set(TEMPIRO_APP_SOURCES
   app/main_window.cpp
   app/tray_icon_win32.cpp
   app/hotkeys_win32.cpp
+  app/about_win32.cpp
   resources/tempiro.rc)
 
 # name, the file that makes the system calls, output folder
@@ -35,25 +36,32 @@ endfunction()
 
 tempiro_program(Tempiro app/system_calls_real_win32.cpp ${CMAKE_BINARY_DIR})
 
-# The companion junk-cleaning batch lies beside the program. cmd.exe reads
-# batch files in the system's OEM code page, so it ships as GBK with CRLF.
-function(tempiro_companion_batch folder)
+# The companion files lie beside the program: the junk-cleaning batch, which
+# ships as GBK with CRLF because cmd.exe reads batch files in the system's OEM
+# code page, and the help file Tempiro.CHM, built from resources/help.
+function(tempiro_companion_files folder)
   set(batch ${folder}/QLLJ.bat)
+  set(help ${folder}/Tempiro.CHM)
+  file(GLOB help_sources ${CMAKE_SOURCE_DIR}/resources/help/*)
+  string(MD5 id ${folder})
+  add_custom_command(OUTPUT ${help}
+    COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/make_help.sh ${CMAKE_SOURCE_DIR}/resources/help
+            ${CMAKE_BINARY_DIR}/help-${id} ${help}
+    DEPENDS ${help_sources} ${CMAKE_SOURCE_DIR}/cmake/make_help.sh VERBATIM)
   add_custom_command(OUTPUT ${batch}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/gbk_crlf.sh ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${batch}
     DEPENDS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_SOURCE_DIR}/cmake/gbk_crlf.sh VERBATIM)
-  string(MD5 id ${folder})
-  add_custom_target(companion_${id} ALL DEPENDS ${batch})
+  add_custom_target(companion_${id} ALL DEPENDS ${batch} ${help})
 endfunction()
-tempiro_companion_batch(${CMAKE_BINARY_DIR})
+tempiro_companion_files(${CMAKE_BINARY_DIR})
 
 option(TEMPIRO_WINE_TESTS "Build the Win32 tests that run under Wine" ON)
 if(TEMPIRO_WINE_TESTS)
   # The same program with its power, dial-up, netsh and sound calls recorded
   # instead of made: what the Wine tests of those actions run.
   tempiro_program(TempiroRecording app/system_calls_recording_win32.cpp ${CMAKE_BINARY_DIR}/tests)
-  tempiro_companion_batch(${CMAKE_BINARY_DIR}/tests)
+  tempiro_companion_files(${CMAKE_BINARY_DIR}/tests)
   include(cmake/wine_tests.cmake)
   include(cmake/bench.cmake)
 endif()

@@ -14,7 +14,8 @@ add_executable(tempiro_wine_tests
   tests/wine/tick_test.cpp
   tests/wine/desktop_test.cpp
   tests/wine/countdown_test.cpp
-  tests/wine/close_all_test.cpp)
+  tests/wine/close_all_test.cpp
+  tests/wine/menu_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -67,6 +68,8 @@ tempiro_wine_test(JunkBatch zh_CN.UTF-8 Desktop.TheShippedBatch*)
 tempiro_wine_test(CloseAllPrograms zh_CN.UTF-8 CloseAllPrograms.*)
 tempiro_wine_test(RealHangUp zh_CN.UTF-8 RealHangUp.*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
+tempiro_wine_test(MenuEntries zh_CN.UTF-8 Menu.EveryEntry* $<TARGET_FILE:TempiroRecording>)
+tempiro_wine_test(AboutBox zh_CN.UTF-8 Menu.EachAbout* $<TARGET_FILE:TempiroRecording>)
 foreach(case ShutDown EscOn EnterOn HangUp)
   tempiro_wine_test(Recorded${case} zh_CN.UTF-8 Recorded.${case}* $<TARGET_FILE:TempiroRecording>)
 endforeach()

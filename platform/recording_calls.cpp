@@ -56,3 +56,9 @@ bool RecordingCalls::Terminate(std::uint32_t processId) {
 void RecordingCalls::RunHiddenAndWait(const std::string& commandLine) { record_("CreateProcess " + commandLine); }
 
 std::string RecordingCalls::ProgramFolder() { return programFolder_; }
+
+void RecordingCalls::OpenDocument(const std::string& path) { record_("ShellExecute " + path); }
+
+void RecordingCalls::MciCommand(const std::string& command) { record_("mciSendString " + command); }
+
+void RecordingCalls::MonitorOff() { record_("SC_MONITORPOWER 2"); }

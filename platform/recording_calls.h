@@ -32,6 +32,9 @@ public:
 
     // The shell, process and batch calls are written down too; there are no processes.
     void ShellOpen(const std::string& target, const std::string& workingFolder) override;
+    void OpenDocument(const std::string& path) override;
+    void MciCommand(const std::string& command) override;
+    void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;
     bool Terminate(std::uint32_t processId) override;
     void RunHiddenAndWait(const std::string& commandLine) override;

@@ -62,6 +62,12 @@ public:
     virtual ~DesktopSystem() = default;
     // Opens a file, program, folder or web address with its handler.
     virtual void ShellOpen(const std::string& target, const std::string& workingFolder) = 0;
+    // Opens a document of the program (the help file) with its default action.
+    virtual void OpenDocument(const std::string& path) = 0;
+    // A command of the media control interface, returning when it is done.
+    virtual void MciCommand(const std::string& command) = 0;
+    // Asks every top-level window to turn the monitor off, skipping hung ones.
+    virtual void MonitorOff() = 0;
     virtual std::vector<ProcessEntry> Processes() = 0;
     virtual bool Terminate(std::uint32_t processId) = 0;  // true when the process was ended
     // Runs a command line hidden at idle priority and waits for its end.

@@ -116,6 +116,23 @@ void Win32SystemCalls::ShellOpen(const std::string& target, const std::string& w
                   SW_SHOWNORMAL);
 }
 
+void Win32SystemCalls::OpenDocument(const std::string& path) {
+    ShellExecuteW(owner_, nullptr, Wide(path).c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+void Win32SystemCalls::MciCommand(const std::string& command) {
+    mciSendStringW(Wide(command).c_str(), nullptr, 0, owner_);
+}
+
+// A send, so the monitor is off when it returns; a window that does not
+// answer within a few seconds is skipped, so one hung program cannot freeze
+// this one.
+void Win32SystemCalls::MonitorOff() {
+    constexpr LPARAM kPowerOff = 2;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, kPowerOff, SMTO_ABORTIFHUNG, 3000, &result);
+}
+
 std::vector<ProcessEntry> Win32SystemCalls::Processes() {
     std::vector<ProcessEntry> processes;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

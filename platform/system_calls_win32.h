@@ -26,6 +26,9 @@ public:
     void Stop() override;
 
     void ShellOpen(const std::string& target, const std::string& workingFolder) override;
+    void OpenDocument(const std::string& path) override;
+    void MciCommand(const std::string& command) override;
+    void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;
     bool Terminate(std::uint32_t processId) override;
     void RunHiddenAndWait(const std::string& commandLine) override;

@@ -1,0 +1,52 @@
+#include "actions/tray_commands.h"
+
+#include "app/shell_texts.h"
+#include "platform/recording_calls.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+TEST(TrayCommands, EachEntryMakesItsCallsAndStandbyClosesProgramsOnlyWithShutappOne) {
+    Log calls;
+    RecordingCalls system([&](const std::string& line) { calls.push_back(line); }, "C:\\工具\\");
+    LocalTime now;
+    now.year = 2026; now.month = 11; now.day = 1; now.hour = 9; now.minute = 5; now.second = 2;
+    struct Row {
+        MenuCommand menu;
+        std::int32_t shutapp;
+        Log expected;
+    };
+    const Row rows[] = {
+        {kCmdLogOff, 0, {"CloseAllPrograms", "ExitWindowsEx 4"}},
+        {kCmdStandby, 0, {"SetSystemPowerState 1 1"}},
+        {kCmdStandby, 1, {"CloseAllPrograms", "SetSystemPowerState 1 1"}},
+        {kCmdHibernate, 1, {"CloseAllPrograms", "SetSystemPowerState 0 1"}},
+        {kCmdHibernate, 0, {"SetSystemPowerState 0 1"}},
+        {kCmdRestart, 0, {"CloseAllPrograms", "ExitWindowsEx 6"}},
+        {kCmdShutDown, 0, {"CloseAllPrograms", "ExitWindowsEx 12"}},
+        {kCmdOpenCdDoor, 0, {"mciSendString Set cdaudio door open wait"}},
+        {kCmdCloseCdDoor, 0, {"mciSendString Set cdaudio door closed wait"}},
+        {kCmdMonitorOff, 0, {"SC_MONITORPOWER 2"}},
+        {kCmdCleanJunk, 0,
+         {"CreateProcess cmd.exe /c \"\"C:\\工具\\QLLJ.bat\" > \"C:\\工具\\清理系统垃圾列表2026111_952.txt\"\"",
+          "ShellExecute open C:\\工具\\清理系统垃圾列表2026111_952.txt in C:\\工具\\"}},
+        {kCmdFastRestart, 1, {"CloseAllPrograms", "NtShutdownSystem 1"}},
+        {kCmdFastShutDown, 0, {"CloseAllPrograms", "NtShutdownSystem 2"}},
+        {kCmdUpdate, 0, {std::string("ShellExecute open ") + kProductPage + " in "}},
+        {kCmdHelp, 0, {"ShellExecute C:\\工具\\Tempiro.CHM"}},
+    };
+    for (const Row& row : rows) {
+        calls.clear();
+        std::optional<TrayCommand> command = TrayCommandFor(row.menu);
+        ASSERT_TRUE(command.has_value()) << row.menu;
+        RunTrayCommand(*command, row.shutapp, now, system);
+        EXPECT_EQ(calls, row.expected) << row.menu << " shutapp " << row.shutapp;
+    }
+    for (MenuCommand own : {kCmdMonitor, kCmdSettings, kCmdAbout, kCmdExit})
+        EXPECT_FALSE(TrayCommandFor(own).has_value()) << "the main window's own entry " << own;
+}
+
+}  // namespace
