@@ -49,6 +49,11 @@ TEST_F(RegistryAccessorTest, Writes_FailWithTheirTextWhenNoKeyIsOpenOrTheKeyRefu
     EXPECT_EQ(ErrorOf([&] { registry.WriteString("A1", "x"); }), "Failed to set data for 'A1'");
     EXPECT_EQ(registry.ReadString("A1"), "");
     EXPECT_FALSE(registry.ValueExists("A1"));
+    backend.denyOpen = false;
+    ASSERT_TRUE(registry.OpenKey("\\Software\\Other", true));
+    registry.CloseKey();
+    EXPECT_FALSE(registry.HasKey());
+    EXPECT_EQ(ErrorOf([&] { registry.WriteString("A1", "x"); }), "Failed to set data for 'A1'") << "a closed key takes no writes";
 }
 
 TEST_F(RegistryAccessorTest, OpenKey_ClosesTheCurrentKeyAndTreatsTheLeadingBackslashAsAbsolute) {

@@ -196,6 +196,11 @@ TEST_F(StoreTest, SaveTaskRecord_AddsAtTheEndOrRewritesInPlaceKeepingTheState) {
     EXPECT_EQ(filled.state, "启用") << "an empty state becomes enabled";
     EXPECT_EQ(options.TaskNum, 3);
 
+    SavedTask last = SaveTaskRecord(registry, options, 3, "每天9时9分", "提醒", "last");
+    EXPECT_EQ(last.number, 3) << "the last record is rewritten in place";
+    EXPECT_EQ(Text("C3"), "last");
+    EXPECT_EQ(options.TaskNum, 3);
+
     SavedTask beyond = SaveTaskRecord(registry, options, 4, "每天13时0分", "提醒", "gone");
     EXPECT_EQ(beyond.number, 4) << "a number that is no record any more is added at the end";
     EXPECT_EQ(Number("TaskNum"), 4u);

@@ -24,7 +24,9 @@ DueInputs Inputs(const LocalTime& now, std::uint32_t idleMinutes = 0, std::uint3
 // The tick's due-only reader and the editor's full reader agree.
 bool Due(const std::string& a, const DueInputs& inputs) {
     bool due = IsScheduleDue(a, inputs);
-    EXPECT_EQ(MatchSchedule(a, inputs).due, due) << a;
+    ScheduleMatch match = MatchSchedule(a, inputs);
+    EXPECT_EQ(match.due, due) << a;
+    EXPECT_EQ(match.fields, ScheduleFields(a)) << a;
     return due;
 }
 
@@ -197,7 +199,7 @@ TEST(ShortDateFormat, FormatsAndParsesThePicturesWindowsUses) {
     EXPECT_EQ(ShortDateFormat("yyyy/M/d").Parse("2030/01/5", 2026), (D{2030, 1, 5}));
     EXPECT_EQ(ShortDateFormat("M/d/yyyy").Parse("2/29/2032", 2026), (D{2032, 2, 29}));
     EXPECT_EQ(ShortDateFormat("d/M/yy").Parse("25/11/30", 2026), (D{2030, 11, 25}));
-    for (const char* bad : {"2030-1-5", "2030/13/1", "2030/2/30", "2031/2/29", "2030/1/", "2030/1/5x", "/1/5"})
+    for (const char* bad : {"2030-1-5", "2030/13/1", "2030/2/30", "2031/2/29", "2030/1/", "2030/1/5x", "/1/5", "2030/4/31", "2030/9/31"})
         EXPECT_FALSE(ShortDateFormat("yyyy/M/d").Parse(bad, 2026).has_value()) << bad;
 }
 

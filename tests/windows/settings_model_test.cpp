@@ -13,6 +13,8 @@ TEST(SortTaskRows, NumbersByValueTextsByFoldedGbkBytesAndTheDirectionTurns) {
     EXPECT_EQ(CompareTaskRows(0, "12", "12", false), 0);
     EXPECT_LT(CompareTaskRows(1, "abc", "ABD", true), 0) << "a to z folded";
     EXPECT_EQ(CompareTaskRows(2, "Abc", "aBC", true), 0);
+    EXPECT_EQ(CompareTaskRows(2, "z", "Z", true), 0) << "z is folded too";
+    EXPECT_GT(CompareTaskRows(2, "`", "a", true), 0) << "the byte before a is not folded (0x60 after A)";
     EXPECT_GT(CompareTaskRows(2, "[", "a", true), 0) << "a is taken as A (0x41), before [ (0x5B)";
     EXPECT_LT(CompareTaskRows(3, "ab", "abc", true), 0) << "a prefix comes first";
     EXPECT_GT(CompareTaskRows(3, "ab", "abc", false), 0);
@@ -35,6 +37,10 @@ TEST(CountdownLength, MinutesShownAndReadBack) {
     EXPECT_EQ(SecondsFromMinutesText("0.0075"), 0) << "0.45 s rounds down";
     EXPECT_EQ(SecondsFromMinutesText("0.075"), 4) << "4.5 s rounds to the even 4";
     EXPECT_EQ(SecondsFromMinutesText("1.66666666666667"), 100);
+    EXPECT_EQ(SecondsFromMinutesText("+1"), 60) << "the runtime's conversion takes a sign and an exponent";
+    EXPECT_EQ(SecondsFromMinutesText("-0.5"), -30);
+    EXPECT_EQ(SecondsFromMinutesText("1e1"), 600);
+    EXPECT_EQ(SecondsFromMinutesText("2E-1"), 12);
     for (const char* bad : {"1.2.3", ".", "1,5", "abc", " 1", "1e", "99999999999"}) {
         try {
             SecondsFromMinutesText(bad);
