@@ -1,7 +1,6 @@
 #include "platform/system_calls_win32.h"
 
 #include "platform/text_win32.h"
-#include "store/task_record.h"
 
 #include <mmsystem.h>
 #include <ras.h>
@@ -170,19 +169,25 @@ void Win32SystemCalls::RunHiddenAndWait(const std::string& commandLine) {
     CloseHandle(process.hProcess);
 }
 
-std::string ExecutablePath() {
+namespace {
+
+std::wstring ModulePath() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
-        if (length < path.size()) return Narrow(std::wstring(path.data(), length));
+        if (length < path.size()) return std::wstring(path.data(), length);
         path.resize(path.size() * 2);
     }
 }
 
+}  // namespace
+
+std::string ExecutablePath() { return Narrow(ModulePath()); }
+
 std::string ExecutableFolder() {
-    const std::string path = ExecutablePath();
-    return path.substr(0, path.size() - FileNamePart(path).size());
+    const std::wstring path = ModulePath();
+    return Narrow(path.substr(0, path.find_last_of(L'\\') + 1));
 }
 
 std::string Win32SystemCalls::ProgramFolder() { return ExecutableFolder(); }
