@@ -5,20 +5,30 @@ BUILD := build
 PACKAGES := cmake ninja-build g++ libgtest-dev googletest \
             g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
             wine wine64 xvfb xauth fonts-wqy-microhei
+BENCH_PACKAGES := rsync
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 WINE_ENV := WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 
-.PHONY: all deps native win64 win32 test run clean
+.PHONY: all deps bench-deps native win64 win32 test run clean
 
 all: deps native win64 win32
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# Installs whichever of the packages named in $(1) are missing.
+define install_missing
+@missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+# What the benchmarks compare against.
+bench-deps:
+	$(call install_missing,$(BENCH_PACKAGES))
 
 native: deps
 	@[ -f $(BUILD)/native/build.ninja ] || cmake -S . -B $(BUILD)/native -G Ninja
@@ -37,10 +47,12 @@ test: all
 	ctest --test-dir $(BUILD)/win64 --output-on-failure
 
 # The scheduler tick benchmarks, natively and against the real registry under
-# Wine (in a throwaway prefix); they print figures and are not part of `test`.
+# Wine (in a throwaway prefix), and the backup engine beside rsync and cp on a
+# tree of small files; they print figures and are not part of `test`.
 .PHONY: bench
-bench: native win64
+bench: bench-deps native win64
 	$(BUILD)/native/bench/tempiro_bench
+	$(BUILD)/native/bench/tempiro_backup_bench
 	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template en_US.UTF-8 \
 	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_bench.exe
 

@@ -8,6 +8,7 @@ add_library(tempiro_win32 STATIC
   platform/window_win32.cpp
   platform/clock_win32.cpp
   platform/system_calls_win32.cpp
+  platform/file_system_win32.cpp
   actions/reminder_win32.cpp)
 target_link_libraries(tempiro_win32 PUBLIC tempiro_core)
 target_compile_definitions(tempiro_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
