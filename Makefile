@@ -8,25 +8,35 @@ PACKAGES := cmake ninja-build g++ libgtest-dev googletest \
 # Wine names host files in the Unix locale's character set: the Wine tests
 # run in these two, so that Chinese file names reach the disk.
 LOCALES := zh_CN.UTF-8 en_US.UTF-8
+BENCH_PACKAGES := rsync
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 WINE_ENV := WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 
-.PHONY: all deps native win64 win32 test run clean
+.PHONY: all deps bench-deps native win64 win32 test run clean
 
 all: deps native win64 win32
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# Installs whichever of the packages named in $(1) are missing.
+define install_missing
+@missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
 	@for l in $(LOCALES); do \
 	  locale -a 2>/dev/null | grep -qix "$$(echo $$l | sed 's/UTF-8/utf8/')" || { \
 	    echo "$$l UTF-8" | $(SUDO) tee -a /etc/locale.gen >/dev/null; need=1; }; \
 	done; \
 	if [ -n "$$need" ]; then $(SUDO) locale-gen >/dev/null; fi
+
+# What the benchmarks compare against.
+bench-deps:
+	$(call install_missing,$(BENCH_PACKAGES))
 
 native: deps
 	@[ -f $(BUILD)/native/build.ninja ] || cmake -S . -B $(BUILD)/native -G Ninja
@@ -45,10 +55,12 @@ test: all
 	ctest --test-dir $(BUILD)/win64 --output-on-failure
 
 # The scheduler tick benchmarks, natively and against the real registry under
-# Wine (in a throwaway prefix); they print figures and are not part of `test`.
+# Wine (in a throwaway prefix), and the backup engine beside rsync and cp on a
+# tree of small files; they print figures and are not part of `test`.
 .PHONY: bench
-bench: native win64
+bench: bench-deps native win64
 	$(BUILD)/native/bench/tempiro_bench
+	$(BUILD)/native/bench/tempiro_backup_bench
 	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template en_US.UTF-8 \
 	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_bench.exe
 

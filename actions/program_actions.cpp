@@ -1,5 +1,6 @@
 #include "actions/program_actions.h"
 
+#include "actions/backup.h"
 #include "actions/desktop.h"
 #include "actions/network.h"
 #include "actions/power.h"
@@ -14,8 +15,7 @@ void ProgramActions::KillProcessByName(const std::string& fileName) { ::KillProc
 
 void ProgramActions::CleanSystemJunk(bool openList) { ::CleanSystemJunk(openList, clock_.Now(), desktop_); }
 
-// Backups are not carried out yet: a due backup task paces the tick like any other.
-void ProgramActions::StartBackup(const std::string&, const std::string&) {}
+void ProgramActions::StartBackup(const std::string& type, const std::string& spec) { ::StartBackup(type, spec, files_); }
 
 void ProgramActions::DialDefault() { network_.Autodial(); }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/system_calls.h"
 #include "scheduler/task_actions.h"
 
@@ -12,8 +13,10 @@ using ReminderFunction = std::function<void(const std::string& message, const st
 
 class ProgramActions : public TaskActions {
 public:
-    ProgramActions(SystemCalls& calls, Clock& clock, ReminderFunction showReminder)
-        : power_(calls), network_(calls), desktop_(calls), clock_(clock), showReminder_(std::move(showReminder)) {}
+    // `files` serves the backup workers and must outlive them.
+    ProgramActions(SystemCalls& calls, FileSystem& files, Clock& clock, ReminderFunction showReminder)
+        : power_(calls), network_(calls), desktop_(calls), files_(files), clock_(clock),
+          showReminder_(std::move(showReminder)) {}
 
     void ShowReminder(const std::string& message, const std::string& note) override;
     void OpenTarget(const std::string& target) override;
@@ -29,6 +32,7 @@ private:
     PowerSystem& power_;
     NetworkSystem& network_;
     DesktopSystem& desktop_;
+    FileSystem& files_;
     Clock& clock_;
     ReminderFunction showReminder_;
 };

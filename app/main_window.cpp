@@ -4,6 +4,7 @@
 #include "actions/reminder.h"
 #include "app/about_win32.h"
 #include "app/shell_texts.h"
+#include "platform/file_system_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/system_win32.h"
 #include "platform/system_calls_win32.h"
@@ -32,6 +33,13 @@ HICON Glyph(const wchar_t* name) {
 
 Win32Registry g_registryBackend;
 
+// The backup workers' file system. It keeps no state and is never destroyed,
+// so a backup still running while the program ends never meets a dead object.
+FileSystem& BackupFiles() {
+    static FileSystem* files = new Win32FileSystem;
+    return *files;
+}
+
 constexpr wchar_t kFontFace[] = L"宋体";
 
 }  // namespace
@@ -39,7 +47,7 @@ constexpr wchar_t kFontFace[] = L"宋体";
 MainWindow::MainWindow(ProgramState& state)
     : state_(state),
       calls_(MakeSystemCalls(hwnd_)),
-      actions_(*calls_, clock_, ::ShowReminder),
+      actions_(*calls_, BackupFiles(), clock_, ::ShowReminder),
       countdown_(state, clock_, *this, *this, *calls_, actions_),
       scheduler_(state, clock_, *this, actions_, countdown_) {}
 

@@ -14,4 +14,8 @@ else()
   add_executable(tempiro_bench ${TEMPIRO_BENCH_SOURCES})
   target_link_libraries(tempiro_bench PRIVATE tempiro_core)
   set_target_properties(tempiro_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  # The backup engine on a tree of small files beside rsync -a and cp -a.
+  add_executable(tempiro_backup_bench bench/backup_bench.cpp bench/stopwatch.cpp)
+  target_link_libraries(tempiro_backup_bench PRIVATE tempiro_posix)
+  set_target_properties(tempiro_backup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endif()

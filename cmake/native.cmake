@@ -1,6 +1,11 @@
 # Native build: the core's unit tests and the benchmarks.
 find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
 enable_testing()
+
+# The file-system seam on POSIX: only the native tests and benchmarks use it.
+add_library(tempiro_posix STATIC platform/file_system_posix.cpp)
+target_link_libraries(tempiro_posix PUBLIC tempiro_core Threads::Threads)
 
 add_executable(tempiro_tests
   tests/platform/registry_test.cpp
@@ -11,11 +16,12 @@ add_executable(tempiro_tests
   tests/actions/network_test.cpp
   tests/actions/desktop_test.cpp
   tests/actions/tray_commands_test.cpp
+  tests/actions/backup_test.cpp
   tests/store/task_record_test.cpp
   tests/scheduler/scheduler_test.cpp
   tests/windows/editor_model_test.cpp
   tests/windows/settings_model_test.cpp)
-target_link_libraries(tempiro_tests PRIVATE tempiro_core GTest::gtest_main)
+target_link_libraries(tempiro_tests PRIVATE tempiro_core tempiro_posix GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(tempiro_tests)
 include(cmake/bench.cmake)

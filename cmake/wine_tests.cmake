@@ -15,7 +15,8 @@ add_executable(tempiro_wine_tests
   tests/wine/desktop_test.cpp
   tests/wine/countdown_test.cpp
   tests/wine/close_all_test.cpp
-  tests/wine/menu_test.cpp)
+  tests/wine/menu_test.cpp
+  tests/wine/backup_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -54,6 +55,7 @@ foreach(locale zh_CN.UTF-8 en_US.UTF-8)
   tempiro_wine_test(SecondStart ${locale} Startup.SecondStart*)
   tempiro_wine_test(Text ${locale} Text.*)
   tempiro_wine_test(OnceReminder ${locale} Tick.AOneOff*)
+  tempiro_wine_test(Backup ${locale} Backup.*)
 endforeach()
 tempiro_wine_test(StoredOptions zh_CN.UTF-8 Startup.StoredOptions*)
 tempiro_wine_test(TrayAndHotkeys zh_CN.UTF-8 Startup.TrayIcon*)

@@ -4,18 +4,22 @@
 
 #include <windows.h>
 
+LocalTime LocalTimeFrom(const SYSTEMTIME& t) {
+    LocalTime out;
+    out.year = t.wYear;
+    out.month = t.wMonth;
+    out.dayOfWeek = t.wDayOfWeek;
+    out.day = t.wDay;
+    out.hour = t.wHour;
+    out.minute = t.wMinute;
+    out.second = t.wSecond;
+    return out;
+}
+
 LocalTime Win32Clock::Now() {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    LocalTime t;
-    t.year = now.wYear;
-    t.month = now.wMonth;
-    t.dayOfWeek = now.wDayOfWeek;
-    t.day = now.wDay;
-    t.hour = now.wHour;
-    t.minute = now.wMinute;
-    t.second = now.wSecond;
-    return t;
+    return LocalTimeFrom(now);
 }
 
 std::uint32_t Win32Clock::TickCount() { return GetTickCount(); }

@@ -2,6 +2,9 @@
 
 #include "platform/clock.h"
 
+struct _SYSTEMTIME;
+LocalTime LocalTimeFrom(const _SYSTEMTIME& t);
+
 class Win32Clock : public Clock {
 public:
     LocalTime Now() override;

@@ -1,6 +1,7 @@
 #include "actions/network.h"
 #include "actions/program_actions.h"
 
+#include "platform/file_system_posix.h"
 #include "platform/recording_calls.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,8 @@ public:
 TEST_F(NetworkTest, TheProgramsActionsReachTheNetworkAndReportTheHangUpInAReminder) {
     SilentClock clock;
     Log reminders;
-    ProgramActions actions(network, clock,
+    PosixFileSystem files;
+    ProgramActions actions(network, files, clock,
                            [&](const std::string& m, const std::string& note) { reminders.push_back(m + "|" + note); });
     network.connections = std::vector<DialupHandle>{7};
     actions.ExecutePowerAction("断开拨号", "");

@@ -44,6 +44,11 @@ trap cleanup EXIT
 (cd "$template" && tar cf - --exclude=./drive_c/windows/system32 .) | (cd "$prefix" && tar xf -)
 cp -al "$template/drive_c/windows/system32" "$prefix/drive_c/windows/"
 
+# T: is a drive of the test's own (a folder on C:), for tests that need a
+# drive root they may fill.
+mkdir -p "$prefix/drive_c/drive-t"
+ln -s ../drive_c/drive-t "$prefix/dosdevices/t:"
+
 export WINEPREFIX="$prefix"
 export TEMPIRO_EXE="Z:${program//\//\\}"
 # Wine takes its Windows locale (code page, date format) from LC_ALL; no

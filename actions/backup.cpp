@@ -1,0 +1,338 @@
+#include "actions/backup.h"
+
+#include "scheduler/scheduler.h"
+#include "store/task_record.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+std::string BackupStamp(const LocalTime& t) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4d%.2d%.2d%.2d%.2d%.2d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return text;
+}
+
+namespace {
+
+// "." is never a GBK trail byte, so the last one found is a real dot.
+size_t ExtensionStart(const std::string& name) {
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name.size() : dot;
+}
+
+bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x81; }
+
+// Offset just past the last "\" that separates names, or 0 when there is none.
+size_t AfterLastSeparator(const std::string& path) {
+    size_t after = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsLeadByte(path[i])) {
+            ++i;
+        } else if (path[i] == '\\') {
+            after = i + 1;
+        }
+    }
+    return after;
+}
+
+// "D:\" becomes "D:" and "C:\data\" becomes "C:\data": a folder in the form
+// that names are joined to with "\".
+std::string WithoutTrailingSeparators(std::string path) {
+    while (!path.empty() && AfterLastSeparator(path) == path.size()) path.pop_back();
+    return path;
+}
+
+bool ForceDirectories(FileSystem& fs, const std::string& path) {
+    if (std::optional<FileEntry> there = fs.Stat(path)) return there->directory;
+    size_t cut = AfterLastSeparator(path);
+    if (cut > 0) ForceDirectories(fs, path.substr(0, cut - 1));  // failing, it makes the next step fail
+    return fs.MakeFolder(path);
+}
+
+std::uint32_t NameHash(const std::string& key) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
+}
+
+std::string TempName(std::uint32_t hash, unsigned long processId, unsigned long long serial) {
+    char text[80];
+    std::snprintf(text, sizeof text, "~tempiro-%08x-%lu-%llu.tmp", hash, processId, serial);
+    return text;
+}
+
+struct TempOwner {
+    std::uint32_t fileHash;
+    std::uint32_t processId;
+    std::string name;
+};
+
+// Only a name exactly as TempName writes it counts: a user's own file that
+// merely looks alike is never taken for a leftover.
+std::optional<TempOwner> ParseTempName(const std::string& name) {
+    unsigned hash;
+    unsigned long processId;
+    unsigned long long serial;
+    if (std::sscanf(name.c_str(), "~tempiro-%8x-%lu-%llu.tmp", &hash, &processId, &serial) != 3) return {};
+    if (processId > UINT32_MAX || TempName(hash, processId, serial) != name) return {};
+    return TempOwner{hash, static_cast<std::uint32_t>(processId), name};
+}
+
+// The temporary files this process is writing at the moment, by name (the
+// serial in them makes names unique within the process). A run tells a
+// leftover from a copy in progress this way: a temporary file of this
+// process that is not in the set, or of a process that no longer runs, is
+// left over; one of another running process is left alone, even if that id
+// has been reused. Never destroyed: detached workers may outlive static
+// destruction.
+class Writing {
+public:
+    static Writing& Now() {
+        static Writing* const writing = new Writing;
+        return *writing;
+    }
+    std::string Begin(std::uint32_t hash, std::uint32_t processId) {
+        std::string name = TempName(hash, processId, ++serial_);
+        std::lock_guard<std::mutex> lock(mutex_);
+        names_.insert(name);
+        return name;
+    }
+    void End(const std::string& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        names_.erase(name);
+    }
+    bool Contains(const std::string& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return names_.count(name) != 0;
+    }
+
+private:
+    std::atomic<unsigned long long> serial_{};
+    std::mutex mutex_;
+    std::unordered_set<std::string> names_;
+};
+
+// Registers a temporary name for as long as its copy is being written.
+class WritingTemp {
+public:
+    WritingTemp(std::uint32_t hash, std::uint32_t processId) : name(Writing::Now().Begin(hash, processId)) {}
+    ~WritingTemp() { Writing::Now().End(name); }
+    WritingTemp(const WritingTemp&) = delete;
+    WritingTemp& operator=(const WritingTemp&) = delete;
+    const std::string name;
+};
+
+// A destination folder as listed once in a run, with what the run added.
+struct DestFolder {
+    bool usable{};
+    std::map<std::string, FileTime> entries;                        // last-write times by name key, sorted
+    std::unordered_multimap<std::uint32_t, TempOwner> leftovers;  // temporary files by file-name hash
+};
+
+// All files below a source folder, depth first, grouped by folder: the list
+// is complete before anything is copied.
+struct SourceFolder {
+    std::string relative;  // "" for the source itself, else "\a\b"
+    std::vector<FileEntry> files;
+};
+
+std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root) {
+    std::vector<SourceFolder> tree;
+    std::vector<std::string> pending{""};
+    while (!pending.empty()) {
+        SourceFolder folder{std::move(pending.back()), {}};
+        pending.pop_back();
+        std::vector<FileEntry> entries;
+        if (!fs.ListFolder(root + folder.relative, entries)) continue;
+        size_t firstSubfolder = pending.size();
+        for (FileEntry& entry : entries) {
+            if (!entry.directory) {
+                folder.files.push_back(std::move(entry));
+            } else if (!entry.link) {
+                pending.push_back(folder.relative + "\\" + entry.name);
+            }
+        }
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstSubfolder), pending.end());
+        if (!folder.files.empty()) tree.push_back(std::move(folder));
+    }
+    return tree;
+}
+
+class BackupRun {
+public:
+    BackupRun(FileSystem& fs, bool keepVersions)
+        : fs_(fs), keepVersions_(keepVersions), ignoresCase_(fs.IgnoresCase()), self_(fs.ProcessId()) {}
+
+    void BackUpFile(const std::string& source, const std::string& target) {
+        std::optional<FileEntry> file = fs_.Stat(source);
+        if (!file || file->directory) return;
+        file->name = FileNamePart(source);
+        DestFolder& folder = Destination(target, false);
+        if (folder.usable) BackUp(source, *file, target, folder);
+    }
+
+    void BackUpFolder(const std::string& source, const std::string& target) {
+        for (const SourceFolder& group : ListSourceTree(fs_, source)) {
+            const std::string dir = target + group.relative;
+            DestFolder& folder = Destination(dir, true);
+            if (!folder.usable) continue;
+            for (const FileEntry& file : group.files) BackUp(source + group.relative + "\\" + file.name, file, dir, folder);
+        }
+    }
+
+private:
+    // Windows compares names without the case of ASCII letters; a GBK trail
+    // byte keeps its value whatever letter it looks like.
+    std::string Key(std::string name) const {
+        if (!ignoresCase_) return name;
+        bool trail = false;
+        for (char& c : name) {
+            if (trail) {
+                trail = false;
+            } else if (IsLeadByte(c)) {
+                trail = true;
+            } else if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            }
+        }
+        return name;
+    }
+
+    DestFolder& Destination(const std::string& dir, bool create) {
+        auto [it, added] = folders_.try_emplace(Key(dir));
+        DestFolder& folder = it->second;
+        if (!added) return folder;
+        std::vector<FileEntry> entries;
+        folder.usable = fs_.ListFolder(dir, entries) || (create && ForceDirectories(fs_, dir));
+        for (FileEntry& entry : entries) {
+            if (std::optional<TempOwner> owner = ParseTempName(entry.name)) {
+                folder.leftovers.emplace(owner->fileHash, std::move(*owner));
+            } else {
+                folder.entries.emplace(Key(entry.name), entry.lastWrite);
+            }
+        }
+        return folder;
+    }
+
+    void BackUp(const std::string& from, const FileEntry& file, const std::string& dir, DestFolder& folder) {
+        const std::string key = Key(file.name);
+        const std::uint32_t hash = NameHash(key);
+        RemoveLeftovers(dir, folder, hash);
+        if (keepVersions_) {
+            const std::string stamp = BackupStamp(fs_.LocalTimeOf(file.lastWrite));
+            if (!HasVersion(folder, key, stamp)) Place(from, file, dir, VersionName(file.name, stamp), hash, folder);
+        } else {
+            auto copy = folder.entries.find(key);
+            // A folder of that name makes the rename fail: nothing is copied then.
+            if (copy == folder.entries.end() || Differs(copy->second, file.lastWrite))
+                Place(from, file, dir, file.name, hash, folder);
+        }
+    }
+
+    // Whether two last-write times fall in different seconds, either way round.
+    bool Differs(FileTime a, FileTime b) {
+        return a != b && BackupStamp(fs_.LocalTimeOf(a)) != BackupStamp(fs_.LocalTimeOf(b));
+    }
+
+    // A name base + "_*" + extension whose own base ends in the stamp (so is
+    // 14 characters long at least).
+    static bool HasVersion(const DestFolder& folder, const std::string& key, const std::string& stamp) {
+        const size_t dot = ExtensionStart(key);
+        const std::string prefix = key.substr(0, dot) + "_";
+        const std::string extension = key.substr(dot);
+        for (auto it = folder.entries.lower_bound(prefix);
+             it != folder.entries.end() && std::string_view(it->first).starts_with(prefix); ++it) {
+            const std::string_view name = it->first;
+            if (name.substr(prefix.size()).ends_with(extension) &&
+                name.substr(0, ExtensionStart(it->first)).ends_with(stamp))
+                return true;
+        }
+        return false;
+    }
+
+    bool IsLeftover(const TempOwner& temp) {
+        return temp.processId == self_ ? !Writing::Now().Contains(temp.name) : !fs_.ProcessRunning(temp.processId);
+    }
+
+    void RemoveLeftovers(const std::string& dir, const DestFolder& folder, std::uint32_t hash) {
+        auto [first, last] = folder.leftovers.equal_range(hash);
+        for (auto it = first; it != last; ++it) {
+            if (IsLeftover(it->second)) fs_.Remove(dir + "\\" + it->second.name);
+        }
+    }
+
+    // Copies to a temporary name beside the final one, then renames it into
+    // place: a version never replaces an existing file, a mirror copy does.
+    void Place(const std::string& from, const FileEntry& file, const std::string& dir, const std::string& finalName,
+               std::uint32_t hash, DestFolder& folder) {
+        WritingTemp temp(hash, self_);
+        const std::string tempPath = dir + "\\" + temp.name;
+        if (fs_.CopyNew(from, tempPath) && fs_.Rename(tempPath, dir + "\\" + finalName, !keepVersions_)) {
+            folder.entries.insert_or_assign(Key(finalName), file.lastWrite);
+        } else {
+            fs_.Remove(tempPath);
+        }
+    }
+
+    FileSystem& fs_;
+    const bool keepVersions_;
+    const bool ignoresCase_;
+    const std::uint32_t self_;
+    std::unordered_map<std::string, DestFolder> folders_;  // by key of the folder's path
+};
+
+}  // namespace
+
+std::string VersionName(const std::string& fileName, const std::string& stamp) {
+    const size_t dot = ExtensionStart(fileName);
+    return fileName.substr(0, dot) + "_" + stamp + fileName.substr(dot);
+}
+
+std::string BackupTempName(const std::string& fileName, std::uint32_t processId, std::uint64_t serial) {
+    return TempName(NameHash(fileName), processId, serial);
+}
+
+void RunBackup(const std::string& type, const std::string& spec, FileSystem& fs) {
+    try {
+        const std::optional<TaskType> kind = TaskTypeOf(type);
+        if (kind != TaskType::BackupFile && kind != TaskType::BackupFolder) return;
+        const BackupSpecFields fields = SplitBackupSpec(spec);
+        if (fields.source.empty()) return;
+        const std::string target = WithoutTrailingSeparators(fields.target);
+        if (kind == TaskType::BackupFolder) ForceDirectories(fs, target);
+        if (fields.flag != "0" && fields.flag != "1") return;
+        BackupRun run(fs, fields.flag == "0");
+        if (kind == TaskType::BackupFile) {
+            run.BackUpFile(fields.source, target);
+        } else {
+            run.BackUpFolder(WithoutTrailingSeparators(fields.source), target);
+        }
+    } catch (...) {
+        // The run ends here; its temporary file, if any, is removed by a later run.
+    }
+}
+
+void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs) { StartBackup(type, spec, fs, {}); }
+
+void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs, std::function<void()> finished) {
+    try {
+        std::thread([type, spec, &fs, finished = std::move(finished)] {
+            RunBackup(type, spec, fs);
+            if (finished) finished();
+        }).detach();
+    } catch (...) {
+        // No thread to be had: this time the backup does not run.
+    }
+}

@@ -1,0 +1,36 @@
+// The backup tasks "备份文件" and "备份文件夹": copies of a file, or of every
+// file below a folder, kept as dated versions (flag "0") or as a mirror
+// (flag "1") in a target folder. Nothing is ever deleted from the target but
+// the run's own stale temporary files; failures are silent.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// A last-write time as the 14 digits of its local year, month, day, hour,
+// minute and second.
+std::string BackupStamp(const LocalTime& t);
+// base + "_" + stamp + extension, the extension being the file name from its
+// last "." on.
+std::string VersionName(const std::string& fileName, const std::string& stamp);
+
+// A copy is written under a temporary name in the destination folder and
+// renamed into place when complete:
+//   "~tempiro-" <8 hex digits: hash of the file name> "-" <process id> "-" <serial> ".tmp"
+// It has no "_", so it never passes for a version, and the serial (counted
+// per process) makes it unique among the runs of this process.
+std::string BackupTempName(const std::string& fileName, std::uint32_t processId, std::uint64_t serial);
+
+// Carries out one backup task on the calling thread: `type` is the task's B
+// text, `spec` its C text (source*target*flag). Never throws: an unexpected
+// error ends the run.
+void RunBackup(const std::string& type, const std::string& spec, FileSystem& fs);
+// The same on a worker thread of its own, with its own copies of the texts;
+// returns at once. `fs` must outlive the worker. `finished`, when given, is
+// called on the worker when the run is over.
+void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs);
+void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs, std::function<void()> finished);

@@ -1,0 +1,172 @@
+#include "platform/file_system_posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+std::string PosixPath(const std::string& path) {
+    if (path.empty()) return "/";
+    std::string out = path;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (static_cast<unsigned char>(out[i]) >= 0x81) {
+            ++i;  // the trail byte is part of the character
+        } else if (out[i] == '\\') {
+            out[i] = '/';
+        }
+    }
+    return out;
+}
+
+std::string EnginePath(const std::string& posixPath) {
+    std::string out = posixPath;
+    for (char& c : out) {
+        if (c == '/') c = '\\';  // "/" is never a GBK trail byte
+    }
+    return out;
+}
+
+namespace {
+
+constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+
+// Regular files and folders only: a pipe or a device is no file to back up.
+bool Describe(const struct stat& st, FileEntry& entry) {
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false;
+    entry.directory = S_ISDIR(st.st_mode);
+    entry.size = static_cast<std::uint64_t>(st.st_size);
+    entry.lastWrite = static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanosecondsPerSecond + st.st_mtim.tv_nsec;
+    return true;
+}
+
+bool ReadWrite(int in, int out) {
+    static thread_local char buffer[1 << 17];
+    for (;;) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno != EINTR) return false;
+            if (w > 0) done += w;
+        }
+    }
+}
+
+bool CopyContent(int in, int out, off_t size) {
+    for (off_t left = size; left > 0;) {
+        ssize_t n = copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(left), 0);
+        if (n > 0) {
+            left -= n;
+        } else if (n == 0) {
+            return true;  // the file has shrunk meanwhile
+        } else if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+            return ReadWrite(in, out);  // both offsets stand where the kernel stopped
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
+    int fd = open(PosixPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    std::vector<FileEntry> found;
+    while (const dirent* d = readdir(dir)) {
+        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
+        struct stat st;
+        if (fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        FileEntry entry;
+        entry.link = S_ISLNK(st.st_mode);
+        if (entry.link && fstatat(fd, d->d_name, &st, 0) != 0) continue;
+        if (!Describe(st, entry)) continue;
+        entry.name = d->d_name;
+        found.push_back(std::move(entry));
+    }
+    closedir(dir);
+    entries = std::move(found);
+    return true;
+}
+
+std::optional<FileEntry> PosixFileSystem::Stat(const std::string& path) {
+    struct stat st;
+    FileEntry entry;
+    if (stat(PosixPath(path).c_str(), &st) != 0 || !Describe(st, entry)) return {};
+    return entry;
+}
+
+bool PosixFileSystem::MakeFolder(const std::string& path) {
+    if (mkdir(PosixPath(path).c_str(), 0777) == 0) return true;
+    std::optional<FileEntry> there = errno == EEXIST ? Stat(path) : std::nullopt;
+    return there && there->directory;
+}
+
+bool PosixFileSystem::CopyNew(const std::string& from, const std::string& to) {
+    int in = open(PosixPath(from).c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st;
+    int out = -1;
+    if (fstat(in, &st) == 0 && S_ISREG(st.st_mode))
+        out = open(PosixPath(to).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    bool copied = false;
+    if (out >= 0) {
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        copied = CopyContent(in, out, st.st_size) && futimens(out, times) == 0;
+        copied = close(out) == 0 && copied;
+    }
+    close(in);
+    return copied;
+}
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to, bool replace) {
+    const std::string source = PosixPath(from), target = PosixPath(to);
+    if (replace) return rename(source.c_str(), target.c_str()) == 0;
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without RENAME_NOREPLACE: a hard link fails as well when the name is taken.
+    return link(source.c_str(), target.c_str()) == 0 && unlink(source.c_str()) == 0;
+}
+
+bool PosixFileSystem::Remove(const std::string& path) { return unlink(PosixPath(path).c_str()) == 0; }
+
+LocalTime PosixFileSystem::LocalTimeOf(FileTime time) {
+    std::int64_t seconds = time / kNanosecondsPerSecond;
+    if (time % kNanosecondsPerSecond < 0) --seconds;  // before 1970: round down
+    const time_t t = static_cast<time_t>(seconds);
+    struct tm local;
+    LocalTime out;
+    if (!localtime_r(&t, &local)) return out;
+    out.year = local.tm_year + 1900;
+    out.month = local.tm_mon + 1;
+    out.dayOfWeek = local.tm_wday;
+    out.day = local.tm_mday;
+    out.hour = local.tm_hour;
+    out.minute = local.tm_min;
+    out.second = local.tm_sec;
+    return out;
+}
+
+std::uint32_t PosixFileSystem::ProcessId() { return static_cast<std::uint32_t>(getpid()); }
+
+bool PosixFileSystem::ProcessRunning(std::uint32_t id) {
+    if (id == 0 || id > INT_MAX) return false;  // kill() would take these for process groups
+    return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}

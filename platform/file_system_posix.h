@@ -1,0 +1,28 @@
+// The file-system seam on POSIX, for the native tests and benchmarks. The
+// engine's paths are Windows-style; here every "\" that separates names
+// stands for "/" (a GBK trail byte 0x5C stays in its name), so "\tmp\x" is
+// /tmp/x and the empty path is the root. Names are the bytes on disk, taken
+// as GBK; a name with a real "\" in it cannot be reached.
+#pragma once
+
+#include "platform/file_system.h"
+
+std::string PosixPath(const std::string& path);
+// The engine's form of a POSIX path: "/" becomes "\".
+std::string EnginePath(const std::string& posixPath);
+
+class PosixFileSystem : public FileSystem {
+public:
+    bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
+    std::optional<FileEntry> Stat(const std::string& path) override;
+    bool MakeFolder(const std::string& path) override;
+    // copy_file_range where the kernel can, else reads and writes; the last
+    // access and last write times are carried over, and the mode bits.
+    bool CopyNew(const std::string& from, const std::string& to) override;
+    bool Rename(const std::string& from, const std::string& to, bool replace) override;
+    bool Remove(const std::string& path) override;
+    LocalTime LocalTimeOf(FileTime time) override;  // localtime_r; FileTime counts nanoseconds since 1970
+    bool IgnoresCase() override { return false; }
+    std::uint32_t ProcessId() override;
+    bool ProcessRunning(std::uint32_t id) override;
+};

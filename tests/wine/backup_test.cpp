@@ -1,0 +1,142 @@
+// The backup engine with the Win32 adapter on a real tree in the test's own
+// prefix, checked with the wide API.
+#include "actions/backup.h"
+#include "platform/file_system_win32.h"
+#include "platform/text_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const std::string kRoot = "C:\\备份测试";
+const std::string kFolderType = "备份文件夹";
+constexpr SYSTEMTIME kTime{2024, 3, 5, 15, 10, 30, 7, 0};  // the stamp 20240315103007
+
+FILETIME Utc(const SYSTEMTIME& local, int secondsLater = 0) {
+    FILETIME asLocal, utc;
+    SystemTimeToFileTime(&local, &asLocal);
+    LocalFileTimeToFileTime(&asLocal, &utc);
+    ULARGE_INTEGER ticks{{utc.dwLowDateTime, utc.dwHighDateTime}};
+    ticks.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(secondsLater) * 10000000);
+    return FILETIME{ticks.LowPart, ticks.HighPart};
+}
+
+// Creates the file with its missing folders; GBK path, "\\?\" for long ones.
+void Put(const std::string& path, const std::string& content, const FILETIME& lastWrite) {
+    const std::wstring wide = LongPath(path);
+    for (size_t cut = wide.find(L'\\', 7); cut != std::wstring::npos; cut = wide.find(L'\\', cut + 1))
+        CreateDirectoryW(wide.substr(0, cut).c_str(), nullptr);
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    SetFileTime(file, nullptr, nullptr, &lastWrite);
+    CloseHandle(file);
+}
+
+std::string Get(const std::string& path) {
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<none>";
+    std::string content(1 << 16, '\0');
+    DWORD read = 0;
+    ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+    CloseHandle(file);
+    content.resize(read);
+    return content;
+}
+
+std::uint64_t LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+// The sorted names in a folder, as GBK, or "<none>".
+std::string Names(const std::string& folder) {
+    WIN32_FIND_DATAW data;
+    std::wstring pattern = LongPath(folder);
+    pattern += pattern.back() == L'\\' ? L"*" : L"\\*";
+    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return "<none>";
+    std::vector<std::string> names;
+    do {
+        if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) names.push_back(Narrow(data.cFileName));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const std::string& n : names) out += (out.empty() ? "" : " ") + n;
+    return out;
+}
+
+TEST(Backup, AFolderWithChineseNamesKeepsVersionsAndAMirror) {
+    const std::string source = kRoot + "\\源";
+    Put(source + "\\分公司\\报告.doc", "第一稿", Utc(kTime));
+    Put(source + "\\誠\\清单.txt", "名字里有 5C", Utc(kTime));
+    Put(source + "\\说明", "no extension", Utc(kTime));
+    CreateDirectoryW(Wide(source + "\\空文件夹").c_str(), nullptr);
+    const std::string versions = kRoot + "\\目标\\版本", mirror = kRoot + "\\镜像";
+    Win32FileSystem fs;
+    RunBackup(kFolderType, source + "*" + versions + "*0", fs);
+    RunBackup(kFolderType, source + "\\*" + mirror + "*1", fs);
+    EXPECT_EQ(Names(versions), "分公司 说明_20240315103007 誠");
+    EXPECT_EQ(Names(versions + "\\分公司"), "报告_20240315103007.doc");
+    EXPECT_EQ(Get(versions + "\\分公司\\报告_20240315103007.doc"), "第一稿");
+    EXPECT_EQ(Names(versions + "\\誠"), "清单_20240315103007.txt");
+    EXPECT_EQ(Names(mirror), "分公司 说明 誠");
+    EXPECT_EQ(Get(mirror + "\\誠\\清单.txt"), "名字里有 5C");
+    EXPECT_EQ(LastWrite(mirror + "\\分公司\\报告.doc"), LastWrite(source + "\\分公司\\报告.doc"));
+
+    // An older source replaces a newer copy; a second version goes beside the first.
+    Put(source + "\\分公司\\报告.doc", "第二稿", Utc(kTime, -60));
+    RunBackup(kFolderType, source + "*" + versions + "*0", fs);
+    RunBackup(kFolderType, source + "*" + mirror + "*1", fs);
+    EXPECT_EQ(Names(versions + "\\分公司"), "报告_20240315102907.doc 报告_20240315103007.doc");
+    EXPECT_EQ(Get(versions + "\\分公司\\报告_20240315102907.doc"), "第二稿");
+    EXPECT_EQ(Get(mirror + "\\分公司\\报告.doc"), "第二稿");
+    EXPECT_EQ(Names(mirror + "\\分公司"), "报告.doc");
+}
+
+TEST(Backup, ReadOnlyCopiesAreReplacedAndReadOnlyLeftoversRemoved) {
+    const std::string source = kRoot + "\\只读", mirror = kRoot + "\\只读镜像";
+    Put(source + "\\合同.pdf", "v1", Utc(kTime));
+    SetFileAttributesW(Wide(source + "\\合同.pdf").c_str(), FILE_ATTRIBUTE_READONLY);
+    Put(mirror + "\\" + BackupTempName("合同.pdf", GetCurrentProcessId(), 999999), "part", Utc(kTime));
+    SetFileAttributesW(Wide(mirror + "\\" + BackupTempName("合同.pdf", GetCurrentProcessId(), 999999)).c_str(),
+                       FILE_ATTRIBUTE_READONLY);
+    Win32FileSystem fs;
+    RunBackup(kFolderType, source + "*" + mirror + "*1", fs);
+    EXPECT_EQ(Names(mirror), "合同.pdf");
+    EXPECT_TRUE(GetFileAttributesW(Wide(mirror + "\\合同.pdf").c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    SetFileAttributesW(Wide(source + "\\合同.pdf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    Put(source + "\\合同.pdf", "v2", Utc(kTime, 1));
+    RunBackup(kFolderType, source + "*" + mirror + "*1", fs);
+    EXPECT_EQ(Get(mirror + "\\合同.pdf"), "v2");
+    EXPECT_EQ(Names(mirror), "合同.pdf");
+}
+
+TEST(Backup, PathsLongerThanMaxPathAndADriveRoot) {
+    std::string deep = kRoot + "\\长";
+    for (int level = 0; level < 6; ++level) deep += "\\" + std::string(60, static_cast<char>('a' + level));
+    Put(deep + "\\深处.txt", "deep", Utc(kTime));
+    ASSERT_GT(Wide(deep).size(), 300u);
+    Win32FileSystem fs;
+    RunBackup(kFolderType, kRoot + "\\长*" + kRoot + "\\长镜像*1", fs);
+    EXPECT_EQ(Get(kRoot + "\\长镜像" + deep.substr(kRoot.size() + 3) + "\\深处.txt"), "deep");
+
+    // T: is a drive of this test's own (tests/wine/run_in_prefix.sh).
+    Put("T:\\根.txt", "root", Utc(kTime));
+    Put("T:\\子\\叶.txt", "leaf", Utc(kTime));
+    ASSERT_EQ(Names("T:\\"), "根.txt 子");
+    RunBackup(kFolderType, "T:\\*" + kRoot + "\\根备份\\*0", fs);
+    EXPECT_EQ(Names(kRoot + "\\根备份"), "根_20240315103007.txt 子");
+    EXPECT_EQ(Get(kRoot + "\\根备份\\子\\叶_20240315103007.txt"), "leaf");
+}
+
+}  // namespace
