@@ -64,6 +64,12 @@ bench: bench-deps native win64
 	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template en_US.UTF-8 \
 	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_bench.exe
 
+# Pictures of the windows into docs/screenshots, taken under Wine on a
+# private Xvfb display (installs ImageMagick when it is missing).
+.PHONY: screenshots
+screenshots: win64
+	bash tests/wine/screenshots.sh $(BUILD)/win64
+
 # Runs on $DISPLAY when there is one, otherwise on a private Xvfb display.
 run: deps win64
 	@export WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix $(WINE_ENV); \

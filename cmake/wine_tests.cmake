@@ -16,7 +16,9 @@ add_executable(tempiro_wine_tests
   tests/wine/countdown_test.cpp
   tests/wine/close_all_test.cpp
   tests/wine/menu_test.cpp
-  tests/wine/backup_test.cpp)
+  tests/wine/backup_test.cpp
+  tests/wine/settings_test.cpp
+  tests/wine/screens_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -69,6 +71,12 @@ tempiro_wine_test(Desktop zh_CN.UTF-8 Desktop.*:-Desktop.TheShippedBatch*)
 tempiro_wine_test(JunkBatch zh_CN.UTF-8 Desktop.TheShippedBatch*)
 tempiro_wine_test(CloseAllPrograms zh_CN.UTF-8 CloseAllPrograms.*)
 tempiro_wine_test(RealHangUp zh_CN.UTF-8 RealHangUp.*)
+# The settings window and the task editor, one case to a prefix.
+foreach(case OpensOnce ModifyLoads ModifyShows AModification Delete TheEnableBox OkStores OkWithNoSchedule)
+  tempiro_wine_test(Settings${case} zh_CN.UTF-8 Settings.${case}*)
+endforeach()
+tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)
+tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
 tempiro_wine_test(MenuEntries zh_CN.UTF-8 Menu.EveryEntry* $<TARGET_FILE:TempiroRecording>)
 tempiro_wine_test(AboutBox zh_CN.UTF-8 Menu.EachAbout* $<TARGET_FILE:TempiroRecording>)

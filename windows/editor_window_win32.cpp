@@ -142,16 +142,17 @@ private:
         Picker(kDateTimePicker7, 144, 194);
         Label("开始", 212, 194, 40);
 
-        Add(L"STATIC", "任务类型:", SS_LEFT | WS_GROUP, 16, 235, 70, 14, -1);
+        // The labels of these rows are wide enough for "目标文件夹：".
+        Add(L"STATIC", "任务类型:", SS_LEFT | WS_GROUP, 16, 235, 80, 14, -1);
         std::vector<std::string> types(kTaskTypeNames, kTaskTypeNames + kTaskTypeCount);
-        Combo(kComboBox5, 88, 232, 120, CBS_DROPDOWNLIST, types);
-        ShowWindow(Picker(kDateTimePicker8, 216, 232), SW_HIDE);
+        Combo(kComboBox5, 96, 232, 120, CBS_DROPDOWNLIST, types);
+        ShowWindow(Picker(kDateTimePicker8, 222, 232), SW_HIDE);
         ShowWindow(Add(L"BUTTON", "备份时覆盖(&F)", BS_AUTOCHECKBOX | WS_TABSTOP, 290, 233, 120, 20, kCheckBox1), SW_HIDE);
-        Label("提醒语:", 16, 262, 70, kLabel6);
-        Combo(kComboBox6, 88, 262, 240, CBS_DROPDOWN | CBS_AUTOHSCROLL, {});
+        Label("提醒语:", 16, 262, 80, kLabel6);
+        Combo(kComboBox6, 96, 262, 232, CBS_DROPDOWN | CBS_AUTOHSCROLL, {});
         Add(L"BUTTON", "浏览(&S)", BS_PUSHBUTTON | WS_TABSTOP, 334, 261, 74, 23, kButton1);
-        Label("目标文件夹：", 16, 292, 72, kLabel13);
-        Combo(kComboBox7, 88, 292, 240, CBS_DROPDOWN | CBS_AUTOHSCROLL, {});
+        Label("目标文件夹：", 16, 292, 80, kLabel13);
+        Combo(kComboBox7, 96, 292, 232, CBS_DROPDOWN | CBS_AUTOHSCROLL, {});
         Add(L"BUTTON", "浏览(&D)", BS_PUSHBUTTON | WS_TABSTOP, 334, 291, 74, 23, kButton4);
         ShowTargetRow(false);
         Add(L"BUTTON", "确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 120, 340, 80, 25, kButton2);

@@ -171,39 +171,132 @@ bool WriteString(HKEY root, const std::wstring& path, const std::wstring& name, 
     return WriteValue(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+LRESULT Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT failed) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) return failed;
+    return static_cast<LRESULT>(result);
+}
+
+bool SetText(HWND window, const std::wstring& text) {
+    return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) == TRUE;
+}
+
+ForeignMemory::ForeignMemory(HWND window, size_t size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) remote_ = static_cast<BYTE*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+}
+
+ForeignMemory::~ForeignMemory() {
+    if (remote_) VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+}
+
+bool ForeignMemory::Write(const void* data, size_t size, size_t offset) {
+    return remote_ && WriteProcessMemory(process_, remote_ + offset, data, size, nullptr);
+}
+
+bool ForeignMemory::Read(void* data, size_t size, size_t offset) const {
+    return remote_ && ReadProcessMemory(process_, remote_ + offset, data, size, nullptr);
+}
+
 std::vector<std::wstring> TrayTips() {
-    // The shell keeps each icon's tip in a tooltip control of its own process;
-    // the tool records are read through memory lent in that process.
+    // The shell keeps each icon's tip in a tooltip control of its own process.
     std::vector<std::wstring> tips;
     HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
     if (!tray) return tips;
     DWORD shellPid = 0;
     GetWindowThreadProcessId(tray, &shellPid);
-    HANDLE shell = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shellPid);
-    if (!shell) return tips;
     constexpr SIZE_T kTextChars = 256;
-    auto* remote = static_cast<BYTE*>(
-        VirtualAllocEx(shell, nullptr, sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    ForeignMemory remote(tray, sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t));
+    if (!remote.ok()) return tips;
     for (HWND tooltip : TopWindows(TOOLTIPS_CLASSW, L"", shellPid)) {
         LRESULT count = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
             TTTOOLINFOW info{};
             info.cbSize = sizeof info;
-            info.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
-            wchar_t empty[kTextChars] = {};
-            WriteProcessMemory(shell, remote, &info, sizeof info, nullptr);
-            WriteProcessMemory(shell, remote + sizeof info, empty, sizeof empty, nullptr);
-            if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote)))
-                continue;
+            info.lpszText = reinterpret_cast<wchar_t*>(remote.at(sizeof info));
             wchar_t text[kTextChars] = {};
-            ReadProcessMemory(shell, remote + sizeof info, text, sizeof text, nullptr);
+            remote.Write(&info, sizeof info);
+            remote.Write(text, sizeof text, sizeof info);
+            if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), remote.at())) continue;
+            remote.Read(text, sizeof text, sizeof info);
             text[kTextChars - 1] = 0;
             if (text[0]) tips.emplace_back(text);
         }
     }
-    VirtualFreeEx(shell, remote, 0, MEM_RELEASE);
-    CloseHandle(shell);
     return tips;
+}
+
+std::vector<std::vector<std::wstring>> ListViewTexts(HWND list) {
+    std::vector<std::vector<std::wstring>> rows;
+    constexpr size_t kTextChars = 1024;
+    ForeignMemory remote(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+    if (!remote.ok()) return rows;
+    const auto header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(Send(header, HDM_GETITEMCOUNT, 0, 0));
+    const int count = static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::wstring>& cells = rows.emplace_back();
+        for (int column = 0; column < columns; ++column) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iSubItem = column;
+            item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof item));
+            item.cchTextMax = kTextChars;
+            wchar_t text[kTextChars] = {};
+            remote.Write(&item, sizeof item);
+            remote.Write(text, sizeof text, sizeof item);
+            Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), remote.at());
+            remote.Read(text, sizeof text, sizeof item);
+            text[kTextChars - 1] = 0;
+            cells.emplace_back(text);
+        }
+    }
+    return rows;
+}
+
+bool SelectListRow(HWND list, int row) {
+    ForeignMemory remote(list, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    return remote.Write(&item, sizeof item) &&
+           Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), remote.at()) != 0;
+}
+
+std::optional<RECT> ListCellRect(HWND list, int row, int column) {
+    ForeignMemory remote(list, sizeof(RECT));
+    RECT cell{};
+    cell.top = column;
+    cell.left = LVIR_BOUNDS;
+    if (!remote.Write(&cell, sizeof cell) ||
+        !Send(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), remote.at()) || !remote.Read(&cell, sizeof cell))
+        return std::nullopt;
+    return cell;
+}
+
+void PostClickAt(HWND window, POINT point) {
+    const LPARAM where = MAKELPARAM(point.x, point.y);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(window, WM_LBUTTONUP, 0, where);
+}
+
+void PostClick(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+std::optional<SYSTEMTIME> PickerTime(HWND picker) {
+    ForeignMemory remote(picker, sizeof(SYSTEMTIME));
+    SYSTEMTIME time{};
+    if (!remote.Write(&time, sizeof time) || Send(picker, DTM_GETSYSTEMTIME, 0, remote.at(), GDT_ERROR) != GDT_VALID ||
+        !remote.Read(&time, sizeof time))
+        return std::nullopt;
+    return time;
+}
+
+bool SetPickerTime(HWND picker, const SYSTEMTIME& time) {
+    ForeignMemory remote(picker, sizeof(SYSTEMTIME));
+    return remote.Write(&time, sizeof time) && Send(picker, DTM_SETSYSTEMTIME, GDT_VALID, remote.at()) != 0;
 }
 
 bool CanRegisterHotkey(UINT modifiers, UINT virtualKey) {

@@ -26,6 +26,10 @@ std::vector<HWND> Children(HWND parent);
 std::vector<std::wstring> ChildTexts(HWND parent);
 HWND ChildWithText(HWND parent, const std::wstring& text);
 void Click(HWND button);
+// A message to a window of any process, given up after five seconds when
+// that process hangs (then `failed`). Pointers in it must be valid there.
+LRESULT Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0, LRESULT failed = 0);
+bool SetText(HWND window, const std::wstring& text);
 
 // Runs the calling thread's messages for a while (for windows of this process).
 void PumpMessages(DWORD milliseconds);
@@ -48,6 +52,41 @@ bool WriteString(HKEY root, const std::wstring& path, const std::wstring& name, 
 
 // The tips of the icons in the shell's notification area.
 std::vector<std::wstring> TrayTips();
+
+// Memory lent in the process of another window, for the messages whose
+// pointers the receiver reads or fills in its own address space (those of
+// the common controls are not carried across processes).
+class ForeignMemory {
+public:
+    ForeignMemory(HWND window, size_t size);
+    ~ForeignMemory();
+    ForeignMemory(const ForeignMemory&) = delete;
+    ForeignMemory& operator=(const ForeignMemory&) = delete;
+    bool ok() const { return remote_ != nullptr; }
+    LPARAM at(size_t offset = 0) const { return reinterpret_cast<LPARAM>(remote_ + offset); }
+    bool Write(const void* data, size_t size, size_t offset = 0);
+    bool Read(void* data, size_t size, size_t offset = 0) const;
+
+private:
+    HANDLE process_ = nullptr;
+    BYTE* remote_ = nullptr;
+};
+
+// The cell texts of a report list view of any process, row by row.
+std::vector<std::vector<std::wstring>> ListViewTexts(HWND list);
+// Makes `row` the selected and focused row, as a click on it would.
+bool SelectListRow(HWND list, int row);
+// A cell's rectangle in the list's client coordinates (LVIR_BOUNDS).
+std::optional<RECT> ListCellRect(HWND list, int row, int column);
+// A click of the left button at a point of a window's client area, posted
+// as the mouse would post it.
+void PostClickAt(HWND window, POINT point);
+// A button press that returns at once, for buttons that open a modal box.
+void PostClick(HWND button);
+
+// The time of a date and time picker of any process, and setting it.
+std::optional<SYSTEMTIME> PickerTime(HWND picker);
+bool SetPickerTime(HWND picker, const SYSTEMTIME& time);
 
 // Whether this process could take a global hotkey now (it releases it again).
 bool CanRegisterHotkey(UINT modifiers, UINT virtualKey);

@@ -2,6 +2,7 @@
 
 #include "actions/reminder.h"
 #include "app/main_window.h"
+#include "app/shell_texts.h"
 #include "platform/text_win32.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,80 @@ void PutRecord(int n, const std::string& a, const std::string& b, const std::str
     WriteString(HKEY_LOCAL_MACHINE, kStore, L"B" + number, Wide(b));
     WriteString(HKEY_LOCAL_MACHINE, kStore, L"C" + number, Wide(c));
     WriteString(HKEY_LOCAL_MACHINE, kStore, L"D" + number, Wide(d));
+}
+
+bool PutRecords(const std::vector<std::vector<std::string>>& records) {
+    int n = 0;
+    for (const std::vector<std::string>& r : records) PutRecord(++n, r.at(0), r.at(1), r.at(2), r.at(3));
+    return WriteDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum", static_cast<DWORD>(n));
+}
+
+StoredTexts StoredRecord(int n) {
+    StoredTexts texts;
+    for (const wchar_t* letter : {L"A", L"B", L"C", L"D"})
+        texts.push_back(ReadString(HKEY_LOCAL_MACHINE, kStore, letter + std::to_wstring(n)));
+    return texts;
+}
+
+StoredTexts Record(const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+    return {Wide(a), Wide(b), Wide(c), Wide(d)};
+}
+
+std::vector<std::wstring> Texts(std::initializer_list<std::string> texts) {
+    std::vector<std::wstring> wide;
+    for (const std::string& text : texts) wide.push_back(Wide(text));
+    return wide;
+}
+
+HWND OpenSettings(HWND main) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    PostMessageW(main, WM_COMMAND, kCmdSettings, 0);
+    HWND settings = nullptr;
+    WaitUntil([&] {
+        const std::vector<HWND> found = TopWindows(kSettingsClass, L"", pid);
+        settings = found.empty() ? nullptr : found.front();
+        return settings && IsWindowVisible(settings);
+    }, 10000);
+    return settings;
+}
+
+HWND Button(HWND window, const std::string& text) { return ChildWithText(window, Wide(text)); }
+
+HWND OpenEditor(HWND settings, const std::string& buttonText) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(settings, &pid);
+    const std::vector<HWND> before = TopWindows(kEditorClass, L"", pid);
+    Click(Button(settings, buttonText));
+    HWND editor = nullptr;
+    WaitUntil([&] {
+        for (HWND w : TopWindows(kEditorClass, L"", pid)) {
+            if (std::find(before.begin(), before.end(), w) == before.end() && IsWindowVisible(w)) editor = w;
+        }
+        return editor != nullptr;
+    }, 10000);
+    return editor;
+}
+
+void ChooseTaskType(HWND editor, int index) {
+    HWND types = GetDlgItem(editor, kTypeList);
+    Send(types, CB_SETCURSEL, static_cast<WPARAM>(index));
+    Send(editor, WM_COMMAND, MAKEWPARAM(kTypeList, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+}
+
+bool SetPickerClock(HWND picker, WORD hour, WORD minute) {
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    time.wHour = hour;
+    time.wMinute = minute;
+    time.wSecond = time.wMilliseconds = 0;
+    return SetPickerTime(picker, time);
+}
+
+bool PressToClose(HWND window, HWND button) {
+    if (!button) return false;
+    PostClick(button);
+    return WaitUntil([&] { return !IsWindow(window); }, 10000);
 }
 
 namespace {

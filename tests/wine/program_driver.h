@@ -6,6 +6,8 @@
 #include "tests/wine/driver.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,35 @@ SYSTEMTIME EarlyInAMinute(WORD latestSecond);
 
 // Writes task record `n` (A, B, C and D, GBK texts) to the store.
 void PutRecord(int n, const std::string& a, const std::string& b, const std::string& c, const std::string& d);
+// Writes records 1.. from {A, B, C, D} and sets TaskNum to their count.
+[[nodiscard]] bool PutRecords(const std::vector<std::vector<std::string>>& records);
+// A, B, C and D of record `n` as stored; a missing value is nullopt.
+using StoredTexts = std::vector<std::optional<std::wstring>>;
+StoredTexts StoredRecord(int n);
+// GBK texts, widened: what a record or a list row is expected to hold.
+StoredTexts Record(const std::string& a, const std::string& b, const std::string& c, const std::string& d);
+std::vector<std::wstring> Texts(std::initializer_list<std::string> texts);
+
+// The settings window, its task list and the task editor.
+inline constexpr wchar_t kSettingsClass[] = L"TempiroSettings";
+inline constexpr wchar_t kEditorClass[] = L"TempiroEditor";
+inline constexpr int kTaskList = 201, kEnableBox = 202, kMinutesEdit = 213;
+inline constexpr int kFirstScheduleOption = 101;  // 空闲, 一次, 每天, ... 每隔 follow
+inline constexpr int kDailyOption = 103, kDailyPicker = 132, kWakePicker = 137;
+inline constexpr int kTypeList = 144, kAttributeBox = 145, kTargetBox = 146, kOverwriteBox = 150;
+
+// Posts the tray command 设置(&S) to the main window and waits for the window.
+HWND OpenSettings(HWND main);
+// A child of `window` by its GBK text.
+HWND Button(HWND window, const std::string& text);
+// Presses 添加(&A) or 修改(&M) of the settings window and waits for the new editor.
+HWND OpenEditor(HWND settings, const std::string& buttonText);
+// Chooses entry `index` of the editor's type list as a user's choice arrives.
+void ChooseTaskType(HWND editor, int index);
+// Sets the hour and minute of a time picker, today.
+bool SetPickerClock(HWND picker, WORD hour, WORD minute);
+// Presses a button that closes its window and waits until the window is gone.
+bool PressToClose(HWND window, HWND button);
 
 // Makes `type` the only task, enabled and due every minute, with a countdown
 // of `tishi` seconds. Refuses (a test failure, and false) any type but the

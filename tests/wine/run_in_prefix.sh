@@ -52,5 +52,10 @@ ln -s ../drive_c/drive-t "$prefix/dosdevices/t:"
 export WINEPREFIX="$prefix"
 export TEMPIRO_EXE="Z:${program//\//\\}"
 # Wine takes its Windows locale (code page, date format) from LC_ALL; no
-# Linux locale of that name is needed.
-env LC_ALL="$locale" xvfb-run -a -s "-screen 0 1280x800x24" wine "$test_exe" "$@"
+# Linux locale of that name is needed. The screenshot script hands over a
+# display of its own in TEMPIRO_DISPLAY, to photograph what shows there.
+if [ -n "${TEMPIRO_DISPLAY:-}" ]; then
+  env LC_ALL="$locale" DISPLAY="$TEMPIRO_DISPLAY" wine "$test_exe" "$@"
+else
+  env LC_ALL="$locale" xvfb-run -a -s "-screen 0 1280x800x24" wine "$test_exe" "$@"
+fi
