@@ -5,6 +5,8 @@ enable_testing()
 add_executable(tempiro_tests
   tests/platform/registry_test.cpp
   tests/store/options_test.cpp
+  tests/store/settings_file_test.cpp
+  tests/platform/files_test.cpp
   tests/app/shell_texts_test.cpp
   tests/actions/reminder_test.cpp
   tests/actions/power_test.cpp
