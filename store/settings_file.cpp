@@ -161,7 +161,7 @@ public:
         if (task.number != record_) MoveTo(task.number);
         found_[task.letter] = task.value;
     }
-    void Finish() { MoveTo(std::int64_t{overwritten_} + 1); }
+    void Finish() { MoveTo(std::numeric_limits<std::int64_t>::max()); }
 
 private:
     // Writes the record at hand and the present records before `next`, and
