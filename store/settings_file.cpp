@@ -6,8 +6,10 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -20,8 +22,6 @@ class OpenedStore {
 public:
     explicit OpenedStore(RegistryAccessor& registry) : registry_(registry) { OpenStore(registry_); }
     ~OpenedStore() { registry_.CloseKey(); }
-    OpenedStore(const OpenedStore&) = delete;
-    OpenedStore& operator=(const OpenedStore&) = delete;
 
 private:
     RegistryAccessor& registry_;
@@ -38,17 +38,27 @@ struct TaskLine {
     std::string_view value;
 
     // Where the line stands in the export's order: by number, then letter.
-    std::int64_t place() const { return std::int64_t{number} * 4 + letter; }
+    std::pair<std::int32_t, int> place() const { return {number, letter}; }
     bool operator<(const TaskLine& other) const { return place() < other.place(); }
 };
+
+// Whether any of the eight bytes at `p` lies below 14, that is, is CR, LF,
+// zero or another control byte. The bytes of text, GBK ones included, all lie
+// above.
+inline bool HasControlByte(const char* p) {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return ((bytes - 0x0E0E0E0E0E0E0E0Eull) & ~bytes & 0x8080808080808080ull) != 0;
+}
 
 // Hands each line of the data, without its line end, to `take`. CR LF, LF and
 // CR each end a line; the data ends at its first zero byte.
 template <typename Take>
 void ForEachLine(const std::string& data, Take take) {
+    const char* const stop = data.data() + data.size();
     for (const char* line = data.c_str();;) {
         const char* end = line;
-        // Text bytes, GBK ones included, all lie above CR.
+        while (stop - end >= 8 && !HasControlByte(end)) end += 8;
         while (static_cast<unsigned char>(*end) > '\r' || (*end != '\r' && *end != '\n' && *end != '\0')) ++end;
         take(std::string_view(line, static_cast<size_t>(end - line)));
         if (*end == '\0') break;
@@ -59,15 +69,17 @@ void ForEachLine(const std::string& data, Take take) {
 // A letter A to D, a task number in decimal without leading zeros, as the
 // export writes them, and "=" at the start of the line.
 [[gnu::always_inline]] inline bool ReadTaskLine(std::string_view line, TaskLine& task) {
-    if (line.size() < 3 || line[0] < 'A' || line[0] > 'D' || line[1] < '1' || line[1] > '9') return false;
+    if (line.empty() || line[0] < 'A' || line[0] > 'D') return false;
+    const char* const end = line.data() + line.size();
+    const char* digit = line.data() + 1;
+    if (digit == end || *digit < '1' || *digit > '9') return false;
     std::int64_t number = 0;
-    size_t i = 1;
-    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
-        number = number * 10 + (line[i] - '0');
+    for (; digit != end && *digit >= '0' && *digit <= '9'; ++digit) {
+        number = number * 10 + (*digit - '0');
         if (number > std::numeric_limits<std::int32_t>::max()) return false;
     }
-    if (i == line.size() || line[i] != '=') return false;
-    task = {static_cast<std::int32_t>(number), line[0] - 'A', line.substr(i + 1)};
+    if (digit == end || *digit != '=') return false;
+    task = {static_cast<std::int32_t>(number), line[0] - 'A', std::string_view(digit + 1, static_cast<size_t>(end - digit - 1))};
     return true;
 }
 
@@ -143,7 +155,7 @@ private:
     std::int32_t highestTask_ = 0;
     // Each task line comes after the one before it, as the export writes them.
     bool ascending_ = true;
-    std::int64_t lastPlace_ = 0;  // below every place: numbers start at 1
+    std::pair<std::int32_t, int> lastPlace_{0, 0};  // before every line: numbers start at 1
     std::vector<TaskLine> sorted_;  // only when they do not
 };
 
@@ -165,9 +177,10 @@ public:
 
 private:
     // Writes the record at hand and the present records before `next`, and
-    // takes up record `next`.
+    // takes up record `next`. A record the file lacks altogether is written
+    // like one whose keys are all missing.
     void MoveTo(std::int64_t next) {
-        if (record_ > 0) Write();
+        Write();
         for (std::int64_t r = record_ + 1; r < next && r <= overwritten_; ++r) {
             record_ = r;
             Write();
@@ -190,7 +203,7 @@ private:
     RegistryAccessor& registry_;
     const std::int64_t base_;
     const std::int32_t overwritten_;
-    std::int64_t record_ = 0;  // none yet
+    std::int64_t record_ = 1;
     std::array<std::optional<std::string_view>, 4> found_;
     std::string name_, text_;  // reused: a store of thousands of tasks is written here
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 namespace {
 
@@ -95,20 +96,17 @@ protected:
             return answer;
         });
     }
+    // The six options, the same in memory and in the store.
     void ExpectOptionsInMemoryAndStore(int shutapp, const std::string& soundpath, int tishi, int taskNum, int kaiji,
                                        int rejian) {
-        EXPECT_EQ(options.shutapp, shutapp);
-        EXPECT_EQ(options.soundpath, soundpath);
-        EXPECT_EQ(options.tishi, tishi);
-        EXPECT_EQ(options.TaskNum, taskNum);
-        EXPECT_EQ(options.kaiji, kaiji);
-        EXPECT_EQ(options.rejian, rejian);
-        EXPECT_EQ(Number("shutapp"), shutapp);
-        EXPECT_EQ(Text("soundpath"), soundpath);
-        EXPECT_EQ(Number("tishi"), tishi);
-        EXPECT_EQ(Number("TaskNum"), taskNum);
-        EXPECT_EQ(Number("kaiji"), kaiji);
-        EXPECT_EQ(Number("rejian"), rejian);
+        using Options = std::tuple<std::int64_t, std::string, std::int64_t, std::int64_t, std::int64_t, std::int64_t>;
+        const Options expected{shutapp, soundpath, tishi, taskNum, kaiji, rejian};
+        EXPECT_EQ(Options(options.shutapp, options.soundpath, options.tishi, options.TaskNum, options.kaiji,
+                          options.rejian),
+                  expected);
+        EXPECT_EQ(Options(Number("shutapp"), Text("soundpath"), Number("tishi"), Number("TaskNum"), Number("kaiji"),
+                          Number("rejian")),
+                  expected);
     }
 };
 
@@ -285,21 +283,30 @@ TEST_F(SettingsFileTest, Import_LinesEndedByLfOrCrAloneEndTheirValues) {
 TEST_F(SettingsFileTest, Import_AKeyCountsOnlyAtTheStartOfALine) {
     std::vector<std::string> lines = kTwoTaskLines;
     lines[0] = "soundpath=C:\\tishi=5\\a.wav";
-    lines[8] = "C1=记得A2=每天0时0分 和 B2=注销";
-    lines.push_back("A02=每天1时0分");  // leading zero: not a task key
-    lines.push_back("E2=x");
-    lines.push_back("A2x=y");
+    lines[8] = "C1=记得A2=每天0时0分 和 B2=注销\t完";
     Import(Join(lines, "\r\n"), ImportAnswer::Replace);
-    EXPECT_EQ(StoredRecord(1)[2], "记得A2=每天0时0分 和 B2=注销");
+    EXPECT_EQ(StoredRecord(1)[2], "记得A2=每天0时0分 和 B2=注销\t完");
     EXPECT_EQ(StoredRecord(2), kShut);
     EXPECT_EQ(options.soundpath, "C:\\tishi=5\\a.wav");
     EXPECT_EQ(options.tishi, 30);
 
-    // A key inside a value alone supplies nothing.
+    // A key inside a value alone supplies nothing, and neither do keys that
+    // only look like task keys.
     ResetStore({});
-    Import("TaskNum=2\r\nA1=x\r\nC1=记得A2=每天0时0分\r\nA2=y", ImportAnswer::Append);
+    Import("TaskNum=2\r\nA1=x\r\nC1=记得B2=每天0时0分\r\nB02=0\r\nB2x=x\r\nb2=b\r\nE2=e\r\n@2=a\r\n B2=s\r\nB2\r\n"
+           "B0=z\r\nB-1=m\r\nB+2=p\r\nB\r\nA2=y",
+           ImportAnswer::Append);
     EXPECT_EQ(Text("A2"), "y");
-    EXPECT_EQ(Text("B2"), "(missing)");
+    for (const char* name : {"B2", "B0", "B-1"}) EXPECT_EQ(Text(name), "(missing)") << name;
+}
+
+TEST_F(SettingsFileTest, Import_TaskNumbersOfSeveralDigits) {
+    std::string file = "TaskNum=20\r\n";
+    for (int n : {9, 10, 19, 20}) file += "A" + std::to_string(n) + "=a" + std::to_string(n) + "\r\n";
+    Import(file, ImportAnswer::Replace);
+    EXPECT_EQ(options.TaskNum, 20);
+    for (int n : {9, 10, 19, 20}) EXPECT_EQ(Text(TaskValueName('A', n)), "a" + std::to_string(n));
+    EXPECT_EQ(Text("A1"), "(missing)") << "nothing is written for a record the file lacks";
 }
 
 TEST_F(SettingsFileTest, Import_TheFirstLineOfAKeyCountsWhereverTheLinesStand) {
@@ -341,6 +348,14 @@ TEST_F(SettingsFileTest, Import_ANegativeCountIsNone) {
     EXPECT_EQ(options.TaskNum, 0);
     EXPECT_EQ(Number("TaskNum"), 0);
     EXPECT_EQ(Text("A1"), "(missing)");
+
+    // So is a count that is missing or no number, and a count without records.
+    for (const char* file : {"A1=a\r\nkaiji=1", "TaskNum=\r\nA1=a", "TaskNum=3\r\nkaiji=1"}) {
+        PutRecords({kOld1, kOld2});
+        Import(file, ImportAnswer::Replace);
+        EXPECT_EQ(Number("TaskNum"), 0) << file;
+        EXPECT_EQ(Text("A1"), "(missing)") << file;
+    }
 }
 
 TEST_F(SettingsFileTest, Import_ACountBeyondTheHighestRecordOfTheFileIsCutToIt) {
