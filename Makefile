@@ -55,12 +55,14 @@ test: all
 	ctest --test-dir $(BUILD)/win64 --output-on-failure
 
 # The scheduler tick benchmarks, natively and against the real registry under
-# Wine (in a throwaway prefix), and the backup engine beside rsync and cp on a
-# tree of small files; they print figures and are not part of `test`.
+# Wine (in a throwaway prefix), the backup engine beside rsync and cp on a tree
+# of small files, and the settings import, natively; they print figures and
+# are not part of `test`.
 .PHONY: bench
 bench: bench-deps native win64
 	$(BUILD)/native/bench/tempiro_bench
 	$(BUILD)/native/bench/tempiro_backup_bench
+	$(BUILD)/native/bench/tempiro_import_bench
 	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template en_US.UTF-8 \
 	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_bench.exe
 

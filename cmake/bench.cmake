@@ -1,6 +1,7 @@
 # The scheduler tick benchmark, one source for both builds: natively against
 # the in-memory registry, and from the MinGW build against the real registry
-# under Wine. `make bench` runs both; neither is part of the tests.
+# under Wine; and the settings import benchmark, natively only. `make bench`
+# runs them all; none is part of the tests.
 set(TEMPIRO_BENCH_SOURCES bench/tick_bench.cpp bench/stopwatch.cpp)
 # The stopwatch has no text of its own; see bench/stopwatch.h for why it is not GBK.
 set_source_files_properties(bench/stopwatch.cpp PROPERTIES COMPILE_OPTIONS -fexec-charset=UTF-8)
@@ -18,4 +19,7 @@ else()
   add_executable(tempiro_backup_bench bench/backup_bench.cpp bench/stopwatch.cpp)
   target_link_libraries(tempiro_backup_bench PRIVATE tempiro_posix)
   set_target_properties(tempiro_backup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  add_executable(tempiro_import_bench bench/import_bench.cpp bench/stopwatch.cpp)
+  target_link_libraries(tempiro_import_bench PRIVATE tempiro_core)
+  set_target_properties(tempiro_import_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endif()

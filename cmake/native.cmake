@@ -10,6 +10,8 @@ target_link_libraries(tempiro_posix PUBLIC tempiro_core Threads::Threads)
 add_executable(tempiro_tests
   tests/platform/registry_test.cpp
   tests/store/options_test.cpp
+  tests/store/settings_file_test.cpp
+  tests/platform/text_files_test.cpp
   tests/app/shell_texts_test.cpp
   tests/actions/reminder_test.cpp
   tests/actions/power_test.cpp

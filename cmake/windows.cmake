@@ -4,6 +4,7 @@ enable_language(RC)
 add_library(tempiro_win32 STATIC
   platform/text_win32.cpp
   platform/registry_win32.cpp
+  platform/text_files_win32.cpp
   platform/system_win32.cpp
   platform/window_win32.cpp
   platform/clock_win32.cpp

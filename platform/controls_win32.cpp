@@ -128,13 +128,39 @@ std::string BrowseForFolder(HWND owner, const std::string& title) {
     return ok ? Narrow(path) : std::string();
 }
 
-std::string OpenFileDialog(HWND owner, const std::string& title, const std::string& initialFolder,
-                           const std::string& filter, DWORD* filterIndex) {
-    std::wstring wideFilter = Wide(filter);
-    for (wchar_t& c : wideFilter) {
+namespace {
+
+// "a|b|c|d" as the dialogs want it: pairs separated by zeros, two at the end.
+std::wstring DialogFilter(const std::string& filter) {
+    std::wstring wide = Wide(filter);
+    for (wchar_t& c : wide) {
         if (c == L'|') c = L'\0';
     }
-    wideFilter.append(2, L'\0');
+    wide.append(2, L'\0');
+    return wide;
+}
+
+}  // namespace
+
+std::optional<std::string> SaveFileDialog(HWND owner, const std::string& title, const std::string& filter) {
+    std::wstring wideFilter = DialogFilter(filter), wideTitle = Wide(title);
+    std::vector<wchar_t> path(32768, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = wideFilter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path.data();
+    ofn.nMaxFile = static_cast<DWORD>(path.size());
+    ofn.lpstrTitle = wideTitle.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameW(&ofn) || !path[0]) return std::nullopt;
+    return Narrow(path.data());
+}
+
+std::string OpenFileDialog(HWND owner, const std::string& title, const std::string& initialFolder,
+                           const std::string& filter, DWORD* filterIndex) {
+    std::wstring wideFilter = DialogFilter(filter);
     std::wstring wideTitle = Wide(title), folder = Wide(initialFolder);
     std::vector<wchar_t> path(32768, L'\0');
     OPENFILENAMEW ofn{};

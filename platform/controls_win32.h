@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,3 +48,6 @@ std::string BrowseForFolder(HWND owner, const std::string& title);
 // between uses by the caller.
 std::string OpenFileDialog(HWND owner, const std::string& title, const std::string& initialFolder,
                            const std::string& filter, DWORD* filterIndex);
+// A file-save dialog that adds no extension and does not ask before
+// replacing a file; none when cancelled.
+std::optional<std::string> SaveFileDialog(HWND owner, const std::string& title, const std::string& filter);

@@ -23,6 +23,11 @@ FakeRegistry::Key* FakeRegistry::Find(RegKey key) {
     return k == keys_.end() ? nullptr : &k->second;
 }
 
+void FakeRegistry::Wrote() {
+    ++writes;
+    if (writesLeft > 0) --writesLeft;
+}
+
 RegKey FakeRegistry::Open(RegRoot root, const std::string& path, bool create) {
     if (denyOpen) return kNoKey;
     std::string id = KeyId(root, path);
@@ -48,25 +53,25 @@ std::optional<RegValue> FakeRegistry::Query(RegKey key, const std::string& name)
 
 bool FakeRegistry::SetString(RegKey key, const std::string& name, const std::string& text) {
     Key* k = Find(key);
-    if (!k || denyWrite) return false;
+    if (!Writable(k)) return false;
     k->values[Fold(name)] = {name, StringValue(text)};
-    ++writes;
+    Wrote();
     return true;
 }
 
 bool FakeRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
     Key* k = Find(key);
-    if (!k || denyWrite) return false;
+    if (!Writable(k)) return false;
     k->values[Fold(name)] = {name, DwordValue(value)};
-    ++writes;
+    Wrote();
     return true;
 }
 
 bool FakeRegistry::Delete(RegKey key, const std::string& name) {
     Key* k = Find(key);
-    if (!k || denyWrite) return false;
+    if (!Writable(k)) return false;
     if (!k->values.erase(Fold(name))) return false;
-    ++writes;
+    Wrote();
     return true;
 }
 

@@ -23,9 +23,11 @@ public:
     bool KeyExists(RegRoot root, const std::string& path) const;
     std::vector<std::string> ValueNames(RegRoot root, const std::string& path) const;
 
-    // Failure injection: opening fails, or every write to a key fails.
+    // Failure injection: opening fails, or every write to a key fails, or the
+    // writes fail once this many more have succeeded (-1: no limit).
     bool denyOpen = false;
     bool denyWrite = false;
+    int writesLeft = -1;
 
     int writes = 0;   // successful SetString, SetDword and Delete calls
     int queries = 0;
@@ -38,6 +40,8 @@ private:
     static std::string Fold(const std::string& s);
     static std::string KeyId(RegRoot root, const std::string& path);
     Key* Find(RegKey key);
+    bool Writable(Key* key) const { return key && !denyWrite && writesLeft != 0; }
+    void Wrote();
 
     std::map<std::string, Key> keys_;
     std::map<RegKey, std::string> open_;

@@ -1,9 +1,11 @@
 #include "windows/settings_window_win32.h"
 
 #include "platform/controls_win32.h"
+#include "platform/text_files_win32.h"
 #include "platform/text_win32.h"
 #include "platform/window_win32.h"
 #include "store/options.h"
+#include "store/settings_file.h"
 #include "store/task_record.h"
 #include "windows/editor_window_win32.h"
 #include "windows/settings_model.h"
@@ -41,7 +43,7 @@ constexpr char kChooseTaskToDelete[] = "请选择要删除的任务";
 
 // Process-wide, as the program keeps them between windows.
 bool g_sortAscending = false;
-DWORD g_soundFilterIndex = 1;
+DWORD g_soundFilterIndex = 1;  // the open dialog's filter entry, shared by the sound browse and the import
 EditTargets g_editTargets;
 
 class SettingsWindow;
@@ -161,8 +163,8 @@ private:
         hints_.Set(Add(L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 456, 464, 75, 25, kButton2), "取消本次操作");
     }
 
-    // The list from the store, then the options as stored.
-    void Fill() {
+    // The list from the store: every task with a schedule text.
+    void FillTaskList() {
         RegistryAccessor& registry = Registry();
         OpenStore(registry);
         for (int n = 1; n <= context_.state->options.TaskNum; ++n) {
@@ -173,6 +175,14 @@ private:
             row.d = registry.ReadString(TaskValueName('D', n));
             AppendRow(row);
         }
+        registry.CloseKey();
+    }
+
+    // The list, then the options as stored.
+    void Fill() {
+        FillTaskList();
+        RegistryAccessor& registry = Registry();
+        OpenStore(registry);
         SetControlText(Item(kEdit5), MinutesText(registry.ReadInteger(kTishiValue)));
         SetChecked(Item(kCheckBox5), registry.ReadInteger(kShutappValue) != 0);
         SetChecked(Item(kCheckBox1), registry.ReadInteger(kKaijiValue) != 0);
@@ -338,6 +348,53 @@ private:
         if (!file.empty()) SetControlText(Item(kEdit8), file);
     }
 
+    // The file failures are plain boxes; a store error shows as the program shows errors.
+    void Show(const SettingsFileMessage& message) {
+        if (message.kind == MessageKind::FileFailure)
+            MessageBoxW(hwnd_, Wide(message.text).c_str(), Wide(kFileFailureTitle).c_str(), MB_OK);
+        else if (message.kind == MessageKind::StoreError)
+            ShowErrorBox(hwnd_, message.text);
+    }
+
+    // 导出(&O): the whole configuration to a text file.
+    void Button8Click() {
+        std::optional<std::string> path = SaveFileDialog(hwnd_, kExportDialogTitle, kExportDialogFilter);
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        wchar_t time[80] = {};
+        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 80);
+        ExportTime when{ShortDateFormat(context_.clock->ShortDatePicture()).Format(now.wYear, now.wMonth, now.wDay),
+                        Narrow(time)};
+        Show(ExportSettings(Registry(), Files(), context_.state->options, path, when).message);
+    }
+
+    // 导入(&I): a settings file back into the store, replacing or appending.
+    void Button7Click() {
+        g_soundFilterIndex = kImportDialogFilterIndex;
+        std::string chosen = OpenFileDialog(hwnd_, kImportDialogTitle, "", kSoundFilter, &g_soundFilterIndex);
+        std::optional<std::string> path;
+        if (!chosen.empty()) path = chosen;
+        auto ask = [this] {
+            switch (MessageBoxW(hwnd_, Wide(kImportQuestion).c_str(), Wide(kImportQuestionTitle).c_str(), MB_YESNOCANCEL)) {
+            case IDYES: return ImportAnswer::Replace;
+            case IDNO: return ImportAnswer::Append;
+            default: return ImportAnswer::Cancel;
+            }
+        };
+        ImportOutcome outcome = ImportSettings(Registry(), Files(), context_.state->options, path, ask);
+        if (outcome.storeChanged()) {
+            HideEnableBox();
+            ListView_DeleteAllItems(List());
+            FillTaskList();
+        }
+        Show(outcome.message);
+    }
+
+    static TextFiles& Files() {
+        static Win32TextFiles files;
+        return files;
+    }
+
     void OnCommand(int id, int code) {
         switch (id) {
         case kComboBox1:
@@ -349,6 +406,8 @@ private:
         case kButton1: Button1Click(); break;
         case kButton2: DestroyWindow(hwnd_); break;
         case kButton3: Button3Click(); break;
+        case kButton7: Button7Click(); break;
+        case kButton8: Button8Click(); break;
         default: break;
         }
     }

@@ -1,0 +1,303 @@
+#include "store/settings_file.h"
+
+#include "store/task_record.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr char kLetters[4] = {'A', 'B', 'C', 'D'};
+constexpr char kLineEnd[] = "\r\n";
+
+// Closes the store key however the command ends.
+class OpenedStore {
+public:
+    explicit OpenedStore(RegistryAccessor& registry) : registry_(registry) { OpenStore(registry_); }
+    ~OpenedStore() { registry_.CloseKey(); }
+
+private:
+    RegistryAccessor& registry_;
+};
+
+// The settings keys the import reads.
+enum Setting { kSoundpath, kTishi, kShutapp, kTaskNum, kKaiji, kRejian, kSettingCount };
+constexpr std::string_view kSettingNames[kSettingCount] = {kSoundpathValue, kTishiValue,  kShutappValue,
+                                                           kTaskNumValue,   kKaijiValue, kRejianValue};
+
+struct TaskLine {
+    std::int32_t number;
+    int letter;  // index into kLetters
+    std::string_view value;
+
+    // Where the line stands in the export's order: by number, then letter.
+    std::pair<std::int32_t, int> place() const { return {number, letter}; }
+    bool operator<(const TaskLine& other) const { return place() < other.place(); }
+};
+
+// Whether any of the eight bytes at `p` lies below 14, that is, is CR, LF,
+// zero or another control byte. The bytes of text, GBK ones included, all lie
+// above.
+inline bool HasControlByte(const char* p) {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return ((bytes - 0x0E0E0E0E0E0E0E0Eull) & ~bytes & 0x8080808080808080ull) != 0;
+}
+
+// Hands each line of the data, without its line end, to `take`. CR LF, LF and
+// CR each end a line; the data ends at its first zero byte.
+template <typename Take>
+void ForEachLine(const std::string& data, Take take) {
+    const char* const stop = data.data() + data.size();
+    for (const char* line = data.c_str();;) {
+        const char* end = line;
+        while (stop - end >= 8 && !HasControlByte(end)) end += 8;
+        while (static_cast<unsigned char>(*end) > '\r' || (*end != '\r' && *end != '\n' && *end != '\0')) ++end;
+        take(std::string_view(line, static_cast<size_t>(end - line)));
+        if (*end == '\0') break;
+        line = end + 1;
+    }
+}
+
+// A letter A to D, a task number in decimal without leading zeros, as the
+// export writes them, and "=" at the start of the line.
+[[gnu::always_inline]] inline bool ReadTaskLine(std::string_view line, TaskLine& task) {
+    if (line.empty() || line[0] < 'A' || line[0] > 'D') return false;
+    const char* const end = line.data() + line.size();
+    const char* digit = line.data() + 1;
+    if (digit == end || *digit < '1' || *digit > '9') return false;
+    std::int64_t number = 0;
+    for (; digit != end && *digit >= '0' && *digit <= '9'; ++digit) {
+        number = number * 10 + (*digit - '0');
+        if (number > std::numeric_limits<std::int32_t>::max()) return false;
+    }
+    if (digit == end || *digit != '=') return false;
+    task = {static_cast<std::int32_t>(number), line[0] - 'A', std::string_view(digit + 1, static_cast<size_t>(end - digit - 1))};
+    return true;
+}
+
+// What the import takes from the file: the lines of the form key=value whose
+// key is one it knows. A key counts only at the start of a line, its value runs
+// to the end of that line, and the first line of a key counts. The file is
+// read through once; the task lines are read again as they are written, or,
+// when they do not stand in order (an edited file), kept in a sorted list.
+class SettingsIndex {
+public:
+    explicit SettingsIndex(const std::string& data) : data_(data) {
+        ForEachLine(data_, [this](std::string_view line) { ReadLine(line); });
+        if (ascending_) return;
+        TaskLine task;
+        ForEachLine(data_, [&](std::string_view line) {
+            if (ReadTaskLine(line, task)) sorted_.push_back(task);
+        });
+        // Stable, so that the first line of a key stays first.
+        std::stable_sort(sorted_.begin(), sorted_.end());
+        auto repeated = [](const TaskLine& a, const TaskLine& b) { return a.place() == b.place(); };
+        sorted_.erase(std::unique(sorted_.begin(), sorted_.end(), repeated), sorted_.end());
+    }
+
+    bool holdsAnySetting() const {
+        return std::any_of(settings_.begin(), settings_.end(), [](const auto& v) { return v.has_value(); });
+    }
+    std::string Text(Setting setting) const { return std::string(settings_[setting].value_or("")); }
+    std::int32_t Integer(Setting setting, std::int32_t fallback) const {
+        if (!settings_[setting]) return fallback;
+        return ToInt(*settings_[setting]).value_or(fallback);
+    }
+    std::int32_t highestTask() const { return highestTask_; }
+
+    // Hands the task lines of records 1 to `count` to `take`, in ascending
+    // order, one per key.
+    template <typename Take>
+    void ForEachTaskUpTo(std::int32_t count, Take take) const {
+        auto within = [&](const TaskLine& task) {
+            if (task.number <= count) take(task);
+        };
+        if (!ascending_) {
+            for (const TaskLine& task : sorted_) within(task);
+            return;
+        }
+        TaskLine task;
+        ForEachLine(data_, [&](std::string_view line) {
+            if (ReadTaskLine(line, task)) within(task);
+        });
+    }
+
+private:
+    void ReadLine(std::string_view line) {
+        TaskLine task;
+        if (ReadTaskLine(line, task)) {
+            if (task.place() <= lastPlace_) ascending_ = false;
+            lastPlace_ = task.place();
+            highestTask_ = std::max(highestTask_, task.number);
+            return;
+        }
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) return;
+        const std::string_view key = line.substr(0, equals);
+        for (int s = 0; s < kSettingCount; ++s) {
+            if (key == kSettingNames[s]) {
+                if (!settings_[s]) settings_[s] = line.substr(equals + 1);
+                return;
+            }
+        }
+    }
+
+    const std::string& data_;
+    std::array<std::optional<std::string_view>, kSettingCount> settings_;
+    std::int32_t highestTask_ = 0;
+    // Each task line comes after the one before it, as the export writes them.
+    bool ascending_ = true;
+    std::pair<std::int32_t, int> lastPlace_{0, 0};  // before every line: numbers start at 1
+    std::vector<TaskLine> sorted_;  // only when they do not
+};
+
+// Writes the file's records as numbers base + 1 onwards, from task lines
+// handed over in ascending order, one per key. A key the file lacks writes
+// nothing, except over a present record (the first `overwritten` numbers),
+// where it writes an empty value so that no text of the old record shows
+// through; a present record the file lacks altogether gets four of them.
+class RecordWriter {
+public:
+    RecordWriter(RegistryAccessor& registry, std::int32_t base, std::int32_t overwritten)
+        : registry_(registry), base_(base), overwritten_(overwritten) {}
+
+    void Add(const TaskLine& task) {
+        if (task.number != record_) MoveTo(task.number);
+        found_[task.letter] = task.value;
+    }
+    void Finish() { MoveTo(std::numeric_limits<std::int64_t>::max()); }
+
+private:
+    // Writes the record at hand and the present records before `next`, and
+    // takes up record `next`. A record the file lacks altogether is written
+    // like one whose keys are all missing.
+    void MoveTo(std::int64_t next) {
+        Write();
+        for (std::int64_t r = record_ + 1; r < next && r <= overwritten_; ++r) {
+            record_ = r;
+            Write();
+        }
+        record_ = next;
+    }
+
+    void Write() {
+        char digits[16];
+        const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, base_ + record_).ptr;
+        for (int l = 0; l < 4; ++l) {
+            if (!found_[l] && record_ > overwritten_) continue;
+            name_.assign(1, kLetters[l]).append(digits, static_cast<size_t>(digitsEnd - digits));
+            text_.assign(found_[l].value_or(std::string_view()));
+            registry_.WriteString(name_, text_);
+        }
+        found_ = {};
+    }
+
+    RegistryAccessor& registry_;
+    const std::int64_t base_;
+    const std::int32_t overwritten_;
+    std::int64_t record_ = 1;
+    std::array<std::optional<std::string_view>, 4> found_;
+    std::string name_, text_;  // reused: a store of thousands of tasks is written here
+};
+
+}  // namespace
+
+std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& options, const ExportTime& when) {
+    std::string text = std::string(kSettingsFileVersion) + kLineEnd + kSettingsFileHeading + kLineEnd +
+                       kExportTimeLabel + when.date + " " + when.time + kLineEnd + kLineEnd;
+    auto entry = [&text](std::string_view key, std::string_view value) {
+        text.append(key).append("=").append(value).append(kLineEnd);
+    };
+    entry(kSoundpathValue, options.soundpath);
+    entry(kTishiValue, std::to_string(options.tishi));
+    entry(kShutappValue, std::to_string(options.shutapp));
+    entry(kTaskNumValue, std::to_string(options.TaskNum));
+    entry(kKaijiValue, std::to_string(options.kaiji));
+    entry(kRejianValue, std::to_string(options.rejian));
+
+    OpenedStore store(registry);
+    for (std::int64_t n = 1; n <= options.TaskNum; ++n) {
+        for (char letter : kLetters) {
+            const std::string name = TaskValueName(letter, static_cast<int>(n));
+            entry(name, registry.ReadString(name));
+        }
+    }
+    return text;
+}
+
+ExportOutcome ExportSettings(RegistryAccessor& registry, TextFiles& files, const StoreOptions& options,
+                             const std::optional<std::string>& chosenPath, const ExportTime& when) {
+    if (!chosenPath || chosenPath->empty()) return {};
+    std::string text;
+    try {
+        text = ComposeSettingsFile(registry, options, when);
+    } catch (const StoreError& e) {
+        return {ExportStatus::Failed, {MessageKind::StoreError, e.what()}};
+    }
+    if (!WriteFileReplacing(files, *chosenPath, text))
+        return {ExportStatus::Failed, {MessageKind::FileFailure, kExportFailed}};
+    return {ExportStatus::Written, {}};
+}
+
+ImportOutcome ImportSettings(RegistryAccessor& registry, TextFiles& files, StoreOptions& options,
+                             const std::optional<std::string>& chosenPath, const std::function<ImportAnswer()>& ask) {
+    if (!chosenPath || chosenPath->empty()) return {};
+    const std::optional<std::string> data = files.ReadWholeFile(*chosenPath);
+    if (!data)
+        return {ImportStatus::NotOpened, {MessageKind::FileFailure, FileNamePart(*chosenPath) + kOpenFailedSuffix}};
+    const SettingsIndex file(*data);
+    if (!file.holdsAnySetting())
+        return {ImportStatus::NotSettingsFile,
+                {MessageKind::FileFailure, FileNamePart(*chosenPath) + kNotSettingsFileSuffix}};
+
+    const ImportAnswer answer = ask();
+    if (answer == ImportAnswer::Cancel) return {};
+    const bool replace = answer == ImportAnswer::Replace;
+
+    const std::int32_t present = std::max(options.TaskNum, 0);
+    const std::int32_t base = replace ? 0 : present;
+    // A negative count is none; a count beyond the highest record the file
+    // holds, or beyond what the store can number, is cut down to it.
+    const std::int32_t count =
+        std::min({std::max(file.Integer(kTaskNum, 0), 0), file.highestTask(),
+                  std::numeric_limits<std::int32_t>::max() - base});
+
+    try {
+        OpenedStore store(registry);
+        auto writeInteger = [&](const char* name, std::int32_t value, std::int32_t StoreOptions::*field) {
+            registry.WriteInteger(name, value);
+            options.*field = value;
+        };
+        writeInteger(kShutappValue, file.Integer(kShutapp, 0), &StoreOptions::shutapp);
+        const std::string soundpath = file.Text(kSoundpath);
+        registry.WriteString(kSoundpathValue, soundpath);
+        options.soundpath = soundpath;
+        writeInteger(kTishiValue, file.Integer(kTishi, 60), &StoreOptions::tishi);
+
+        // Records first, the count after them, and only then the surplus of
+        // the replaced records goes: a failure at any point leaves a store
+        // whose records 1 to TaskNum are all there.
+        RecordWriter records(registry, base, replace ? std::min(count, present) : 0);
+        file.ForEachTaskUpTo(count, [&records](const TaskLine& task) { records.Add(task); });
+        records.Finish();
+        writeInteger(kTaskNumValue, base + count, &StoreOptions::TaskNum);
+        if (replace) {
+            for (std::int64_t n = std::int64_t{count} + 1; n <= present; ++n)
+                for (char letter : kLetters) registry.DeleteValue(TaskValueName(letter, static_cast<int>(n)));
+        }
+
+        writeInteger(kKaijiValue, file.Integer(kKaiji, 0), &StoreOptions::kaiji);
+        writeInteger(kRejianValue, file.Integer(kRejian, 0), &StoreOptions::rejian);
+    } catch (const StoreError& e) {
+        return {ImportStatus::StoreFailed, {MessageKind::StoreError, e.what()}};
+    }
+    return {ImportStatus::Imported, {}};
+}
