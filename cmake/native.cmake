@@ -4,6 +4,7 @@ enable_testing()
 
 add_executable(tempiro_tests
   tests/platform/registry_test.cpp
+  tests/platform/dpi_test.cpp
   tests/store/options_test.cpp
   tests/app/shell_texts_test.cpp
   tests/actions/reminder_test.cpp
@@ -19,3 +20,7 @@ target_link_libraries(tempiro_tests PRIVATE tempiro_core GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(tempiro_tests)
 include(cmake/bench.cmake)
+
+# The README names the installer of the version in VERSION.
+add_test(NAME readme.names_the_version
+  COMMAND grep -qF "Tempiro-Setup-${TEMPIRO_VERSION}.exe" ${CMAKE_SOURCE_DIR}/README.md)
