@@ -4,7 +4,8 @@ SHELL := /bin/bash
 BUILD := build
 PACKAGES := cmake ninja-build g++ libgtest-dev googletest \
             g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
-            wine wine64 xvfb xauth fonts-wqy-microhei locales fp-utils
+            wine wine64 xvfb xauth fonts-wqy-microhei locales fp-utils \
+            nsis zip python3
 # Wine names host files in the Unix locale's character set: the Wine tests
 # run in these two, so that Chinese file names reach the disk.
 LOCALES := zh_CN.UTF-8 en_US.UTF-8
@@ -12,7 +13,7 @@ BENCH_PACKAGES := rsync
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 WINE_ENV := WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 
-.PHONY: all deps bench-deps native win64 win32 test run clean
+.PHONY: all deps bench-deps native win64 win32 test run clean dist sizes screenshots
 
 all: deps native win64 win32
 
@@ -66,11 +67,27 @@ bench: bench-deps native win64
 	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template en_US.UTF-8 \
 	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_bench.exe
 
-# Pictures of the windows into docs/screenshots, taken under Wine on a
-# private Xvfb display (installs ImageMagick when it is missing).
-.PHONY: screenshots
-screenshots: win64
+# The installer dist/Tempiro-Setup-<version>.exe and the portable archive
+# dist/Tempiro-<version>.zip, the version from the file VERSION; signed when
+# TEMPIRO_SIGN_CERT and TEMPIRO_SIGN_KEY name a certificate and its key.
+dist: deps win64 win32
+	@if [ -n "$$TEMPIRO_SIGN_CERT" ] && ! command -v osslsigncode >/dev/null; then \
+	  $(SUDO) apt-get install -y -qq --no-install-recommends osslsigncode; fi
+	bash installer/dist.sh $(BUILD) dist
+	@bash installer/sizes.sh $(BUILD) dist
+
+# The sizes of the installer and the programs against their targets.
+sizes:
+	@bash installer/sizes.sh $(BUILD) dist
+
+# The README's pictures into docs/screenshots, taken under Wine: the windows
+# on a private Xvfb display (installs ImageMagick when it is missing), and the
+# settings window and the task editor at 100 % and 150 % from the DPI tests.
+screenshots: deps win64
 	bash tests/wine/screenshots.sh $(BUILD)/win64
+	rm -rf $(BUILD)/win64/screenshots
+	ctest --test-dir $(BUILD)/win64 -R 'wine\.Dpi' --output-on-failure
+	python3 cmake/bmp_to_png.py $(BUILD)/win64/screenshots docs/screenshots
 
 # Runs on $DISPLAY when there is one, otherwise on a private Xvfb display.
 run: deps win64

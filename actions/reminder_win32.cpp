@@ -27,10 +27,10 @@ public:
         if (!CreateWindowFor(kClassName, Wide(kReminderCaption), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                              WS_EX_TOPMOST, 411, 167, nullptr, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
             return false;
-        HFONT font = SharedFont(kFontFace, 13);
+        HFONT font = SharedFont(kFontFace, 13, Dpi());
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         AddControl(hwnd_, L"STATIC", Wide(message), SS_OWNERDRAW, 24, 16, 369, 105, kLabelMessage,
-                   SharedFont(kFontFace, 16));
+                   SharedFont(kFontFace, 16, Dpi()));
         AddControl(hwnd_, L"STATIC", Wide(timeLine), SS_LEFT | SS_NOPREFIX, 24, 135, 130, 13, kLabelTime, font);
         HWND noteLabel = AddControl(hwnd_, L"STATIC", Wide(note), SS_LEFT | SS_NOPREFIX, 263, 132, 100, 13,
                                     kLabelNote, font);

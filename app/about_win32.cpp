@@ -14,7 +14,7 @@ public:
         if (!CreateWindowFor(kClassName, Wide("关于..."), WS_CAPTION | WS_SYSMENU, 0, 311, 253, nullptr,
                              LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
             return false;
-        HFONT font = SharedFont(kFontFace, 13), labels = SharedFont(kFontFace, 15);
+        HFONT font = SharedFont(kFontFace, 13, Dpi()), labels = SharedFont(kFontFace, 15, Dpi());
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         AddControl(hwnd_, L"STATIC", Wide("名称:    Tempiro"), SS_LEFT | SS_NOPREFIX, 82, 64, 200, 16, -1, labels);
         AddControl(hwnd_, L"STATIC", Wide("版本:    2020"), SS_LEFT | SS_NOPREFIX, 82, 96, 200, 16, -1, labels);

@@ -20,15 +20,14 @@ namespace {
 
 HICON AppIcon(const wchar_t* name) { return LoadIconW(GetModuleHandleW(nullptr), name); }
 
+// The tray icon and the button glyphs: small icons, drawn for the DPI.
+HICON SmallIcon(const wchar_t* name, int dpi) { return SharedIcon(name, SmallIconSizeFor(dpi)); }
+
 std::string CurrentUserName() {
     wchar_t name[UNLEN + 1] = {};
     DWORD size = UNLEN + 1;
     if (!GetUserNameW(name, &size)) return {};
     return Narrow(name);
-}
-
-HICON Glyph(const wchar_t* name) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, 16, 16, LR_SHARED));
 }
 
 Win32Registry g_registryBackend;
@@ -64,7 +63,7 @@ bool MainWindow::Create() {
 // designed with. The cancel button comes first in the tab order and is the
 // default button, so Enter and Esc both cancel.
 void MainWindow::CreateCountdownFace() {
-    HFONT font = SharedFont(kFontFace, 13);
+    HFONT font = SharedFont(kFontFace, 13, Dpi());
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     AddControl(hwnd_, L"STATIC", Wide("要想取消关机,请按下<取消关机>按钮,剩余 :"), SS_LEFT | SS_NOPREFIX, 16, 16, 263,
                13, kLabel1, font);
@@ -74,8 +73,16 @@ void MainWindow::CreateCountdownFace() {
                              kBitBtn2, font);
     HWND actNow =
         AddControl(hwnd_, L"BUTTON", Wide("立即关机"), WS_TABSTOP | BS_PUSHBUTTON, 64, 94, 105, 25, kBitBtn1, font);
-    SendMessageW(actNow, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Glyph(L"ACTNOW")));
-    SendMessageW(cancel, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Glyph(L"CANCELACT")));
+    SendMessageW(actNow, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"ACTNOW", Dpi())));
+    SendMessageW(cancel, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"CANCELACT", Dpi())));
+}
+
+// The glyphs and the tray icon again, drawn for the new scale.
+void MainWindow::OnDpiChanged(int dpi) {
+    SendDlgItemMessageW(hwnd_, kBitBtn1, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"ACTNOW", dpi)));
+    SendDlgItemMessageW(hwnd_, kBitBtn2, BM_SETIMAGE, IMAGE_ICON,
+                        reinterpret_cast<LPARAM>(SmallIcon(L"CANCELACT", dpi)));
+    tray_.ChangeIcon(SmallIcon(trayIcon_, dpi));
 }
 
 void MainWindow::FormCreate() {
@@ -100,7 +107,7 @@ void MainWindow::FormCreate() {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_);
     AllowMessageFromLowerIntegrity(hwnd_, kTrayCallbackMessage);
-    tray_.Add(hwnd_, AppIcon(L"MAINICON"), kTipEnabled);
+    tray_.Add(hwnd_, SmallIcon(trayIcon_, Dpi()), kTipEnabled);
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     hotkeys_.Register(hwnd_, state_.options.rejian != 0);
 
@@ -212,7 +219,8 @@ void MainWindow::N4Click() {
 
 void MainWindow::ShowMonitoring(bool on) {
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    tray_.Modify(AppIcon(on ? L"ENASHUT" : L"DISSHUT"), on ? kTipEnabled : kTipDisabled);
+    trayIcon_ = on ? L"ENASHUT" : L"DISSHUT";
+    tray_.Modify(SmallIcon(trayIcon_, Dpi()), on ? kTipEnabled : kTipDisabled);
 }
 
 void MainWindow::MyChangeCaption(const CountdownTexts& texts) {

@@ -44,6 +44,7 @@ protected:
     void StartTimer(TimerId id, unsigned intervalMs) override;
     void StopTimer(TimerId id) override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged(int dpi) override;
 
 private:
     void CreateCountdownFace();
@@ -64,6 +65,7 @@ private:
     Countdown countdown_;
     Scheduler scheduler_;
     TrayIcon tray_;
+    const wchar_t* trayIcon_ = L"MAINICON";  // the resource the tray shows
     Hotkeys hotkeys_;
     HMENU menu_ = nullptr;
     UINT taskbarCreated_ = 0;

@@ -27,6 +27,12 @@ void TrayIcon::Modify(HICON icon, const std::string& tip) {
     Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
+void TrayIcon::ChangeIcon(HICON icon) {
+    if (!data_.hWnd) return;  // not shown yet
+    data_.hIcon = icon;
+    Shell_NotifyIconW(NIM_MODIFY, &data_);
+}
+
 void TrayIcon::AddAgain() { Shell_NotifyIconW(NIM_ADD, &data_); }
 
 void TrayIcon::Remove() { Shell_NotifyIconW(NIM_DELETE, &data_); }

@@ -14,6 +14,7 @@ class TrayIcon {
 public:
     void Add(HWND owner, HICON icon, const std::string& tip);
     void Modify(HICON icon, const std::string& tip);
+    void ChangeIcon(HICON icon);  // the same icon drawn at another size, say
     void AddAgain();  // after "TaskbarCreated"
     void Remove();
 

@@ -9,6 +9,7 @@ target_link_libraries(tempiro_posix PUBLIC tempiro_core Threads::Threads)
 
 add_executable(tempiro_tests
   tests/platform/registry_test.cpp
+  tests/platform/dpi_test.cpp
   tests/store/options_test.cpp
   tests/store/settings_file_test.cpp
   tests/platform/text_files_test.cpp
@@ -27,3 +28,7 @@ target_link_libraries(tempiro_tests PRIVATE tempiro_core tempiro_posix GTest::gt
 include(GoogleTest)
 gtest_discover_tests(tempiro_tests)
 include(cmake/bench.cmake)
+
+# The README names the installer of the version in VERSION.
+add_test(NAME readme.names_the_version
+  COMMAND grep -qF "Tempiro-Setup-${TEMPIRO_VERSION}.exe" ${CMAKE_SOURCE_DIR}/README.md)

@@ -28,9 +28,16 @@ set(TEMPIRO_APP_SOURCES
   app/about_win32.cpp
   resources/tempiro.rc)
 
+# The resource file takes the version header and the manifest from the
+# generated folder; windres is given no dependency list of its own.
+file(GLOB TEMPIRO_ICONS ${CMAKE_SOURCE_DIR}/resources/*.ico)
+set_source_files_properties(resources/tempiro.rc PROPERTIES OBJECT_DEPENDS
+  "${TEMPIRO_GENERATED}/tempiro_version.h;${TEMPIRO_GENERATED}/tempiro.exe.manifest;${TEMPIRO_ICONS}")
+
 # name, the file that makes the system calls, output folder
 function(tempiro_program name calls folder)
   add_executable(${name} WIN32 ${TEMPIRO_APP_SOURCES} ${calls})
+  target_include_directories(${name} PRIVATE ${TEMPIRO_GENERATED})
   target_link_libraries(${name} PRIVATE tempiro_win32 ${TEMPIRO_WIN32_LIBS})
   target_link_options(${name} PRIVATE -municode ${TEMPIRO_STATIC_RUNTIME} $<$<CONFIG:Release>:-s>)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${folder})

@@ -18,8 +18,11 @@ add_executable(tempiro_wine_tests
   tests/wine/menu_test.cpp
   tests/wine/backup_test.cpp
   tests/wine/settings_test.cpp
-  tests/wine/screens_test.cpp)
-target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS})
+  tests/wine/screens_test.cpp
+  tests/wine/dpi_test.cpp
+  tests/wine/installer_test.cpp)
+target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
+target_include_directories(tempiro_wine_tests PRIVATE ${TEMPIRO_GENERATED})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 
@@ -82,4 +85,29 @@ tempiro_wine_test(MenuEntries zh_CN.UTF-8 Menu.EveryEntry* $<TARGET_FILE:Tempiro
 tempiro_wine_test(AboutBox zh_CN.UTF-8 Menu.EachAbout* $<TARGET_FILE:TempiroRecording>)
 foreach(case ShutDown EscOn EnterOn HangUp)
   tempiro_wine_test(Recorded${case} zh_CN.UTF-8 Recorded.${case}* $<TARGET_FILE:TempiroRecording>)
+endforeach()
+
+# The windows at 100 % and 150 %: the prefix's LogPixels is set before the
+# program starts. Each leaves a picture of the settings window and the task
+# editor in build/win64/screenshots, which `make screenshots` takes to PNG.
+string(REPLACE "/" "\\" TEMPIRO_SCREENSHOTS_WINDOWS "Z:${CMAKE_BINARY_DIR}/screenshots")
+foreach(scale 96 144)
+  tempiro_wine_test(Dpi${scale} zh_CN.UTF-8 DpiTest.*)
+  set_tests_properties(wine.Dpi${scale}.zh_CN.UTF-8 PROPERTIES
+    ENVIRONMENT "TEMPIRO_WINE_DPI=${scale};TEMPIRO_SCREENSHOTS=${TEMPIRO_SCREENSHOTS_WINDOWS}")
+endforeach()
+
+# The installer, built from installer/tempiro.nsi by the fixture below as a
+# 64-bit installer (the prefixes run 64-bit programs only) of this version,
+# and of an older one; each case runs it in a prefix of its own.
+set(TEMPIRO_WIN32_DIR ${CMAKE_SOURCE_DIR}/build/win32 CACHE PATH
+    "The 32-bit build, whose Tempiro.exe the installer packs beside this build's")
+set(TEMPIRO_TEST_INSTALLERS ${CMAKE_BINARY_DIR}/installer-test)
+add_test(NAME installer.build
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/build_test_installers.sh ${CMAKE_BINARY_DIR} ${TEMPIRO_WIN32_DIR}
+          ${TEMPIRO_TEST_INSTALLERS} ${TEMPIRO_VERSION})
+set_tests_properties(installer.build PROPERTIES FIXTURES_SETUP installers)
+foreach(case SilentInstallAndUninstall OverARunningOlderCopy UninstallKeeps Wizard UninstallAsks)
+  tempiro_wine_test(Installer${case} zh_CN.UTF-8 Installer.${case}* ${TEMPIRO_TEST_INSTALLERS}/Tempiro-Setup-test.exe)
+  set_tests_properties(wine.Installer${case}.zh_CN.UTF-8 PROPERTIES FIXTURES_REQUIRED installers)
 endforeach()

@@ -1,6 +1,7 @@
 #include "platform/controls_win32.h"
 
 #include "platform/text_win32.h"
+#include "platform/window_win32.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -49,10 +50,8 @@ void SetPickerDate(HWND picker, int year, int month, int day) {
 }
 
 HWND AddTimePicker(HWND parent, int x, int y, int width, int height, int id, HFONT font) {
-    HWND picker = CreateWindowExW(0, DATETIMEPICK_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | DTS_UPDOWN |
-                                  DTS_TIMEFORMAT, x, y, width, height, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(picker, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND picker =
+        AddControl(parent, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_UPDOWN | DTS_TIMEFORMAT, x, y, width, height, id, font);
     SendMessageW(picker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
     return picker;
 }

@@ -2,7 +2,9 @@
 """Draws the program's icons as 32-bit ICO files: the three clock faces
 (green when monitoring, grey and struck through when not) and the two small
 glyphs of the countdown's buttons (a green arrow to act now, a red cross to
-cancel). Run it to remake them."""
+cancel). Each comes in the sides a small icon takes at 100 % to 150 %
+(16, 20, 24) and up, so that the tray and the buttons are drawn, not
+stretched, at those scales. Run it to remake them."""
 import math
 import struct
 import sys
@@ -109,9 +111,9 @@ def main(out):
         "disshut.ico": ((215, 215, 215, 255), (120, 120, 120, 255), "slash"),
     }
     for name, (face, ring, badge) in styles.items():
-        Path(out, name).write_bytes(ico([draw(s, face, ring, badge) for s in (16, 32, 48)]))
+        Path(out, name).write_bytes(ico([draw(s, face, ring, badge) for s in (16, 20, 24, 32, 40, 48)]))
     for name, kind in (("actnow.ico", "arrow"), ("cancelact.ico", "cross")):
-        Path(out, name).write_bytes(ico([glyph(s, kind) for s in (16, 32)]))
+        Path(out, name).write_bytes(ico([glyph(s, kind) for s in (16, 20, 24, 32)]))
 
 
 if __name__ == "__main__":

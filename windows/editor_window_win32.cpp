@@ -51,7 +51,7 @@ public:
         if (!CreateWindowFor(kClassName, Wide("任务"), WS_CAPTION | WS_SYSMENU, 0, 420, 383, nullptr,
                              LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
             return false;
-        font_ = SharedFont(kFontFace, 13);
+        font_ = SharedFont(kFontFace, 13, Dpi());
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         hints_.Attach(hwnd_);
         CreateControls();
@@ -109,10 +109,8 @@ private:
         FilterTyping(Add(L"EDIT", "", digits, 72, 12, 60, 20, kEdit1), DigitKeyAllowed);
         Label("分钟", 138, 12, 40);
         Radio(1, "一次", 38);
-        HWND date = CreateWindowExW(0, DATETIMEPICK_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | DTS_SHORTDATEFORMAT,
-                                    72, 38, 110, 21, hwnd_, reinterpret_cast<HMENU>(INT_PTR{kDateTimePicker1}),
-                                    GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(date, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        AddControl(hwnd_, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT, 72, 38, 110, 21,
+                   kDateTimePicker1, font_);
         Picker(kDateTimePicker2, 188, 38);
         Radio(2, "每天", 64);
         Picker(kDateTimePicker3, 72, 64);

@@ -68,7 +68,7 @@ public:
         if (!CreateWindowFor(kClassName, Wide("设置"), WS_CAPTION | WS_SYSMENU, 0, 541, 498, nullptr,
                              LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
             return false;
-        font_ = SharedFont(kFontFace, 13);
+        font_ = SharedFont(kFontFace, 13, Dpi());
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         hints_.Attach(hwnd_);
         CreateControls();
@@ -132,7 +132,7 @@ private:
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH;
             column.pszText = text.data();
-            column.cx = width;
+            column.cx = Scale(width);
             ListView_InsertColumn(list, index++, &column);
         }
         HWND box = AddControl(list, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 70, 120, kComboBox1, font_);
@@ -247,7 +247,7 @@ private:
         cell.top = kStateColumn;
         cell.left = LVIR_BOUNDS;
         SendMessageW(List(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
-        SetWindowPos(EnableBox(), HWND_TOP, cell.left, cell.top, cell.right - cell.left, 120, SWP_SHOWWINDOW);
+        SetWindowPos(EnableBox(), HWND_TOP, cell.left, cell.top, cell.right - cell.left, Scale(120), SWP_SHOWWINDOW);
         RegistryAccessor& registry = Registry();
         OpenStore(registry);
         const std::string state = registry.ReadString(TaskValueName('D', clickedTask_));

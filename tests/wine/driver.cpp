@@ -326,6 +326,12 @@ bool Process::WaitExit(DWORD timeoutMs) {
     return info_.hProcess && WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
+std::optional<DWORD> Process::ExitCode() const {
+    DWORD code = 0;
+    if (!info_.hProcess || !GetExitCodeProcess(info_.hProcess, &code) || code == STILL_ACTIVE) return std::nullopt;
+    return code;
+}
+
 std::wstring ProgramPath() {
     wchar_t path[MAX_PATH] = {};
     GetEnvironmentVariableW(L"TEMPIRO_EXE", path, MAX_PATH);

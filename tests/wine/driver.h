@@ -101,6 +101,8 @@ public:
     bool started() const { return info_.hProcess != nullptr; }
     DWORD id() const { return info_.dwProcessId; }
     bool WaitExit(DWORD timeoutMs);
+    // The exit code once the process has ended.
+    std::optional<DWORD> ExitCode() const;
 
 private:
     PROCESS_INFORMATION info_{};

@@ -4,6 +4,7 @@
 #   run_in_prefix.sh TEMPLATE_DIR LOCALE PROGRAM_EXE TEST_EXE [TEST ARGS...]
 # TEMPLATE_DIR holds a booted prefix, made here on first use and copied for
 # each run; the program under test reaches the test through TEMPIRO_EXE.
+# With TEMPIRO_WINE_DPI set (144 for 150 %), the prefix runs at that scale.
 set -euo pipefail
 template=$(realpath -m "$1") locale=$2 program=$(realpath -m "$3") test_exe=$(realpath -m "$4")
 shift 4
@@ -51,6 +52,15 @@ ln -s ../drive_c/drive-t "$prefix/dosdevices/t:"
 
 export WINEPREFIX="$prefix"
 export TEMPIRO_EXE="Z:${program//\//\\}"
+# TEMPIRO_WINE_DPI sets the prefix's display scale before anything starts:
+# the user's LogPixels, which Wine prefers, and the hardware profile's, which
+# it falls back to.
+if [ -n "${TEMPIRO_WINE_DPI:-}" ]; then
+  for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$TEMPIRO_WINE_DPI" /f >/dev/null 2>&1
+  done
+  wineserver -w
+fi
 # Wine takes its Windows locale (code page, date format) from LC_ALL; no
 # Linux locale of that name is needed. The screenshot script hands over a
 # display of its own in TEMPIRO_DISPLAY, to photograph what shows there.
