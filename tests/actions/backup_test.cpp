@@ -204,11 +204,12 @@ TEST_F(BackupTest, AVersionCountsWhenItsBaseEndsInTheStampAfterBaseAndUnderscore
     EXPECT_EQ(Get("dst/notes_20240315103007"), "notes");
 }
 
-TEST_F(BackupTest, HiddenFilesAndNestedFoldersArriveAndEmptyFoldersDoNot) {
+TEST_F(BackupTest, HiddenFilesAndNestedFoldersArriveAndEmptyOrLinkedFoldersDoNot) {
     Put("src/.profile", "hidden", kT);
     Put("src/deep/er/报告.doc", "nested", kT);
     Put("src/誠/y.txt", "under a name ending in byte 5C", kT);
     fs::create_directories(P("src/empty/inner"));
+    fs::create_directory_symlink(P("src"), P("src/loop"));  // a folder behind a link is not walked
     RunBackup(kFolder, Spec("src", "dst/v", "0"), posix);
     RunBackup(kFolder, Spec("src", "dst/m", "1"), posix);
     EXPECT_EQ(Names("dst/v"), "_20240315103007.profile deep 誠");
