@@ -29,7 +29,8 @@ void FakeRegistry::Wrote() {
 }
 
 RegKey FakeRegistry::Open(RegRoot root, const std::string& path, bool create) {
-    if (denyOpen) return kNoKey;
+    // As the real registry, a path below a root never begins with a backslash.
+    if (denyOpen || (!path.empty() && path.front() == '\\')) return kNoKey;
     std::string id = KeyId(root, path);
     if (!keys_.count(id)) {
         if (!create) return kNoKey;

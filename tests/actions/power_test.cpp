@@ -41,6 +41,8 @@ TEST(WakeMoment, DayOneIsTodayAndLaterDaysCrossMonthAndYearEnds) {
     EXPECT_EQ(Show(WakeMoment("第2天6时0分唤醒", Day(2032, 2, 28))), "2032-2-29 6:0:0 wd0");
     EXPECT_EQ(Show(WakeMoment("第2天6时0分唤醒", Day(2030, 2, 28))), "2030-3-1 6:0:0 wd5");
     EXPECT_EQ(Show(WakeMoment("第9天6时0分唤醒", Day(2030, 12, 28))), "2031-1-5 6:0:0 wd0");
+    EXPECT_EQ(Show(WakeMoment("第2天6时0分唤醒", Day(2100, 2, 28))), "2100-3-1 6:0:0 wd1") << "2100 is no leap year";
+    EXPECT_EQ(Show(WakeMoment("第2天6时0分唤醒", Day(2000, 2, 28))), "2000-2-29 6:0:0 wd2") << "2000 is one";
     EXPECT_EQ(Show(WakeMoment("不唤醒", Day(2030, 1, 14))), "none");
     EXPECT_EQ(Show(WakeMoment("", Day(2030, 1, 14))), "none");
 }

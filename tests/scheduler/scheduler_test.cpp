@@ -312,6 +312,14 @@ TEST_F(SchedulerTest, ACountdownOnScreenKeepsItsWordAndHoldsTheTickUntilItsEnd) 
     EXPECT_TRUE(timers.IsEnabled(kTimer1));
 }
 
+TEST(CountdownTexts, TheDialogIsRewrittenForItsWord) {
+    CountdownTexts texts = CountdownTextsFor("断开拨号");
+    EXPECT_EQ(texts.actNow, "立即断开拨号");
+    EXPECT_EQ(texts.cancel, "取消断开拨号");
+    EXPECT_EQ(texts.label1, "要想取消断开拨号，请按下<取消断开拨号>按钮:剩余");
+    EXPECT_EQ(texts.caption, "Windows 正在准备断开拨号...");
+}
+
 TEST_F(SchedulerTest, CountdownOfTenSecondsCountsNineToZeroAndActsOnTheTenthStep) {
     state.options.tishi = 10;
     state.options.soundpath = "w.wav";
