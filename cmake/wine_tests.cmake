@@ -19,6 +19,7 @@ add_executable(tempiro_wine_tests
   tests/wine/backup_test.cpp
   tests/wine/settings_test.cpp
   tests/wine/screens_test.cpp
+  tests/wine/export_import_test.cpp
   tests/wine/dpi_test.cpp
   tests/wine/installer_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
@@ -77,6 +78,10 @@ tempiro_wine_test(RealHangUp zh_CN.UTF-8 RealHangUp.*)
 # The settings window and the task editor, one case to a prefix.
 foreach(case OpensOnce ModifyLoads ModifyShows AModification Delete TheEnableBox OkStores OkWithNoSchedule)
   tempiro_wine_test(Settings${case} zh_CN.UTF-8 Settings.${case}*)
+endforeach()
+# Export and import through the real file dialogs, one case to a prefix.
+foreach(case ExportWrites AFileWithout CancellingThe)
+  tempiro_wine_test(ExportImport${case} zh_CN.UTF-8 ExportImport.${case}*)
 endforeach()
 tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)
 tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
