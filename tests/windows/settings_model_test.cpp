@@ -40,6 +40,7 @@ TEST(CountdownLength, MinutesShownAndReadBack) {
     EXPECT_EQ(SecondsFromMinutesText("+1"), 60) << "the runtime's conversion takes a sign and an exponent";
     EXPECT_EQ(SecondsFromMinutesText("-0.5"), -30);
     EXPECT_EQ(SecondsFromMinutesText("1e1"), 600);
+    EXPECT_EQ(SecondsFromMinutesText("1e0"), 60);
     EXPECT_EQ(SecondsFromMinutesText("2E-1"), 12);
     for (const char* bad : {"1.2.3", ".", "1,5", "abc", " 1", "1e", "99999999999"}) {
         try {
