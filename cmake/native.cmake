@@ -13,6 +13,7 @@ add_executable(tempiro_tests
   tests/actions/tray_commands_test.cpp
   tests/store/task_record_test.cpp
   tests/scheduler/scheduler_test.cpp
+  tests/scheduler/year_test.cpp
   tests/windows/editor_model_test.cpp
   tests/windows/settings_model_test.cpp)
 target_link_libraries(tempiro_tests PRIVATE tempiro_core GTest::gtest_main)

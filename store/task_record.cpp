@@ -101,7 +101,7 @@ bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
     case ScheduleKind::Yearly: return n[0] == now.month && n[1] == now.day && timeMatches(2);
     case ScheduleKind::AtBoot: {
         std::int64_t minutes = n[0] * 60 + n[1];
-        return minutes >= 0 && minutes == static_cast<std::int64_t>(in.uptimeMilliseconds() / 60000);
+        return minutes >= 0 && static_cast<std::uint64_t>(minutes) == in.uptimeMilliseconds() / 60000;
     }
     case ScheduleKind::Interval: {
         if (n[0] == 0) return false;

@@ -74,7 +74,7 @@ std::string IntervalText(const std::string& n, int hour, int minute);          /
 struct DueInputs {
     LocalTime now;
     std::function<std::uint32_t()> idleMinutes;
-    std::function<std::uint32_t()> uptimeMilliseconds;
+    std::function<std::uint64_t()> uptimeMilliseconds;
     std::function<const ShortDateFormat&()> dateFormat;
 };
 

@@ -153,6 +153,11 @@ TEST(DueTest, AtBootMatchesTheUptimeInWholeMinutes) {
     EXPECT_FALSE(Due("开机0时0分", Inputs(At(3, 0), 0, 60000)));
     EXPECT_TRUE(Due("开机0时5分", Inputs(At(3, 0), 0, 5 * 60000 + 30000)));
     EXPECT_TRUE(Due("开机1时5分", Inputs(At(3, 0), 0, 65 * 60000)));
+    // Uptimes past 49.7 days are whole 64-bit counts.
+    const std::uint64_t wrap = 0x100000000ull;
+    DueInputs late{At(3, 0), [] { return 0u; }, [=] { return wrap + 5 * 60000; }, {}};
+    EXPECT_FALSE(Due("开机0时5分", late));
+    EXPECT_TRUE(Due("开机1193时7分", late)) << "2^32 ms is 71582 minutes and 47.296 seconds";
     EXPECT_TRUE(Due("开机-1时60分", Inputs(At(3, 0), 0, 0))) << "only the sum counts";
     EXPECT_FALSE(Due("开机-1时30分", Inputs(At(3, 0), 0, 0)));
     EXPECT_FALSE(Due("开机0时-1分", Inputs(At(3, 0), 0, 0)));
