@@ -164,6 +164,7 @@ ShortDateFormat::ShortDateFormat(const std::string& picture) {
             literal = std::string(1, c);
             ++i;
         }
+        if (literal.empty()) continue;  // '' stands for nothing: the fields around it stay adjacent
         if (!tokens_.empty() && tokens_.back().field == 0)
             tokens_.back().literal += literal;
         else
@@ -192,20 +193,27 @@ std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view tex
     Date date{0, 0, 0};
     bool seen[3] = {};
     size_t pos = 0;
-    for (const Token& t : tokens_) {
+    for (size_t i = 0; i < tokens_.size(); ++i) {
+        const Token& t = tokens_[i];
         if (t.field == 0) {
             if (text.substr(pos, t.literal.size()) != t.literal) return std::nullopt;  // pos never passes the end
             pos += t.literal.size();
             continue;
         }
+        const size_t maxDigits = t.field == 'y' && t.width > 2 ? 4 : 2;
+        // A field written straight before another ("yyyyMMdd") ends after
+        // its own digits; before a literal or the end it takes all digits
+        // there are, and too many make the text no date.
+        const bool fieldFollows = i + 1 < tokens_.size() && tokens_[i + 1].field != 0;
+        const size_t scanLimit = fieldFollows ? maxDigits : 4;
         size_t digits = 0;
         int value = 0;
-        while (pos + digits < text.size() && text[pos + digits] >= '0' && text[pos + digits] <= '9' && digits < 4) {
+        while (pos + digits < text.size() && text[pos + digits] >= '0' && text[pos + digits] <= '9' &&
+               digits < scanLimit) {
             value = value * 10 + (text[pos + digits] - '0');
             ++digits;
         }
-        size_t maxDigits = t.field == 'y' ? 4 : 2;
-        if (digits == 0 || digits > maxDigits) return std::nullopt;
+        if (digits == 0 || digits > (t.field == 'y' ? 4 : 2)) return std::nullopt;
         if (t.field == 'y') {
             date.year = digits <= 2 ? currentYear / 100 * 100 + value : value;
             seen[0] = true;
@@ -220,6 +228,8 @@ std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view tex
     }
     if (pos != text.size() || !seen[0] || !seen[1] || !seen[2]) return std::nullopt;
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    // Only years the system's clock and date pickers can hold.
+    if (date.year < 1601 || date.year > 30827) return std::nullopt;
     if (date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
     bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
     int days = kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);

@@ -208,6 +208,33 @@ TEST(ShortDateFormat, FormatsAndParsesThePicturesWindowsUses) {
         EXPECT_FALSE(ShortDateFormat("yyyy/M/d").Parse(bad, 2026).has_value()) << bad;
 }
 
+TEST(ShortDateFormat, FieldsWrittenStraightAfterEachOtherReadBackByTheirWidths) {
+    using D = ShortDateFormat::Date;
+    const ShortDateFormat compact("yyyyMMdd");
+    EXPECT_EQ(compact.Format(2030, 3, 5), "20300305");
+    EXPECT_EQ(compact.Parse("20300305", 2026), (D{2030, 3, 5}));
+    EXPECT_EQ(compact.Parse("2030035", 2026), (D{2030, 3, 5})) << "the last field may be short, as before a literal";
+    EXPECT_FALSE(compact.Parse("203035", 2026).has_value()) << "month 35";
+    EXPECT_FALSE(compact.Parse("203003051", 2026).has_value()) << "one digit over";
+    EXPECT_EQ(ShortDateFormat("ddMMyy").Parse("290228", 2026), (D{2028, 2, 29}));
+    EXPECT_EQ(ShortDateFormat("dd.MMyyyy").Parse("31.122029", 2026), (D{2029, 12, 31}));
+    EXPECT_EQ(ShortDateFormat("yy''MMdd").Parse("300305", 2026), (D{2030, 3, 5})) << "an empty quote keeps them adjacent";
+    // Before a literal a field still takes what digits there are.
+    EXPECT_FALSE(ShortDateFormat("yyyy/M/d").Parse("2030/001/5", 2026).has_value());
+    EXPECT_FALSE(ShortDateFormat("yy/M/d").Parse("02030/1/5", 2026).has_value());
+}
+
+TEST(ShortDateFormat, OnlyYearsASystemClockCanShowAreRead) {
+    using D = ShortDateFormat::Date;
+    const ShortDateFormat format("yyyy/M/d");
+    EXPECT_FALSE(format.Parse("010/2/2", 2026).has_value()) << "the year 10";
+    EXPECT_FALSE(format.Parse("1600/12/31", 2026).has_value());
+    EXPECT_EQ(format.Parse("1601/1/1", 2026), (D{1601, 1, 1}));
+    EXPECT_EQ(format.Parse("9999/12/31", 2026), (D{9999, 12, 31}));
+    EXPECT_FALSE(ShortDateFormat("yy/M/d").Parse("00/1/1", 1601).has_value()) << "1600";
+    EXPECT_EQ(ShortDateFormat("yy/M/d").Parse("01/1/1", 1601), (D{1601, 1, 1}));
+}
+
 TEST(WakeSpec, SplitsTheChoiceDayHourAndMinute) {
     WakeSpecFields w = SplitWakeSpec("第2天7时5分唤醒");
     EXPECT_EQ(w.choice, "第2天");
