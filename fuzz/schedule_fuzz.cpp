@@ -47,7 +47,8 @@ struct Written {
     bool due = false;
 };
 
-Written Write(FuzzedDataProvider& in, const LocalTime& now, std::uint32_t idle, std::uint64_t uptime) {
+Written Write(FuzzedDataProvider& in, const LocalTime& now, std::uint32_t idle, std::uint64_t uptime,
+              const std::string& picture, bool realisticPicture) {
     Written w;
     // Times as a picker gives them most of the time, any int now and then.
     auto number = [&](int low, int high) {
@@ -66,7 +67,21 @@ Written Write(FuzzedDataProvider& in, const LocalTime& now, std::uint32_t idle, 
         break;
     }
     case 1: {
-        const std::string date = FieldText(in, kDayLead);
+        // A date as the editor writes it, in one of the pictures Windows
+        // offers (today, or any day), or any text.
+        const int pick = in.ConsumeIntegralInRange(0, 2);
+        std::string date;
+        if (pick < 2 && now.year <= 9999) {
+            const ShortDateFormat format(picture);
+            const int year = pick == 0 ? now.year : in.ConsumeIntegralInRange(1601, 9999);
+            const int month = pick == 0 ? now.month : in.ConsumeIntegralInRange(1, 12);
+            const int day = pick == 0 ? now.day : in.ConsumeIntegralInRange(1, 28);
+            date = format.Format(year, month, day);
+            w.checkDue = realisticPicture;
+            w.due = timeMatches && date == format.Format(now.year, now.month, now.day);
+        } else {
+            date = FieldText(in, kDayLead);
+        }
         w.a = OnceText(date, hour, minute);
         w.fields = {date, std::to_string(hour), std::to_string(minute)};
         break;
@@ -146,21 +161,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     LocalTime now;
     now.year = in.ConsumeIntegralInRange(1601, 30827);
     now.month = in.ConsumeIntegralInRange(1, 12);
-    now.day = in.ConsumeIntegralInRange(1, 31);
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (now.year % 4 == 0 && now.year % 100 != 0) || now.year % 400 == 0;
+    now.day = in.ConsumeIntegralInRange(1, kDays[now.month - 1] + (now.month == 2 && leap ? 1 : 0));  // a real day
     now.dayOfWeek = in.ConsumeIntegralInRange(0, 6);
     now.hour = in.ConsumeIntegralInRange(0, 23);
     now.minute = in.ConsumeIntegralInRange(0, 59);
     now.second = in.ConsumeIntegralInRange(0, 59);
     const std::uint32_t idle = in.ConsumeIntegral<std::uint32_t>();
     const std::uint64_t uptime = in.ConsumeIntegral<std::uint64_t>();
-    const ShortDateFormat format(in.ConsumeBool() ? PictureFor(in.ConsumeIntegral<unsigned char>())
-                                                  : in.ConsumeRandomLengthString(16));
+    const bool realisticPicture = in.ConsumeBool();
+    const std::string picture =
+        realisticPicture ? PictureFor(in.ConsumeIntegral<unsigned char>()) : in.ConsumeRandomLengthString(16);
+    const ShortDateFormat format(picture);
     const DueInputs inputs{now, [&] { return idle; }, [&] { return uptime; },
                            [&]() -> const ShortDateFormat& { return format; }};
 
     const bool fromWriter = in.ConsumeBool();
     Written written;
-    if (fromWriter) written = Write(in, now, idle, uptime);
+    if (fromWriter) written = Write(in, now, idle, uptime, picture, realisticPicture);
     const std::string a = fromWriter ? written.a : in.ConsumeRemainingBytesAsString();
 
     const ScheduleMatch match = MatchSchedule(a, inputs);

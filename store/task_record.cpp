@@ -56,7 +56,7 @@ struct Fields {
 };
 
 // The fields of A after its two-character prefix, each ended by the first
-// byte of its separator. The next field starts two bytes on, past the
+// byte of its separator (a one-off date by the last 日). The next field starts two bytes on, past the
 // separator; in an interval text the field after N skips "分开始". Once a
 // field would start past the end, it and all later fields are empty.
 Fields ScanFields(std::string_view a, const KindGrammar& g) {
@@ -65,6 +65,16 @@ Fields ScanFields(std::string_view a, const KindGrammar& g) {
     size_t start = 5;
     for (size_t i = 0; i < g.fieldCount && start <= a.size(); ++i) {
         auto [field, stop] = ScanTo(a, start, g.separators[i]);
+        if (g.kind == ScheduleKind::Once && i == 0) {
+            // The date is in the user's short date format, which may hold
+            // 日 itself ("2030年1月5日"): it ends at the last 日, after which
+            // only the time follows.
+            const size_t last = a.rfind(static_cast<char>(kDayByte));
+            if (last != std::string_view::npos && last + 1 > stop) {
+                stop = last + 1;
+                field = a.substr(start - 1, stop - start);
+            }
+        }
         fields.at[i] = field;
         start = stop + ((g.interval && i == 0) ? 6 : 2);
     }

@@ -224,6 +224,20 @@ TEST(ShortDateFormat, FieldsWrittenStraightAfterEachOtherReadBackByTheirWidths) 
     EXPECT_FALSE(ShortDateFormat("yy/M/d").Parse("02030/1/5", 2026).has_value());
 }
 
+TEST(DueTest, AOneOffDateWrittenWithItsOwn日ReadsBackAndComesDue) {
+    const ShortDateFormat chinese("yyyy'年'M'月'd'日'");
+    const std::string a = OnceText(chinese.Format(2030, 1, 13), 8, 5);
+    EXPECT_EQ(a, "一次2030年1月13日日8时5分");
+    EXPECT_EQ(ScheduleFields(a), (std::vector<std::string>{"2030年1月13日", "8", "5"}));
+    EXPECT_TRUE(Due(a, Inputs(At(8, 5), 0, 0, "yyyy'年'M'月'd'日'")));
+    EXPECT_FALSE(Due(a, Inputs(At(8, 6), 0, 0, "yyyy'年'M'月'd'日'")));
+    EXPECT_FALSE(Due(a, Inputs(At(8, 5, 0, 14), 0, 0, "yyyy'年'M'月'd'日'")));
+    // A date without 日 still ends at the first one.
+    EXPECT_EQ(ScheduleFields("一次2030/1/13日8时5分"), (std::vector<std::string>{"2030/1/13", "8", "5"}));
+    EXPECT_EQ(ScheduleFields("一次2030/1/13"), (std::vector<std::string>{"2030/1/13", "", ""}));
+    EXPECT_EQ(ScheduleFields("一次日日"), (std::vector<std::string>{"日", "", ""}));
+}
+
 TEST(ShortDateFormat, OnlyYearsASystemClockCanShowAreRead) {
     using D = ShortDateFormat::Date;
     const ShortDateFormat format("yyyy/M/d");
