@@ -314,7 +314,10 @@ WakeSpecFields SplitWakeSpec(const std::string& c) {
     }
     size_t ec = c.find(static_cast<char>(kTianSecond));
     w.choice = ec == std::string::npos ? c : c.substr(0, ec + 1);
-    auto [day, cc] = ScanTo(c, 3, kTianFirst);
+    // The day stands after 第 and before 天; a choice typed without 第 has
+    // its day (and after it the wake time) from the first byte on.
+    const size_t dayStart = c.compare(0, 2, "第") == 0 ? 3 : 1;
+    auto [day, cc] = ScanTo(c, dayStart, kTianFirst);
     auto [hour, ca] = ScanTo(c, cc + 2, kHourByte);
     w.day = day;
     w.hour = hour;

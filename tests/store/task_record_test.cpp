@@ -1,4 +1,5 @@
 #include "store/task_record.h"
+#include "windows/editor_model.h"
 
 #include <gtest/gtest.h>
 
@@ -266,6 +267,29 @@ TEST(WakeSpec, SplitsTheChoiceDayHourAndMinute) {
     EXPECT_EQ(w.choice, "第3");
     EXPECT_EQ(w.day, "3");
     EXPECT_EQ(w.hour + w.minute, "");
+}
+
+TEST(WakeSpec, AChoiceTypedWithout第KeepsItsWakeTime) {
+    WakeSpecFields w = SplitWakeSpec("天7时5分唤醒");
+    EXPECT_EQ(w.choice, "天");
+    EXPECT_EQ(w.day, "");
+    EXPECT_EQ(w.hour, "7");
+    EXPECT_EQ(w.minute, "5");
+    w = SplitWakeSpec("2天23时59分唤醒");
+    EXPECT_EQ(w.choice, "2天");
+    EXPECT_EQ(w.day, "2");
+    EXPECT_EQ(w.hour, "23");
+    EXPECT_EQ(w.minute, "59");
+    // Saved from the editor and loaded again, the wake time stays.
+    EditorAttribute hibernate;
+    hibernate.typeIndex = static_cast<int>(TaskType::Hibernate);
+    hibernate.text = "天";
+    hibernate.wake = {22, 22};
+    const std::string c = ComposeAttribute(hibernate);
+    EXPECT_EQ(c, "天22时22分唤醒");
+    const LoadedTask loaded = LoadTask("", "休眠计算机", c, ShortDateFormat("yyyy/M/d"), At(8, 0));
+    EXPECT_EQ(loaded.attribute.text, "天");
+    EXPECT_EQ(loaded.attribute.wake, (TimeOfDay{22, 22}));
 }
 
 TEST(BackupSpec, SplitsAtStarsWithAMissingFlagMeaningDoNotOverwrite) {
