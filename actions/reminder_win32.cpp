@@ -29,7 +29,8 @@ public:
             return false;
         HFONT font = SharedFont(kFontFace, 13, Dpi());
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        AddControl(hwnd_, L"STATIC", Wide(message), SS_OWNERDRAW, 24, 16, 369, 105, kLabelMessage,
+        // Drawn with word wrapping on every repaint: only what the box can show.
+        AddControl(hwnd_, L"STATIC", Wide(ReminderShownText(message)), SS_OWNERDRAW, 24, 16, 369, 105, kLabelMessage,
                    SharedFont(kFontFace, 16, Dpi()));
         AddControl(hwnd_, L"STATIC", Wide(timeLine), SS_LEFT | SS_NOPREFIX, 24, 135, 130, 13, kLabelTime, font);
         HWND noteLabel = AddControl(hwnd_, L"STATIC", Wide(note), SS_LEFT | SS_NOPREFIX, 263, 132, 100, 13,

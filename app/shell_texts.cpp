@@ -49,8 +49,8 @@ std::string BootTimeText(std::uint32_t secondsSinceBoot) {
 
 std::string StoreNoticeText(const LoadReport& report) {
     if (report.ok()) return {};
-    if (!report.keyOpened || report.writeFailed) {
-        std::string notice = kStoreUnavailableNotice;
+    if (!report.keyOpened || report.writeFailed || report.readOnly) {
+        std::string notice = report.keyOpened && report.readOnly ? kStoreReadOnlyNotice : kStoreUnavailableNotice;
         for (const std::string& error : report.errors) notice += "\r\n" + error;
         return notice;
     }

@@ -18,6 +18,9 @@ inline constexpr char kNotAdminNotice[] = "以管理员身份运行失败，某�
 inline constexpr char kStoreUnavailableNotice[] =
     "无法打开或写入注册表项 HKEY_LOCAL_MACHINE\\Software\\Qelvora\\Tempiro，"
     "设置和任务无法保存，本次运行使用默认设置。";
+inline constexpr char kStoreReadOnlyNotice[] =
+    "注册表项 HKEY_LOCAL_MACHINE\\Software\\Qelvora\\Tempiro 只能读取，不能写入："
+    "任务照常执行，但设置和任务的修改无法保存。";
 inline constexpr char kKeptDefaultsNotice[] = "以下选项在注册表中的值类型不对，本次运行使用其默认值：";
 inline constexpr char kMainCaption[] = "正在关闭 Windows...";
 
@@ -91,6 +94,7 @@ std::string BootTimeText(std::uint32_t secondsSinceBoot);
 
 // What start-up tells the user about loading the options, or empty when all
 // went well. A store that cannot be opened or written cannot keep settings;
+// one that opened for reading alone runs its tasks but cannot save either;
 // a store that only holds some option of the wrong type loaded the others
 // and saves as usual, so the notice names just those options.
 std::string StoreNoticeText(const LoadReport& report);

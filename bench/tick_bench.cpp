@@ -62,6 +62,7 @@ public:
     LocalTime Now() override { return kNow; }
     std::uint32_t TickCount() override { return kUptimeMs; }
     std::uint32_t LastInputTick() override { return kUptimeMs; }
+    std::uint64_t UptimeMilliseconds() override { return kUptimeMs; }
     std::string ShortDatePicture() override { return "yyyy/M/d"; }
 };
 

@@ -22,6 +22,7 @@ add_executable(tempiro_tests
   tests/actions/backup_test.cpp
   tests/store/task_record_test.cpp
   tests/scheduler/scheduler_test.cpp
+  tests/scheduler/year_test.cpp
   tests/windows/editor_model_test.cpp
   tests/windows/settings_model_test.cpp)
 target_link_libraries(tempiro_tests PRIVATE tempiro_core tempiro_posix GTest::gtest_main)

@@ -116,3 +116,11 @@ foreach(case SilentInstallAndUninstall OverARunningOlderCopy UninstallKeeps Wiza
   tempiro_wine_test(Installer${case} zh_CN.UTF-8 Installer.${case}* ${TEMPIRO_TEST_INSTALLERS}/Tempiro-Setup-test.exe)
   set_tests_properties(wine.Installer${case}.zh_CN.UTF-8 PROPERTIES FIXTURES_REQUIRED installers)
 endforeach()
+
+# The soak (`make soak`, not part of the tests): the program for minutes on
+# end with tasks due every minute, its handles, windows and memory sampled.
+add_executable(tempiro_soak tests/wine/soak.cpp tests/wine/driver.cpp tests/wine/program_driver.cpp)
+target_link_libraries(tempiro_soak PRIVATE tempiro_win32 gtest ${TEMPIRO_WIN32_LIBS} psapi)
+target_link_options(tempiro_soak PRIVATE ${TEMPIRO_STATIC_RUNTIME})
+set_target_properties(tempiro_soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+add_dependencies(tempiro_soak tempiro_idle_helper)

@@ -24,6 +24,8 @@ LocalTime Win32Clock::Now() {
 
 std::uint32_t Win32Clock::TickCount() { return GetTickCount(); }
 
+std::uint64_t Win32Clock::UptimeMilliseconds() { return GetTickCount64(); }
+
 std::uint32_t Win32Clock::LastInputTick() {
     LASTINPUTINFO info{sizeof info, 0};
     return GetLastInputInfo(&info) ? info.dwTime : GetTickCount();

@@ -10,5 +10,6 @@ public:
     LocalTime Now() override;
     std::uint32_t TickCount() override;
     std::uint32_t LastInputTick() override;
+    std::uint64_t UptimeMilliseconds() override;
     std::string ShortDatePicture() override;
 };

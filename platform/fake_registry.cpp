@@ -19,7 +19,7 @@ std::string FakeRegistry::KeyId(RegRoot root, const std::string& path) {
 FakeRegistry::Key* FakeRegistry::Find(RegKey key) {
     auto it = open_.find(key);
     if (it == open_.end()) return nullptr;
-    auto k = keys_.find(it->second);
+    auto k = keys_.find(it->second.id);
     return k == keys_.end() ? nullptr : &k->second;
 }
 
@@ -37,11 +37,23 @@ RegKey FakeRegistry::Open(RegRoot root, const std::string& path, bool create) {
         keys_[id];
     }
     RegKey handle = next_++;
-    open_[handle] = id;
+    open_[handle] = {id, readOnlyKeys};
     return handle;
 }
 
 void FakeRegistry::Close(RegKey key) { open_.erase(key); }
+
+bool FakeRegistry::ReadOnly(RegKey key) const {
+    auto it = open_.find(key);
+    return it != open_.end() && it->second.readOnly;
+}
+
+std::optional<std::uint32_t> FakeRegistry::ValueCount(RegKey key) {
+    ++valueCounts;
+    Key* k = Find(key);
+    if (!k || denyValueCount) return std::nullopt;
+    return static_cast<std::uint32_t>(k->values.size());
+}
 
 std::optional<RegValue> FakeRegistry::Query(RegKey key, const std::string& name) {
     ++queries;
@@ -54,7 +66,7 @@ std::optional<RegValue> FakeRegistry::Query(RegKey key, const std::string& name)
 
 bool FakeRegistry::SetString(RegKey key, const std::string& name, const std::string& text) {
     Key* k = Find(key);
-    if (!Writable(k)) return false;
+    if (!Writable(k) || ReadOnly(key)) return false;
     k->values[Fold(name)] = {name, StringValue(text)};
     Wrote();
     return true;
@@ -62,7 +74,7 @@ bool FakeRegistry::SetString(RegKey key, const std::string& name, const std::str
 
 bool FakeRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
     Key* k = Find(key);
-    if (!Writable(k)) return false;
+    if (!Writable(k) || ReadOnly(key)) return false;
     k->values[Fold(name)] = {name, DwordValue(value)};
     Wrote();
     return true;
@@ -70,7 +82,7 @@ bool FakeRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t v
 
 bool FakeRegistry::Delete(RegKey key, const std::string& name) {
     Key* k = Find(key);
-    if (!Writable(k)) return false;
+    if (!Writable(k) || ReadOnly(key)) return false;
     if (!k->values.erase(Fold(name))) return false;
     Wrote();
     return true;

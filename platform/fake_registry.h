@@ -12,6 +12,8 @@ class FakeRegistry : public RegistryBackend {
 public:
     RegKey Open(RegRoot root, const std::string& path, bool create) override;
     void Close(RegKey key) override;
+    bool ReadOnly(RegKey key) const override;
+    std::optional<std::uint32_t> ValueCount(RegKey key) override;
     std::optional<RegValue> Query(RegKey key, const std::string& name) override;
     bool SetString(RegKey key, const std::string& name, const std::string& text) override;
     bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
@@ -23,14 +25,19 @@ public:
     bool KeyExists(RegRoot root, const std::string& path) const;
     std::vector<std::string> ValueNames(RegRoot root, const std::string& path) const;
 
-    // Failure injection: opening fails, or every write to a key fails, or the
-    // writes fail once this many more have succeeded (-1: no limit).
+    // Failure injection: opening fails, every write to a key fails, the
+    // writes fail once this many more have succeeded (-1: no limit), keys
+    // open for reading alone (as a key whose ACL refuses writing does), or
+    // the value count cannot be had.
     bool denyOpen = false;
     bool denyWrite = false;
     int writesLeft = -1;
+    bool readOnlyKeys = false;
+    bool denyValueCount = false;
 
     int writes = 0;   // successful SetString, SetDword and Delete calls
     int queries = 0;
+    int valueCounts = 0;  // ValueCount calls
     int openKeys() const { return static_cast<int>(open_.size()); }
 
 private:
@@ -44,7 +51,11 @@ private:
     void Wrote();
 
     std::map<std::string, Key> keys_;
-    std::map<RegKey, std::string> open_;
+    struct OpenKey {
+        std::string id;
+        bool readOnly = false;
+    };
+    std::map<RegKey, OpenKey> open_;
     RegKey next_ = 1;
 };
 

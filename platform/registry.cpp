@@ -17,6 +17,11 @@ void RegistryAccessor::CloseKey() {
     key_ = kNoKey;
 }
 
+std::uint32_t RegistryAccessor::ValueCount() {
+    if (key_ == kNoKey) return 0;
+    return backend_.ValueCount(key_).value_or(0);
+}
+
 bool RegistryAccessor::ValueExists(const std::string& name) {
     return key_ != kNoKey && backend_.Query(key_, name).has_value();
 }

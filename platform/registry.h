@@ -26,8 +26,13 @@ class RegistryBackend {
 public:
     virtual ~RegistryBackend() = default;
     // path is relative to the root, without a leading backslash
+    // Opens for reading and writing; where writing is refused but reading is
+    // not, opens for reading alone, and ReadOnly tells so afterwards.
     virtual RegKey Open(RegRoot root, const std::string& path, bool create) = 0;
     virtual void Close(RegKey key) = 0;
+    virtual bool ReadOnly(RegKey key) const = 0;
+    // How many values the key holds; none when that cannot be asked.
+    virtual std::optional<std::uint32_t> ValueCount(RegKey key) = 0;
     virtual std::optional<RegValue> Query(RegKey key, const std::string& name) = 0;
     virtual bool SetString(RegKey key, const std::string& name, const std::string& text) = 0;
     virtual bool SetDword(RegKey key, const std::string& name, std::uint32_t value) = 0;
@@ -56,6 +61,11 @@ public:
     bool OpenKey(const std::string& path, bool canCreate);
     void CloseKey();
     bool HasKey() const { return key_ != kNoKey; }
+    // The current key was opened for reading alone: every write to it fails.
+    bool KeyReadOnly() const { return key_ != kNoKey && backend_.ReadOnly(key_); }
+    // The number of values in the current key; 0 without a key or when the
+    // count cannot be had.
+    std::uint32_t ValueCount();
 
     bool ValueExists(const std::string& name);
     // A missing value reads as the empty text; a value of another type throws.

@@ -11,20 +11,41 @@ namespace {
 
 HKEY Handle(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
-constexpr REGSAM kAccess = KEY_ALL_ACCESS | KEY_WOW64_64KEY;
+constexpr REGSAM kFullAccess = KEY_ALL_ACCESS | KEY_WOW64_64KEY;
+constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_64KEY;
 
 }  // namespace
 
 RegKey Win32Registry::Open(RegRoot root, const std::string& path, bool create) {
     HKEY base = root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    HKEY key = nullptr;
     std::wstring wpath = Wide(path);
-    LONG rc = create ? RegCreateKeyExW(base, wpath.c_str(), 0, nullptr, 0, kAccess, nullptr, &key, nullptr)
-                     : RegOpenKeyExW(base, wpath.c_str(), 0, kAccess, &key);
+    auto open = [&](REGSAM access, HKEY& key) {
+        return create ? RegCreateKeyExW(base, wpath.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
+                      : RegOpenKeyExW(base, wpath.c_str(), 0, access, &key);
+    };
+    HKEY key = nullptr;
+    LONG rc = open(kFullAccess, key);
+    if (rc == ERROR_ACCESS_DENIED && open(kReadAccess, key) == ERROR_SUCCESS) {
+        readOnly_.insert(reinterpret_cast<RegKey>(key));
+        return reinterpret_cast<RegKey>(key);
+    }
     return rc == ERROR_SUCCESS ? reinterpret_cast<RegKey>(key) : kNoKey;
 }
 
-void Win32Registry::Close(RegKey key) { RegCloseKey(Handle(key)); }
+void Win32Registry::Close(RegKey key) {
+    readOnly_.erase(key);
+    RegCloseKey(Handle(key));
+}
+
+bool Win32Registry::ReadOnly(RegKey key) const { return readOnly_.count(key) != 0; }
+
+std::optional<std::uint32_t> Win32Registry::ValueCount(RegKey key) {
+    DWORD values = 0;
+    if (RegQueryInfoKeyW(Handle(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    return values;
+}
 
 std::optional<RegValue> Win32Registry::Query(RegKey key, const std::string& name) {
     std::wstring wname = Wide(name);

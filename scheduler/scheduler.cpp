@@ -28,7 +28,7 @@ void Scheduler::Timer1Timer() {
     DueInputs inputs{
         clock_.Now(),
         [this] { return (clock_.TickCount() - clock_.LastInputTick()) / 1000 / 60; },
-        [this] { return clock_.TickCount(); },
+        [this] { return clock_.UptimeMilliseconds(); },
         [&]() -> const ShortDateFormat& {
             if (!dateFormat) dateFormat.emplace(clock_.ShortDatePicture());
             return *dateFormat;
@@ -36,7 +36,8 @@ void Scheduler::Timer1Timer() {
     };
     if (countdown_.HoldsTick(inputs.now)) return;
     OpenStore(registry);
-    const int count = state_.options.TaskNum;
+    // Never past the records the key can hold, whatever TaskNum says.
+    const int count = TaskRecordBound(registry, state_.options.TaskNum);
     for (int n = 1; n <= count; ++n) {
         try {
             std::string a = registry.ReadString(TaskValueName('A', n));

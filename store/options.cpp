@@ -27,6 +27,7 @@ LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
     LoadReport report;
     report.keyOpened = OpenStore(registry);
     if (!report.keyOpened) return report;
+    report.readOnly = registry.KeyReadOnly();
     for (const OptionSpec& spec : kOptionTable) {
         const bool exists = registry.ValueExists(spec.name);
         try {
@@ -78,16 +79,27 @@ bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath) {
     return on;
 }
 
+int TaskRecordBound(RegistryAccessor& registry, std::int32_t taskNum) {
+    if (taskNum <= 0) return 0;
+    const std::uint32_t values = registry.ValueCount();
+    return values < static_cast<std::uint32_t>(taskNum) ? static_cast<int>(values) : taskNum;
+}
+
 bool DeleteTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number) {
     if (number < 1 || number > options.TaskNum) return false;
     OpenStore(registry);
+    const int last = TaskRecordBound(registry, options.TaskNum);
+    if (number > last) {
+        registry.CloseKey();
+        return false;
+    }
     static constexpr char kLetters[] = {'A', 'B', 'C', 'D'};
-    for (int m = number + 1; m <= options.TaskNum; ++m) {
+    for (int m = number + 1; m <= last; ++m) {
         for (char letter : kLetters)
             registry.WriteString(TaskValueName(letter, m - 1), registry.ReadString(TaskValueName(letter, m)));
     }
-    for (char letter : kLetters) registry.DeleteValue(TaskValueName(letter, options.TaskNum));
-    options.TaskNum -= 1;
+    for (char letter : kLetters) registry.DeleteValue(TaskValueName(letter, last));
+    options.TaskNum = last - 1;
     registry.WriteInteger(kTaskNumValue, options.TaskNum);
     registry.CloseKey();
     return true;
@@ -108,7 +120,7 @@ SavedTask SaveTaskRecord(RegistryAccessor& registry, StoreOptions& options, int 
         for (char letter : {'A', 'B', 'C'}) registry.WriteString(TaskValueName(letter, number), "");
         saved.state = registry.ReadString(TaskValueName('D', number));
     } else {
-        saved.number = options.TaskNum + 1;
+        saved.number = TaskRecordBound(registry, options.TaskNum) + 1;
         registry.WriteInteger(kTaskNumValue, saved.number);
         options.TaskNum = saved.number;
     }

@@ -49,7 +49,8 @@ struct LoadReport {
     bool writeFailed = false;             // a missing option's default could not be written
     std::vector<std::string> keptDefaults;  // options that could not be read or written, by value name
     std::vector<std::string> errors;        // the runtime's texts for them, in the same order
-    bool ok() const { return keyOpened && errors.empty(); }
+    bool readOnly = false;                  // the key opened for reading alone: nothing can be saved
+    bool ok() const { return keyOpened && !readOnly && errors.empty(); }
 };
 
 // Resets `options` to the defaults, opens the store and reads each option,
@@ -75,15 +76,24 @@ void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const Settin
 // Autostart shows as on only when the entry names this executable byte for byte.
 bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath);
 
-// Removes record n and moves the records above it down by one. Returns false
-// and changes nothing when n is not a record number.
+// The highest task number worth reading in the open store key: TaskNum,
+// but never more than the values the key holds (a record present has at
+// least its A), so that a TaskNum out of all proportion to the key costs
+// nothing. Asks the key for its value count once; 0 when TaskNum is not
+// positive or the count cannot be had. Every walk over the task numbers
+// (the tick, the task list, export) goes from 1 to this bound.
+int TaskRecordBound(RegistryAccessor& registry, std::int32_t taskNum);
+
+// Removes record n and moves the records above it down by one, up to the
+// bound above, which then less one is the new TaskNum. Returns false and
+// changes nothing when n is not a record number.
 bool DeleteTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number);
 
 void SetTaskState(RegistryAccessor& registry, int number, const std::string& state);
 
 // Writes a task composed in the editor: over record `number` when it is one
 // (A, B and C are emptied first and its state kept), otherwise as a new
-// record at the end (TaskNum is raised and written first). Then A, B, C,
+// record after the bound above (TaskNum is set to its number and written first). Then A, B, C,
 // and D "启用" when the record had no state. Returns the number written and
 // the state the record now has.
 struct SavedTask {

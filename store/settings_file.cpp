@@ -224,7 +224,9 @@ std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& 
     entry(kRejianValue, std::to_string(options.rejian));
 
     OpenedStore store(registry);
-    for (std::int64_t n = 1; n <= options.TaskNum; ++n) {
+    // Never past the records the key can hold, whatever TaskNum says.
+    const int last = TaskRecordBound(registry, options.TaskNum);
+    for (std::int64_t n = 1; n <= last; ++n) {
         for (char letter : kLetters) {
             const std::string name = TaskValueName(letter, static_cast<int>(n));
             entry(name, registry.ReadString(name));

@@ -56,7 +56,7 @@ struct Fields {
 };
 
 // The fields of A after its two-character prefix, each ended by the first
-// byte of its separator. The next field starts two bytes on, past the
+// byte of its separator (a one-off date by the last 日). The next field starts two bytes on, past the
 // separator; in an interval text the field after N skips "分开始". Once a
 // field would start past the end, it and all later fields are empty.
 Fields ScanFields(std::string_view a, const KindGrammar& g) {
@@ -65,6 +65,16 @@ Fields ScanFields(std::string_view a, const KindGrammar& g) {
     size_t start = 5;
     for (size_t i = 0; i < g.fieldCount && start <= a.size(); ++i) {
         auto [field, stop] = ScanTo(a, start, g.separators[i]);
+        if (g.kind == ScheduleKind::Once && i == 0) {
+            // The date is in the user's short date format, which may hold
+            // 日 itself ("2030年1月5日"): it ends at the last 日, after which
+            // only the time follows.
+            const size_t last = a.rfind(static_cast<char>(kDayByte));
+            if (last != std::string_view::npos && last + 1 > stop) {
+                stop = last + 1;
+                field = a.substr(start - 1, stop - start);
+            }
+        }
         fields.at[i] = field;
         start = stop + ((g.interval && i == 0) ? 6 : 2);
     }
@@ -101,7 +111,7 @@ bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
     case ScheduleKind::Yearly: return n[0] == now.month && n[1] == now.day && timeMatches(2);
     case ScheduleKind::AtBoot: {
         std::int64_t minutes = n[0] * 60 + n[1];
-        return minutes >= 0 && minutes == static_cast<std::int64_t>(in.uptimeMilliseconds() / 60000);
+        return minutes >= 0 && static_cast<std::uint64_t>(minutes) == in.uptimeMilliseconds() / 60000;
     }
     case ScheduleKind::Interval: {
         if (n[0] == 0) return false;
@@ -164,6 +174,7 @@ ShortDateFormat::ShortDateFormat(const std::string& picture) {
             literal = std::string(1, c);
             ++i;
         }
+        if (literal.empty()) continue;  // '' stands for nothing: the fields around it stay adjacent
         if (!tokens_.empty() && tokens_.back().field == 0)
             tokens_.back().literal += literal;
         else
@@ -192,20 +203,27 @@ std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view tex
     Date date{0, 0, 0};
     bool seen[3] = {};
     size_t pos = 0;
-    for (const Token& t : tokens_) {
+    for (size_t i = 0; i < tokens_.size(); ++i) {
+        const Token& t = tokens_[i];
         if (t.field == 0) {
             if (text.substr(pos, t.literal.size()) != t.literal) return std::nullopt;  // pos never passes the end
             pos += t.literal.size();
             continue;
         }
+        const size_t maxDigits = t.field == 'y' && t.width > 2 ? 4 : 2;
+        // A field written straight before another ("yyyyMMdd") ends after
+        // its own digits; before a literal or the end it takes all digits
+        // there are, and too many make the text no date.
+        const bool fieldFollows = i + 1 < tokens_.size() && tokens_[i + 1].field != 0;
+        const size_t scanLimit = fieldFollows ? maxDigits : 4;
         size_t digits = 0;
         int value = 0;
-        while (pos + digits < text.size() && text[pos + digits] >= '0' && text[pos + digits] <= '9' && digits < 4) {
+        while (pos + digits < text.size() && text[pos + digits] >= '0' && text[pos + digits] <= '9' &&
+               digits < scanLimit) {
             value = value * 10 + (text[pos + digits] - '0');
             ++digits;
         }
-        size_t maxDigits = t.field == 'y' ? 4 : 2;
-        if (digits == 0 || digits > maxDigits) return std::nullopt;
+        if (digits == 0 || digits > (t.field == 'y' ? 4 : 2)) return std::nullopt;
         if (t.field == 'y') {
             date.year = digits <= 2 ? currentYear / 100 * 100 + value : value;
             seen[0] = true;
@@ -220,6 +238,8 @@ std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view tex
     }
     if (pos != text.size() || !seen[0] || !seen[1] || !seen[2]) return std::nullopt;
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    // Only years the system's clock and date pickers can hold.
+    if (date.year < 1601 || date.year > 30827) return std::nullopt;
     if (date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
     bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
     int days = kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
@@ -294,7 +314,10 @@ WakeSpecFields SplitWakeSpec(const std::string& c) {
     }
     size_t ec = c.find(static_cast<char>(kTianSecond));
     w.choice = ec == std::string::npos ? c : c.substr(0, ec + 1);
-    auto [day, cc] = ScanTo(c, 3, kTianFirst);
+    // The day stands after 第 and before 天; a choice typed without 第 has
+    // its day (and after it the wake time) from the first byte on.
+    const size_t dayStart = c.compare(0, 2, "第") == 0 ? 3 : 1;
+    auto [day, cc] = ScanTo(c, dayStart, kTianFirst);
     auto [hour, ca] = ScanTo(c, cc + 2, kHourByte);
     w.day = day;
     w.hour = hour;

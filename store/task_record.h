@@ -40,8 +40,10 @@ public:
     explicit ShortDateFormat(const std::string& picture);
     std::string Format(int year, int month, int day) const;
     // Reads a date written in this format; two-digit years fall in the century
-    // of `currentYear`. Fails on text of any other shape and on dates that do
-    // not exist.
+    // of `currentYear`. A field written straight before another takes only
+    // its own digits (two, or four for "yyy" and longer). Fails on text of
+    // any other shape, on dates that do not exist and on years outside 1601
+    // to 30827, which no system clock shows.
     struct Date {
         int year, month, day;
         bool operator==(const Date&) const = default;
@@ -74,7 +76,7 @@ std::string IntervalText(const std::string& n, int hour, int minute);          /
 struct DueInputs {
     LocalTime now;
     std::function<std::uint32_t()> idleMinutes;
-    std::function<std::uint32_t()> uptimeMilliseconds;
+    std::function<std::uint64_t()> uptimeMilliseconds;
     std::function<const ShortDateFormat&()> dateFormat;
 };
 

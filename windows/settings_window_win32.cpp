@@ -167,7 +167,8 @@ private:
     void FillTaskList() {
         RegistryAccessor& registry = Registry();
         OpenStore(registry);
-        for (int n = 1; n <= context_.state->options.TaskNum; ++n) {
+        const int last = TaskRecordBound(registry, context_.state->options.TaskNum);
+        for (int n = 1; n <= last; ++n) {
             TaskRow row{n, registry.ReadString(TaskValueName('A', n)), {}, {}, {}};
             if (row.a.empty()) continue;
             row.b = registry.ReadString(TaskValueName('B', n));

@@ -72,6 +72,7 @@ public:
     LocalTime Now() override { return {}; }
     std::uint32_t TickCount() override { return 0; }
     std::uint32_t LastInputTick() override { return 0; }
+    std::uint64_t UptimeMilliseconds() override { return 0; }
     std::string ShortDatePicture() override { return "yyyy/M/d"; }
 };
 

@@ -73,4 +73,18 @@ TEST(StoreNotice, SaysSavingFailsOnlyWhenTheKeyCannotBeOpenedOrWritten) {
     EXPECT_EQ(notice.find("保存"), std::string::npos);
 }
 
+TEST(StoreNotice, AKeyOpenedForReadingAloneSaysTheTasksRunButNothingIsSaved) {
+    LoadReport readOnly{true, false, {}, {}, true};
+    EXPECT_EQ(StoreNoticeText(readOnly), kStoreReadOnlyNotice);
+    LoadReport readOnlyMissing{true, true, {"rejian"}, {"Failed to set data for 'rejian'"}, true};
+    EXPECT_EQ(StoreNoticeText(readOnlyMissing), std::string(kStoreReadOnlyNotice) + "\r\nFailed to set data for 'rejian'");
+    LoadReport readOnlyWrongType{true, false, {"tishi"}, {"Invalid data type for 'tishi'"}, true};
+    EXPECT_EQ(StoreNoticeText(readOnlyWrongType),
+              std::string(kStoreReadOnlyNotice) + "\r\nInvalid data type for 'tishi'")
+        << "wrong types in a read-only key: the notice says nothing can be saved";
+    LoadReport closed{false, false, {}, {}, true};
+    EXPECT_EQ(StoreNoticeText(closed), kStoreUnavailableNotice) << "no key, whatever the flag";
+    EXPECT_NE(std::string(kStoreReadOnlyNotice).find("保存"), std::string::npos);
+}
+
 }  // namespace

@@ -67,4 +67,38 @@ TEST_F(RegistryAccessorTest, OpenKey_ClosesTheCurrentKeyAndTreatsTheLeadingBacks
     EXPECT_EQ(backend.openKeys(), 0);
 }
 
+TEST_F(RegistryAccessorTest, ValueCount_CountsTheCurrentKeysValuesAndIsZeroWithoutAKey) {
+    EXPECT_EQ(registry.ValueCount(), 0u);
+    registry.WriteString("A1", "x");
+    registry.WriteInteger("TaskNum", 1);
+    registry.WriteString("a1", "y");  // the same value in another case
+    EXPECT_EQ(registry.ValueCount(), 2u);
+    backend.Put(RegRoot::LocalMachine, "Software\\Other", "A1", StringValue("z"));
+    EXPECT_EQ(registry.ValueCount(), 2u) << "another key's values are not counted";
+    backend.denyValueCount = true;
+    EXPECT_EQ(registry.ValueCount(), 0u) << "a count that cannot be had counts nothing";
+    backend.denyValueCount = false;
+    registry.CloseKey();
+    EXPECT_EQ(registry.ValueCount(), 0u);
+}
+
+TEST_F(RegistryAccessorTest, AKeyOpenedForReadingAloneReadsButRefusesEveryWrite) {
+    registry.WriteString("A1", "每天8时0分");
+    EXPECT_FALSE(registry.KeyReadOnly());
+    backend.readOnlyKeys = true;
+    ASSERT_TRUE(registry.OpenKey("\\Software\\Test", true));
+    EXPECT_TRUE(registry.KeyReadOnly());
+    EXPECT_EQ(registry.ReadString("A1"), "每天8时0分");
+    EXPECT_EQ(registry.ValueCount(), 1u);
+    EXPECT_EQ(ErrorOf([&] { registry.WriteString("A1", "x"); }), "Failed to set data for 'A1'");
+    EXPECT_EQ(ErrorOf([&] { registry.WriteInteger("TaskNum", 1); }), "Failed to set data for 'TaskNum'");
+    EXPECT_FALSE(registry.DeleteValue("A1"));
+    EXPECT_EQ(backend.writes, 1) << "only the write made before the key was reopened";
+    registry.CloseKey();
+    EXPECT_FALSE(registry.KeyReadOnly()) << "no key is open, so none is read-only";
+    backend.readOnlyKeys = false;
+    ASSERT_TRUE(registry.OpenKey("\\Software\\Test", true));
+    EXPECT_FALSE(registry.KeyReadOnly());
+}
+
 }  // namespace

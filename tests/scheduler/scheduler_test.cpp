@@ -16,9 +16,11 @@ public:
     LocalTime now;
     std::uint32_t tick = 10 * 60000;
     std::uint32_t lastInput = 10 * 60000;
+    std::uint64_t uptime = 10 * 60000;
     LocalTime Now() override { return now; }
     std::uint32_t TickCount() override { return tick; }
     std::uint32_t LastInputTick() override { return lastInput; }
+    std::uint64_t UptimeMilliseconds() override { return uptime; }
     std::string ShortDatePicture() override { return "yyyy/M/d"; }
 };
 
@@ -220,6 +222,53 @@ TEST_F(SchedulerTest, RecordsBeyondTaskNumAreNotRead) {
     state.options.TaskNum = 1;  // the in-memory count rules; the store is not reread
     scheduler.Timer1Timer();
     EXPECT_EQ(recorder.log, (Log{"reminder:one|每天8时30分"}));
+}
+
+TEST_F(SchedulerTest, AHugeTaskNumWalksOnlyAsFarAsTheKeyHoldsValues) {
+    Put(1, "每天8时30分", "提醒", "one");
+    Put(2, "每天9时0分", "提醒", "two");
+    Put(3, "每天8时30分", "提醒", "three");
+    state.options.TaskNum = 2147483647;  // twelve values in the key
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log, (Log{"reminder:one|每天8时30分", "reminder:three|每天8时30分"}));
+    EXPECT_EQ(backend.valueCounts, 1) << "the count is asked once a tick";
+    EXPECT_LE(backend.queries, 2 * 12 + 4) << "A and D of at most twelve numbers, B and C of the two due ones";
+    EXPECT_EQ(backend.openKeys(), 0);
+
+    // Thirteen values: record 13 lies within the bound and fires.
+    recorder.log.clear();
+    scheduler.Timer3Timer();
+    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('A', 13), StringValue("每天8时30分"));
+    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('B', 13), StringValue("提醒"));
+    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('D', 13), StringValue("启用"));
+    state.options.TaskNum = 13;
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.back(), "reminder:|每天8时30分") << "the record at the bound itself is read";
+}
+
+TEST_F(SchedulerTest, ALargeTaskNumOverAnEmptyKeyReadsNothing) {
+    state.options.TaskNum = 100000;
+    backend.Put(RegRoot::LocalMachine, kStore, "TaskNum", DwordValue(100000));
+    scheduler.Timer1Timer();
+    EXPECT_LE(backend.queries, 2) << "one value in the key: one number at most";
+    state.options.TaskNum = -1;
+    backend.queries = 0;
+    scheduler.Timer1Timer();
+    EXPECT_EQ(backend.queries, 0);
+    EXPECT_TRUE(recorder.log.empty());
+}
+
+TEST_F(SchedulerTest, ABootTaskCountsTheUptimePastTheTickCountsWrap) {
+    Put(1, "开机0时30分", "提醒", "boot");
+    clock.uptime = 30 * 60000;
+    scheduler.Timer1Timer();
+    ASSERT_EQ(recorder.log.size(), 1u);
+    scheduler.Timer3Timer();
+    // 49.7 days on, the 32-bit tick count is at 30 minutes again; the uptime is not.
+    clock.uptime += 0x100000000ull;
+    clock.tick = 30 * 60000;
+    scheduler.Timer1Timer();
+    EXPECT_EQ(recorder.log.size(), 1u) << "a boot task fired again when the tick count wrapped";
 }
 
 TEST_F(SchedulerTest, ImmediateTypesRunTheirActionWithC) {

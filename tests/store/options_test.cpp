@@ -1,6 +1,7 @@
 #include "store/options.h"
 
 #include "platform/fake_registry.h"
+#include "store/task_record.h"
 
 #include <gtest/gtest.h>
 
@@ -116,10 +117,76 @@ TEST_F(StoreTest, LoadOptions_OptionsOfTheWrongTypeAloneAreNamedAndTheStoreStill
     EXPECT_EQ(Number("rejian"), 0u) << "the others were loaded or written";
 }
 
+TEST_F(StoreTest, LoadOptions_AKeyThatOpensForReadingAloneLoadsWhatItHoldsAndSaysNothingCanBeSaved) {
+    PutAllOptions();
+    backend.readOnlyKeys = true;
+    LoadReport report = LoadOptions(registry, options);
+    EXPECT_TRUE(report.keyOpened);
+    EXPECT_TRUE(report.readOnly);
+    EXPECT_FALSE(report.ok()) << "every option was read, yet nothing can be saved";
+    EXPECT_TRUE(report.errors.empty());
+    EXPECT_EQ(options.tishi, 30);
+    EXPECT_EQ(options.TaskNum, 4);
+
+    backend.readOnlyKeys = false;
+    report = LoadOptions(registry, options);
+    EXPECT_FALSE(report.readOnly);
+    EXPECT_TRUE(report.ok());
+}
+
+TEST_F(StoreTest, TaskRecordBound_IsTaskNumButNeverMoreThanTheValuesTheKeyHolds) {
+    PutRecord(1, "每天8时0分", "提醒", "one", "启用");
+    PutRecord(2, "每天9时0分", "提醒", "two", "启用");
+    PutRecord(3, "每天9时0分", "提醒", "three", "启用");
+    backend.Put(kHklm, kStore, "TaskNum", DwordValue(3));
+    ASSERT_TRUE(OpenStore(registry));
+    EXPECT_EQ(TaskRecordBound(registry, 3), 3);
+    EXPECT_EQ(TaskRecordBound(registry, 2), 2) << "TaskNum rules below the count";
+    EXPECT_EQ(TaskRecordBound(registry, 13), 13) << "thirteen values";
+    EXPECT_EQ(TaskRecordBound(registry, 14), 13);
+    EXPECT_EQ(TaskRecordBound(registry, 2147483647), 13);
+    EXPECT_EQ(backend.valueCounts, 5) << "one count per call";
+    EXPECT_EQ(TaskRecordBound(registry, 0), 0);
+    EXPECT_EQ(TaskRecordBound(registry, -2147483647 - 1), 0);
+    EXPECT_EQ(backend.valueCounts, 5) << "no records: the key is not asked";
+    backend.denyValueCount = true;
+    EXPECT_EQ(TaskRecordBound(registry, 3), 0);
+    registry.CloseKey();
+    backend.denyValueCount = false;
+    EXPECT_EQ(TaskRecordBound(registry, 3), 0) << "no key open";
+}
+
+TEST_F(StoreTest, DeleteAndSaveTaskRecord_AHugeTaskNumIsBoundByTheKeyAndNeverOverflows) {
+    options.TaskNum = 2147483647;
+    PutRecord(1, "每天8时0分", "提醒", "one", "启用");
+    PutRecord(2, "每天9时0分", "提醒", "two", "启用");
+    backend.Put(kHklm, kStore, "TaskNum", DwordValue(2147483647));  // nine values in all
+
+    SavedTask added = SaveTaskRecord(registry, options, 0, "每天10时0分", "提醒", "new");
+    EXPECT_EQ(added.number, 10) << "after the nine values the key held";
+    EXPECT_EQ(options.TaskNum, 10);
+    EXPECT_EQ(Number("TaskNum"), 10u);
+    EXPECT_EQ(Text("C10"), "new");
+
+    options.TaskNum = 2147483647;
+    EXPECT_FALSE(DeleteTaskRecord(registry, options, 14)) << "14 is past the thirteen values";
+    EXPECT_EQ(options.TaskNum, 2147483647);
+    ASSERT_TRUE(DeleteTaskRecord(registry, options, 1));
+    EXPECT_EQ(Text("C1"), "two");
+    EXPECT_EQ(Text("C9"), "new") << "the records up to the bound moved down";
+    EXPECT_EQ(Text("A13"), "(missing)");
+    EXPECT_EQ(options.TaskNum, 12);
+    EXPECT_EQ(Number("TaskNum"), 12u);
+
+    options.TaskNum = -5;
+    SavedTask first = SaveTaskRecord(registry, options, 0, "每天11时0分", "提醒", "neg");
+    EXPECT_EQ(first.number, 1) << "a negative TaskNum never makes record 0 or below";
+}
+
 TEST_F(StoreTest, DeleteTaskRecord_MovesTheRecordsAboveDownByOne) {
     options.TaskNum = 4;
     backend.Put(kHklm, kStore, "TaskNum", DwordValue(4));
-    for (int n = 1; n <= 4; ++n) PutRecord(n, "每天8时" + std::to_string(n) + "分", "提醒", "c" + std::to_string(n), "启用");
+    for (int n = 1; n <= 4; ++n) PutRecord(n, DailyText(8, n), "提醒", std::string(1, 'c').append(std::to_string(n)), "启用");
     backend.Put(kHklm, kStore, "D3", StringValue("禁用"));
 
     ASSERT_TRUE(DeleteTaskRecord(registry, options, 2));

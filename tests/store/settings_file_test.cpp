@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <tuple>
 
@@ -132,6 +134,14 @@ TEST_F(SettingsFileTest, Export_FollowsTheInMemoryCountAndEndsAfterRejianWithout
     options.TaskNum = 1;
     ExportSettings(registry, files, options, kFile, kWhen);
     EXPECT_TRUE(files.files[kFile].ends_with("rejian=1\r\nA1=每天8时30分\r\nB1=提醒\r\nC1=起来走走\r\nD1=启用\r\n"));
+
+    // A hostile count in memory walks no further than the values the key holds.
+    options.TaskNum = 2000000000;
+    ExportSettings(registry, files, options, kFile, kWhen);
+    const std::string& hostile = files.files[kFile];
+    EXPECT_NE(hostile.find("\r\nA2="), std::string::npos);
+    EXPECT_LT(std::count(hostile.begin(), hostile.end(), '\n'), 10 + 4 * 13 + 1) << "13 values in the key";
+    EXPECT_NE(files.files[kFile].find("TaskNum=2000000000\r\n"), std::string::npos);
 
     options = StoreOptions{};
     ExportSettings(registry, files, options, kFile, {"5/3/2024", "AM 9:05:00"});

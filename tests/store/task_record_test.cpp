@@ -1,4 +1,5 @@
 #include "store/task_record.h"
+#include "windows/editor_model.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,11 @@ TEST(DueTest, AtBootMatchesTheUptimeInWholeMinutes) {
     EXPECT_FALSE(Due("开机0时0分", Inputs(At(3, 0), 0, 60000)));
     EXPECT_TRUE(Due("开机0时5分", Inputs(At(3, 0), 0, 5 * 60000 + 30000)));
     EXPECT_TRUE(Due("开机1时5分", Inputs(At(3, 0), 0, 65 * 60000)));
+    // Uptimes past 49.7 days are whole 64-bit counts.
+    const std::uint64_t wrap = 0x100000000ull;
+    DueInputs late{At(3, 0), [] { return 0u; }, [=] { return wrap + 5 * 60000; }, {}};
+    EXPECT_FALSE(Due("开机0时5分", late));
+    EXPECT_TRUE(Due("开机1193时7分", late)) << "2^32 ms is 71582 minutes and 47.296 seconds";
     EXPECT_TRUE(Due("开机-1时60分", Inputs(At(3, 0), 0, 0))) << "only the sum counts";
     EXPECT_FALSE(Due("开机-1时30分", Inputs(At(3, 0), 0, 0)));
     EXPECT_FALSE(Due("开机0时-1分", Inputs(At(3, 0), 0, 0)));
@@ -203,6 +209,47 @@ TEST(ShortDateFormat, FormatsAndParsesThePicturesWindowsUses) {
         EXPECT_FALSE(ShortDateFormat("yyyy/M/d").Parse(bad, 2026).has_value()) << bad;
 }
 
+TEST(ShortDateFormat, FieldsWrittenStraightAfterEachOtherReadBackByTheirWidths) {
+    using D = ShortDateFormat::Date;
+    const ShortDateFormat compact("yyyyMMdd");
+    EXPECT_EQ(compact.Format(2030, 3, 5), "20300305");
+    EXPECT_EQ(compact.Parse("20300305", 2026), (D{2030, 3, 5}));
+    EXPECT_EQ(compact.Parse("2030035", 2026), (D{2030, 3, 5})) << "the last field may be short, as before a literal";
+    EXPECT_FALSE(compact.Parse("203035", 2026).has_value()) << "month 35";
+    EXPECT_FALSE(compact.Parse("203003051", 2026).has_value()) << "one digit over";
+    EXPECT_EQ(ShortDateFormat("ddMMyy").Parse("290228", 2026), (D{2028, 2, 29}));
+    EXPECT_EQ(ShortDateFormat("dd.MMyyyy").Parse("31.122029", 2026), (D{2029, 12, 31}));
+    EXPECT_EQ(ShortDateFormat("yy''MMdd").Parse("300305", 2026), (D{2030, 3, 5})) << "an empty quote keeps them adjacent";
+    // Before a literal a field still takes what digits there are.
+    EXPECT_FALSE(ShortDateFormat("yyyy/M/d").Parse("2030/001/5", 2026).has_value());
+    EXPECT_FALSE(ShortDateFormat("yy/M/d").Parse("02030/1/5", 2026).has_value());
+}
+
+TEST(DueTest, AOneOffDateWrittenWithItsOwn日ReadsBackAndComesDue) {
+    const ShortDateFormat chinese("yyyy'年'M'月'd'日'");
+    const std::string a = OnceText(chinese.Format(2030, 1, 13), 8, 5);
+    EXPECT_EQ(a, "一次2030年1月13日日8时5分");
+    EXPECT_EQ(ScheduleFields(a), (std::vector<std::string>{"2030年1月13日", "8", "5"}));
+    EXPECT_TRUE(Due(a, Inputs(At(8, 5), 0, 0, "yyyy'年'M'月'd'日'")));
+    EXPECT_FALSE(Due(a, Inputs(At(8, 6), 0, 0, "yyyy'年'M'月'd'日'")));
+    EXPECT_FALSE(Due(a, Inputs(At(8, 5, 0, 14), 0, 0, "yyyy'年'M'月'd'日'")));
+    // A date without 日 still ends at the first one.
+    EXPECT_EQ(ScheduleFields("一次2030/1/13日8时5分"), (std::vector<std::string>{"2030/1/13", "8", "5"}));
+    EXPECT_EQ(ScheduleFields("一次2030/1/13"), (std::vector<std::string>{"2030/1/13", "", ""}));
+    EXPECT_EQ(ScheduleFields("一次日日"), (std::vector<std::string>{"日", "", ""}));
+}
+
+TEST(ShortDateFormat, OnlyYearsASystemClockCanShowAreRead) {
+    using D = ShortDateFormat::Date;
+    const ShortDateFormat format("yyyy/M/d");
+    EXPECT_FALSE(format.Parse("010/2/2", 2026).has_value()) << "the year 10";
+    EXPECT_FALSE(format.Parse("1600/12/31", 2026).has_value());
+    EXPECT_EQ(format.Parse("1601/1/1", 2026), (D{1601, 1, 1}));
+    EXPECT_EQ(format.Parse("9999/12/31", 2026), (D{9999, 12, 31}));
+    EXPECT_FALSE(ShortDateFormat("yy/M/d").Parse("00/1/1", 1601).has_value()) << "1600";
+    EXPECT_EQ(ShortDateFormat("yy/M/d").Parse("01/1/1", 1601), (D{1601, 1, 1}));
+}
+
 TEST(WakeSpec, SplitsTheChoiceDayHourAndMinute) {
     WakeSpecFields w = SplitWakeSpec("第2天7时5分唤醒");
     EXPECT_EQ(w.choice, "第2天");
@@ -220,6 +267,29 @@ TEST(WakeSpec, SplitsTheChoiceDayHourAndMinute) {
     EXPECT_EQ(w.choice, "第3");
     EXPECT_EQ(w.day, "3");
     EXPECT_EQ(w.hour + w.minute, "");
+}
+
+TEST(WakeSpec, AChoiceTypedWithout第KeepsItsWakeTime) {
+    WakeSpecFields w = SplitWakeSpec("天7时5分唤醒");
+    EXPECT_EQ(w.choice, "天");
+    EXPECT_EQ(w.day, "");
+    EXPECT_EQ(w.hour, "7");
+    EXPECT_EQ(w.minute, "5");
+    w = SplitWakeSpec("2天23时59分唤醒");
+    EXPECT_EQ(w.choice, "2天");
+    EXPECT_EQ(w.day, "2");
+    EXPECT_EQ(w.hour, "23");
+    EXPECT_EQ(w.minute, "59");
+    // Saved from the editor and loaded again, the wake time stays.
+    EditorAttribute hibernate;
+    hibernate.typeIndex = static_cast<int>(TaskType::Hibernate);
+    hibernate.text = "天";
+    hibernate.wake = {22, 22};
+    const std::string c = ComposeAttribute(hibernate);
+    EXPECT_EQ(c, "天22时22分唤醒");
+    const LoadedTask loaded = LoadTask("", "休眠计算机", c, ShortDateFormat("yyyy/M/d"), At(8, 0));
+    EXPECT_EQ(loaded.attribute.text, "天");
+    EXPECT_EQ(loaded.attribute.wake, (TimeOfDay{22, 22}));
 }
 
 TEST(BackupSpec, SplitsAtStarsWithAMissingFlagMeaningDoNotOverwrite) {

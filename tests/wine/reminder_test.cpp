@@ -99,6 +99,38 @@ TEST(Reminder, ClosedRemindersLeaveNoWindowsBehind) {
     EXPECT_TRUE(TopWindows(kReminderClass, L"", GetCurrentProcessId()).empty());
 }
 
+TEST(Reminder, AMillionCharacterMessageOpensAndRepaintsAtOnceShowingItsBeginning) {
+    std::string message;
+    for (int i = 0; i < 1000000; ++i) message += i % 50 == 49 ? ' ' : static_cast<char>('a' + i % 26);
+    const DWORD start = GetTickCount();
+    ShowReminder(message, "");
+    HWND window = WaitForWindow(kReminderClass, L"", 5000, GetCurrentProcessId());
+    ASSERT_NE(window, nullptr);
+    UpdateWindow(window);
+    const DWORD opened = GetTickCount() - start;
+    EXPECT_LT(opened, 2000u) << "opening took " << opened << " ms";
+
+    // What the owner-drawn label holds, and so draws: the beginning, cut with "…".
+    std::wstring shown;
+    for (HWND child : Children(window)) {
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(child)) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+        if (text.size() > shown.size()) shown = text;
+    }
+    ASSERT_EQ(shown.size(), kReminderShownCharacters + 1) << "the label does not hold the cut message";
+    EXPECT_TRUE(shown == Wide(ReminderShownText(message)));
+    EXPECT_EQ(shown.back(), L'\u2026');
+
+    // Ten full repaints, each drawing the message wrapped.
+    const DWORD repaintStart = GetTickCount();
+    for (int i = 0; i < 10; ++i) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    const DWORD repainted = GetTickCount() - repaintStart;
+    EXPECT_LT(repainted, 2000u) << "ten repaints took " << repainted << " ms";
+    DestroyWindow(window);
+}
+
 TEST(Text, GbkConversionHoldsWhateverTheAnsiCodePage) {
     ::testing::Test::RecordProperty("ansi_code_page", static_cast<int>(GetACP()));
     EXPECT_EQ(Wide("启用"), L"\u542F\u7528");

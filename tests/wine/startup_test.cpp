@@ -163,9 +163,13 @@ TEST(Startup, TrayMenuOpensOnButtonDownOnly) {
     }
 }
 
-TEST(Startup, AnUnwritableStoreGivesOneNoticeAndTheRestKeepsWorking) {
-    // The store key exists but lets everyone only read it; the program opens
-    // it for all access, and the refusal is what it meets.
+TEST(Startup, AnUnwritableStoreRunsItsTasksAndSaysOnceThatNothingCanBeSaved) {
+    // The store key holds a task due every minute and lets everyone only
+    // read it; the program's open for all access is refused, and it opens
+    // the key for reading instead.
+    PutRecord(1, "每隔1分开始0时0分", "提醒", "锁住的注册表里的提醒", "启用");
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum", 1));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kStore, L"tishi", 45));
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kStore.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
                               nullptr, &key, nullptr),
@@ -178,6 +182,7 @@ TEST(Startup, AnUnwritableStoreGivesOneNoticeAndTheRestKeepsWorking) {
     RegCloseKey(key);
     ASSERT_EQ(secured, ERROR_SUCCESS);
     ASSERT_FALSE(WriteDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum", 0)) << "the key can still be written";
+    ASSERT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum"), 1u) << "the key cannot be read";
     ASSERT_TRUE(CanRegisterHotkey(0, VK_F8));
 
     Process program(ProgramPath());
@@ -186,20 +191,30 @@ TEST(Startup, AnUnwritableStoreGivesOneNoticeAndTheRestKeepsWorking) {
     ASSERT_NE(main, nullptr);
     auto notices = [&] {
         return RemindersWith(program.id(), [](const std::wstring& text) {
+            return text.rfind(Wide(kStoreReadOnlyNotice), 0) == 0;
+        });
+    };
+    auto unavailable = [&] {
+        return RemindersWith(program.id(), [](const std::wstring& text) {
             return text.rfind(Wide(kStoreUnavailableNotice), 0) == 0;
         });
     };
     EXPECT_TRUE(WaitUntil([&] { return notices() != 0; }, 10000));
+    EXPECT_EQ(unavailable(), 0u) << "the key was read: the options are not the defaults";
     EXPECT_TRUE(TipsAre({Wide(kTipEnabled)}));
     EXPECT_TRUE(WaitUntil([] { return !CanRegisterHotkey(0, VK_F8); }, 5000));
 
-    // Two ticks go by against the key that cannot be opened.
-    EXPECT_FALSE(program.WaitExit(13000));
+    // The first tick, six seconds after start, reads the task from the locked key.
+    EXPECT_TRUE(WaitUntil([&] { return RemindersSaying(program.id(), "锁住的注册表里的提醒") == 1; }, 15000))
+        << "the task of a readable key did not run";
+    // More ticks go by: the notice belongs to start-up alone.
+    EXPECT_FALSE(program.WaitExit(7000));
     EXPECT_EQ(notices(), 1u) << "the notice belongs to start-up alone, not to each tick";
     PostMessageW(main, WM_COMMAND, kCmdMonitor, 0);
     EXPECT_TRUE(TipsAre({Wide(kTipDisabled)}));
     PostMessageW(main, WM_COMMAND, kCmdMonitor, 0);
     EXPECT_TRUE(TipsAre({Wide(kTipEnabled)}));
+    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"tishi"), 45u);
 
     PostMessageW(main, WM_COMMAND, kCmdExit, 0);
     EXPECT_TRUE(program.WaitExit(10000));
