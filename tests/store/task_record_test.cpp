@@ -239,6 +239,15 @@ TEST(DueTest, AOneOffDateWrittenWithItsOwn日ReadsBackAndComesDue) {
     EXPECT_EQ(ScheduleFields("一次日日"), (std::vector<std::string>{"日", "", ""}));
 }
 
+TEST(ShortDateFormat, APictureMayStartWithLiteralTextAndRunLiteralsTogether) {
+    using D = ShortDateFormat::Date;
+    const ShortDateFormat format("'公元'yyyy'年' M'月'd'日'");
+    EXPECT_EQ(format.Format(2030, 1, 5), "公元2030年 1月5日");
+    EXPECT_EQ(format.Parse("公元2030年 1月5日", 2026), (D{2030, 1, 5}));
+    EXPECT_FALSE(format.Parse("公元2030年1月5日", 2026).has_value()) << "the blank is part of the picture";
+    EXPECT_FALSE(format.Parse("2030年 1月5日", 2026).has_value());
+}
+
 TEST(ShortDateFormat, OnlyYearsASystemClockCanShowAreRead) {
     using D = ShortDateFormat::Date;
     const ShortDateFormat format("yyyy/M/d");

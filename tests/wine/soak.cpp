@@ -114,40 +114,60 @@ long WindowCount(DWORD pid) {
     return count;
 }
 
-// Under Wine the program is also a Unix process: its anonymous resident
-// memory (RssAnon in /proc/<pid>/status, through drive Z:) stands for the
-// private bytes Wine does not report. -1 when there is no such process.
-long long UnixPrivateKb(const std::wstring& exeName) {
+// Under Wine the program is also a Unix process, whose first argument is
+// its Windows path: its anonymous resident memory (RssAnon in
+// /proc/<pid>/status, through drive Z:) stands for the private bytes Wine
+// does not report. -1 when there is no such process.
+long long ReadRssAnon(const std::wstring& unixPid) {
+    HANDLE file = CreateFileW((L"Z:\\proc\\" + unixPid + L"\\status").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    char buffer[4096];
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
+    CloseHandle(file);
+    buffer[read] = 0;
+    const char* line = std::strstr(buffer, "RssAnon:");
+    return line ? std::atoll(line + 8) : -1;
+}
+
+bool IsProgramProcess(const std::wstring& unixPid, const std::string& exeName) {
+    HANDLE file = CreateFileW((L"Z:\\proc\\" + unixPid + L"\\cmdline").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char buffer[1024];
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
+    CloseHandle(file);
+    buffer[read] = 0;
+    std::string first = buffer;  // up to the first zero: the first argument
+    std::transform(first.begin(), first.end(), first.begin(), ::tolower);
+    const std::string end = "\\" + exeName;
+    return first.size() >= end.size() && first.compare(first.size() - end.size(), end.size(), end) == 0;
+}
+
+long long UnixPrivateKb(const std::wstring& programPath) {
+    static std::wstring unixPid;
+    if (!unixPid.empty()) {
+        const long long kb = ReadRssAnon(unixPid);
+        if (kb >= 0) return kb;
+        unixPid.clear();
+    }
+    std::string exeName = Narrow(programPath.substr(programPath.find_last_of(L'\\') + 1));
+    std::transform(exeName.begin(), exeName.end(), exeName.begin(), ::tolower);
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
     if (find == INVALID_HANDLE_VALUE) return -1;
-    long long found = -1;
-    const std::string name = Narrow(exeName);
     do {
         const std::wstring pid = entry.cFileName;
         if (pid.empty() || pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        const std::wstring folder = L"Z:\\proc\\" + pid + L"\\";
-        HANDLE file = CreateFileW((folder + L"cmdline").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
-        char buffer[4096];
-        DWORD read = 0;
-        ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-        CloseHandle(file);
-        std::string commandLine(buffer, read);
-        std::replace(commandLine.begin(), commandLine.end(), '\0', ' ');
-        if (commandLine.find(name) == std::string::npos || commandLine.find("tempiro_soak") != std::string::npos)
-            continue;
-        file = CreateFileW((folder + L"status").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
-        ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-        CloseHandle(file);
-        buffer[read] = 0;
-        if (const char* line = std::strstr(buffer, "RssAnon:")) found = std::atoll(line + 8);
-    } while (found < 0 && FindNextFileW(find, &entry));
+        if (IsProgramProcess(pid, exeName)) {
+            unixPid = pid;
+            break;
+        }
+    } while (FindNextFileW(find, &entry));
     FindClose(find);
-    return found;
+    return unixPid.empty() ? -1 : ReadRssAnon(unixPid);
 }
 
 struct Sample {
@@ -168,10 +188,7 @@ Sample Take(HANDLE process, DWORD pid, int minute, int reminders, int opens, int
     memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
         s.privateKb = static_cast<long long>(memory.PrivateUsage / 1024);
-    if (s.privateKb <= 0) {
-        const std::wstring path = ProgramPath();
-        s.privateKb = UnixPrivateKb(path.substr(path.find_last_of(L"\\") + 1));
-    }
+    if (s.privateKb <= 0) s.privateKb = UnixPrivateKb(ProgramPath());
     return s;
 }
 
