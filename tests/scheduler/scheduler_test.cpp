@@ -473,6 +473,30 @@ TEST_F(SchedulerTest, OfTwoCountdownTasksTheLaterWordWins) {
     EXPECT_EQ(recorder.log.back(), "execute:快速关机|") << "only the later word is carried out";
 }
 
+TEST_F(SchedulerTest, TheSettingsWindowHoldsTheTickAndReleasingItRestartsItOnlyWhereAllowed) {
+    Put(1, "每隔1分开始0时0分", "提醒", "x");
+    scheduler.HoldTick(true);
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    RunFor(120000);
+    EXPECT_TRUE(recorder.log.empty()) << "a task fired while the settings window was open";
+    scheduler.HoldTick(false);
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+    RunFor(6000);
+    ASSERT_EQ(recorder.log.size(), 1u);
+    // Held and released during the re-arm pause: the pause still holds.
+    scheduler.HoldTick(true);
+    scheduler.HoldTick(false);
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    // Released with monitoring off: the tick stays off.
+    scheduler.SetMonitoring(false);
+    RunFor(60000);
+    scheduler.HoldTick(true);
+    scheduler.HoldTick(false);
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+    scheduler.SetMonitoring(true);
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+}
+
 TEST_F(SchedulerTest, IdleTaskFiresOncePerIdlePeriod) {
     Put(1, "空闲10分钟", "提醒", "away");
     clock.tick = 100 * 60000;

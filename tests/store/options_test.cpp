@@ -99,6 +99,8 @@ TEST_F(StoreTest, LoadOptions_UnwritableOrWrongTypedValuesKeepDefaultsAndLoading
     LoadReport report = LoadOptions(registry, options);
     EXPECT_TRUE(report.keyOpened);
     EXPECT_FALSE(report.ok());
+    EXPECT_TRUE(report.writeFailed) << "the missing options' defaults could not be written";
+    EXPECT_FALSE(report.readOnly) << "the key opened for writing; the writes themselves failed";
     ASSERT_EQ(report.errors.size(), 5u);
     EXPECT_EQ(report.errors[0], "Invalid data type for 'shutapp'");
     EXPECT_EQ(report.errors[1], "Failed to set data for 'soundpath'");
@@ -128,10 +130,24 @@ TEST_F(StoreTest, LoadOptions_AKeyThatOpensForReadingAloneLoadsWhatItHoldsAndSay
     EXPECT_EQ(options.tishi, 30);
     EXPECT_EQ(options.TaskNum, 4);
 
+    EXPECT_FALSE(report.writeFailed) << "nothing was missing, so nothing was written";
+
     backend.readOnlyKeys = false;
     report = LoadOptions(registry, options);
     EXPECT_FALSE(report.readOnly);
     EXPECT_TRUE(report.ok());
+
+    // A missing option in a read-only key keeps its default and says so.
+    FakeRegistry fresh;
+    fresh.Put(kHklm, kStore, "tishi", DwordValue(30));
+    fresh.readOnlyKeys = true;
+    RegistryAccessor freshRegistry{fresh};
+    report = LoadOptions(freshRegistry, options);
+    EXPECT_TRUE(report.readOnly);
+    EXPECT_TRUE(report.writeFailed);
+    EXPECT_EQ(report.keptDefaults.size(), 5u);
+    EXPECT_EQ(options.tishi, 30);
+    EXPECT_EQ(fresh.writes, 0);
 }
 
 TEST_F(StoreTest, TaskRecordBound_IsTaskNumButNeverMoreThanTheValuesTheKeyHolds) {
