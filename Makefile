@@ -77,7 +77,7 @@ test: all
 # goes to build/fuzz/work, a crash or failed property to build/fuzz/artifacts
 # and fails the run (copy it into fuzz/corpus/<harness>/ once mended).
 FUZZ_S ?= 60
-FUZZ_HARNESSES := schedule attribute_specs short_date to_int load_task
+FUZZ_HARNESSES := schedule attribute_specs short_date to_int load_task import
 .PHONY: fuzz
 fuzz: fuzz-build
 	@mkdir -p $(BUILD)/fuzz/artifacts; failed=; \

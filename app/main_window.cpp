@@ -95,7 +95,9 @@ void MainWindow::FormCreate() {
     std::string notice = StoreNoticeText(LoadOptions(*state_.registry, state_.options));
     if (!notice.empty()) ShowReminder(notice, "");
 
-    std::uint32_t secondsSinceBoot = GetTickCount() / 1000;
+    // The 64-bit count: the 32-bit one wraps after 49.7 days and would show
+    // the notice again on a machine that has been up that long.
+    const std::uint64_t secondsSinceBoot = GetTickCount64() / 1000;
     std::int32_t kaiji = 0;
     try {
         kaiji = state_.registry->ReadInteger(kKaijiValue);

@@ -35,13 +35,13 @@ std::optional<TrayCommand> TrayCommandFor(MenuCommand command) {
     }
 }
 
-bool ShouldShowBootTime(std::int32_t kaiji, std::uint32_t secondsSinceBoot) {
+bool ShouldShowBootTime(std::int32_t kaiji, std::uint64_t secondsSinceBoot) {
     return kaiji == 1 && secondsSinceBoot < 300;
 }
 
-std::string BootTimeText(std::uint32_t secondsSinceBoot) {
-    std::uint32_t minutes = secondsSinceBoot / 60;
-    std::uint32_t seconds = secondsSinceBoot % 60;
+std::string BootTimeText(std::uint64_t secondsSinceBoot) {
+    const std::uint64_t minutes = secondsSinceBoot / 60;
+    const std::uint64_t seconds = secondsSinceBoot % 60;
     std::string text = "本次开机时间：";
     if (minutes != 0) text += std::to_string(minutes) + "分";
     return text + std::to_string(seconds) + "秒。";

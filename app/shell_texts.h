@@ -89,8 +89,8 @@ std::string TrayMenuCaption(const MenuEntry& entry, const HotkeyCaptions& captio
 
 // Start-up shows the time since boot only when kaiji is exactly 1 and the
 // system started less than five minutes ago.
-bool ShouldShowBootTime(std::int32_t kaiji, std::uint32_t secondsSinceBoot);
-std::string BootTimeText(std::uint32_t secondsSinceBoot);
+bool ShouldShowBootTime(std::int32_t kaiji, std::uint64_t secondsSinceBoot);
+std::string BootTimeText(std::uint64_t secondsSinceBoot);
 
 // What start-up tells the user about loading the options, or empty when all
 // went well. A store that cannot be opened or written cannot keep settings;

@@ -264,16 +264,18 @@ ImportOutcome ImportSettings(RegistryAccessor& registry, TextFiles& files, Store
     if (answer == ImportAnswer::Cancel) return {};
     const bool replace = answer == ImportAnswer::Replace;
 
-    const std::int32_t present = std::max(options.TaskNum, 0);
-    const std::int32_t base = replace ? 0 : present;
-    // A negative count is none; a count beyond the highest record the file
-    // holds, or beyond what the store can number, is cut down to it.
-    const std::int32_t count =
-        std::min({std::max(file.Integer(kTaskNum, 0), 0), file.highestTask(),
-                  std::numeric_limits<std::int32_t>::max() - base});
-
     try {
         OpenedStore store(registry);
+        // The present records, never more than the key can hold, whatever
+        // TaskNum says: the renumbering and the deletes walk no further.
+        const std::int32_t present = TaskRecordBound(registry, options.TaskNum);
+        const std::int32_t base = replace ? 0 : present;
+        // A negative count is none; a count beyond the highest record the file
+        // holds, or beyond what the store can number, is cut down to it.
+        const std::int32_t count =
+            std::min({std::max(file.Integer(kTaskNum, 0), 0), file.highestTask(),
+                      std::numeric_limits<std::int32_t>::max() - base});
+
         auto writeInteger = [&](const char* name, std::int32_t value, std::int32_t StoreOptions::*field) {
             registry.WriteInteger(name, value);
             options.*field = value;

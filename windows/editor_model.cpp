@@ -192,8 +192,8 @@ bool DigitKeyAllowed(unsigned character) { return (character >= '0' && character
 
 bool MinutesKeyAllowed(unsigned character) { return DigitKeyAllowed(character) || character == '.'; }
 
-std::string UptimeText(std::uint32_t milliseconds) {
-    const std::uint32_t t = milliseconds / 1000;
+std::string UptimeText(std::uint64_t milliseconds) {
+    const std::uint64_t t = milliseconds / 1000;
     std::string text = "已开机时间:";
     text += std::to_string(t / 3600);
     text += "时";

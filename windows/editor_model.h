@@ -75,7 +75,7 @@ bool DigitKeyAllowed(unsigned character);
 bool MinutesKeyAllowed(unsigned character);
 
 // "已开机时间:" with hours, minutes and seconds since the system started.
-std::string UptimeText(std::uint32_t milliseconds);
+std::string UptimeText(std::uint64_t milliseconds);
 
 // The target "浏览(&D)" proposes for a folder backup: the chosen folder plus
 // the last component of the source; the chosen folder alone when the source

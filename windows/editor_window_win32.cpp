@@ -157,7 +157,7 @@ private:
         Add(L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 220, 340, 80, 25, kButton3);
     }
 
-    void FormCreate() { SetControlText(Item(kLabel9), UptimeText(context_.clock->TickCount())); }
+    void FormCreate() { SetControlText(Item(kLabel9), UptimeText(context_.clock->UptimeMilliseconds())); }
 
     void StartingValues() {
         const LocalTime now = context_.clock->Now();

@@ -310,6 +310,24 @@ TEST_F(SettingsFileTest, Import_AKeyCountsOnlyAtTheStartOfALine) {
     for (const char* name : {"B2", "B0", "B-1"}) EXPECT_EQ(Text(name), "(missing)") << name;
 }
 
+TEST_F(SettingsFileTest, Import_AHostileCountInMemoryWalksNoFurtherThanTheKeysValues) {
+    ResetStore({kOld1, kOld2, kOld3});  // 6 options and 12 task values: 18 values
+    options.TaskNum = 2147483647;
+    backend.writes = 0;
+    Import(Join(kTwoTaskLines, "\r\n"), ImportAnswer::Replace);
+    EXPECT_EQ(StoredRecords(), (std::vector<Record>{kWalk, {kShut[0], kShut[1], "", kShut[3]}}));
+    EXPECT_EQ(Text("A3"), "(missing)");
+    // Six options, eight task values and the four deletes of record 3.
+    EXPECT_EQ(backend.writes, 6 + 8 + 4);
+
+    ResetStore({kOld1, kOld2, kOld3});
+    options.TaskNum = 2147483647;
+    Import(Join(kTwoTaskLines, "\r\n"), ImportAnswer::Append);
+    EXPECT_EQ(options.TaskNum, 20) << "appended after the 18 values the key holds";
+    EXPECT_EQ(StoredRecord(19), kWalk);
+    EXPECT_EQ(StoredRecord(3), kOld3);
+}
+
 TEST_F(SettingsFileTest, Import_TaskNumbersOfSeveralDigits) {
     std::string file = "TaskNum=20\r\n";
     for (int n : {9, 10, 19, 20}) file += "A" + std::to_string(n) + "=a" + std::to_string(n) + "\r\n";

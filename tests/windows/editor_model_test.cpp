@@ -184,6 +184,8 @@ TEST(EditorInput, TypingFiltersUptimeAndFolderProposal) {
 
     EXPECT_EQ(UptimeText(3723999), "已开机时间:1时2分3秒");
     EXPECT_EQ(UptimeText(59999), "已开机时间:0时0分59秒");
+    // Past the 49.7 days where a 32-bit millisecond count wraps.
+    EXPECT_EQ(UptimeText(4294968296ull), "已开机时间:1193时2分48秒");
 
     EXPECT_EQ(ProposeFolderTarget("D:\\work\\docs", "E:\\bak"), "E:\\bak\\docs");
     EXPECT_EQ(ProposeFolderTarget("D:\\work\\docs", "E:\\"), "E:\\docs");
