@@ -5,11 +5,11 @@
 // line only for a record up to the imported count), whatever order the lines
 // stand in, over a store whose in-memory count may be hostile.
 //
-// A file the export could write (options and records made from the input,
-// single-line texts): importing it into an empty store gives back the same
-// options and records, and wherever a key's text occurs only once in the
-// file, the import took the same value as a plain search of the whole text
-// for that key.
+// A file the export writes (options and records made from the input, texts
+// with line breaks too): importing it into an empty store gives back the same
+// options and records, each text up to its first line break, and wherever a
+// key's text occurs only once in the file, the import took the same value as
+// a plain search of the whole text for that key.
 #include "fuzz/fuzz_check.h"
 #include "platform/fake_registry.h"
 #include "platform/fake_text_files.h"
@@ -185,12 +185,17 @@ void AnyFile(FuzzedDataProvider& in) {
                "the options in memory differ from the store after importing " + Shown(file));
 }
 
-// A text as the store holds one: a single line.
-std::string StoredText(FuzzedDataProvider& in, size_t longest) {
+// A text as the store can hold one: up to its first zero byte, and with line
+// breaks only when `breaks`.
+std::string StoredText(FuzzedDataProvider& in, size_t longest, bool breaks) {
     std::string text = in.ConsumeRandomLengthString(longest);
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+    std::erase_if(text, [breaks](char c) { return c == '\0' || (!breaks && (c == '\r' || c == '\n')); });
     return text;
 }
+
+// What of a stored text comes back through a file: the export writes it up
+// to its first line break.
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
 
 // The value a plain search of the whole text finds for `key`: its first
 // occurrence anywhere, the value up to the next CR.
@@ -209,14 +214,14 @@ size_t Occurrences(const std::string& text, const std::string& key) {
 
 void ExportedFile(FuzzedDataProvider& in) {
     StoreOptions options;
-    options.soundpath = StoredText(in, 40);
+    options.soundpath = StoredText(in, 40, true);
     options.tishi = in.ConsumeIntegral<std::int32_t>();
     options.shutapp = in.ConsumeIntegral<std::int32_t>();
     options.kaiji = in.ConsumeIntegral<std::int32_t>();
     options.rejian = in.ConsumeIntegral<std::int32_t>();
     const int records = in.ConsumeIntegralInRange(0, 12);
     options.TaskNum = records;
-    const ExportTime when{StoredText(in, 12), StoredText(in, 12)};
+    const ExportTime when{StoredText(in, 12, false), StoredText(in, 12, false)};
 
     FakeRegistry source;
     PutOptions(source, options);
@@ -228,9 +233,9 @@ void ExportedFile(FuzzedDataProvider& in) {
             // D is always there, so that the key holds more values than
             // records and the export writes every record.
             const bool missing = l < 3 && in.ConsumeIntegralInRange(0, 7) == 0;
-            const std::string text = missing ? "" : StoredText(in, 30);
+            const std::string text = missing ? "" : StoredText(in, 30, true);
             if (!missing) source.Put(kHklm, kPath, name, StringValue(text));
-            original[name] = StringValue(text);
+            original[name] = StringValue(FirstLine(text));
         }
     }
     RegistryAccessor sourceRegistry(source);
@@ -242,7 +247,7 @@ void ExportedFile(FuzzedDataProvider& in) {
     FUZZ_CHECK(Import(target, imported, file, ImportAnswer::Replace).status == ImportStatus::Imported,
                "an exported file not imported: " + Shown(file));
     Store expected = original;
-    expected["soundpath"] = StringValue(options.soundpath);
+    expected["soundpath"] = StringValue(FirstLine(options.soundpath));
     for (auto [name, value] : {std::pair{"tishi", options.tishi}, {"shutapp", options.shutapp},
                                {"TaskNum", options.TaskNum}, {"kaiji", options.kaiji}, {"rejian", options.rejian}})
         expected[name] = DwordValue(static_cast<std::uint32_t>(value));

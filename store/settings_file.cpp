@@ -213,8 +213,11 @@ private:
 std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& options, const ExportTime& when) {
     std::string text = std::string(kSettingsFileVersion) + kLineEnd + kSettingsFileHeading + kLineEnd +
                        kExportTimeLabel + when.date + " " + when.time + kLineEnd + kLineEnd;
+    // One line per key: a stored text with a line break in it (no window of
+    // the program writes one) is cut where the import would end it anyway,
+    // so that nothing after the break can pass for a key of its own.
     auto entry = [&text](std::string_view key, std::string_view value) {
-        text.append(key).append("=").append(value).append(kLineEnd);
+        text.append(key).append("=").append(value.substr(0, value.find_first_of(kLineEnd))).append(kLineEnd);
     };
     entry(kSoundpathValue, options.soundpath);
     entry(kTishiValue, std::to_string(options.tishi));

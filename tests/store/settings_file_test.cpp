@@ -150,6 +150,20 @@ TEST_F(SettingsFileTest, Export_FollowsTheInMemoryCountAndEndsAfterRejianWithout
               "soundpath=\r\ntishi=60\r\nshutapp=0\r\nTaskNum=0\r\nkaiji=0\r\nrejian=0\r\n");
 }
 
+TEST_F(SettingsFileTest, Export_ATextWithALineBreakEndsAtTheBreakAndInjectsNoKey) {
+    PutTwoTaskStore();
+    options.soundpath = "C:\\a.wav\r\nTaskNum=9";
+    OpenStore(registry);
+    registry.WriteString("C1", "起来走走\nA2=每天0时0分\r\nB2=关机");
+    registry.WriteString("C2", "\r");
+    registry.CloseKey();
+    ExportSettings(registry, files, options, kFile, kWhen);
+    std::vector<std::string> lines = kTwoTaskLines;
+    lines[0] = "soundpath=C:\\a.wav";
+    EXPECT_EQ(files.files[kFile], "2020.05.10\r\nTempiro2020任务设置\r\n导出时间:2024/5/3 10:37:05\r\n\r\n" +
+                                      Join(lines, "\r\n"));
+}
+
 TEST_F(SettingsFileTest, Export_CancelWritesNothing) {
     PutTwoTaskStore();
     EXPECT_EQ(ExportSettings(registry, files, options, std::nullopt, kWhen).status, ExportStatus::Cancelled);
