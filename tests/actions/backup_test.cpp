@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -218,6 +221,25 @@ TEST_F(BackupTest, HiddenFilesAndNestedFoldersArriveAndEmptyOrLinkedFoldersDoNot
     EXPECT_EQ(Names("dst/m"), ".profile deep 誠");
     EXPECT_EQ(Get("dst/m/deep/er/报告.doc"), "nested");
     EXPECT_EQ(Get("dst/m/誠/y.txt"), "under a name ending in byte 5C");
+}
+
+TEST_F(BackupTest, AUnixSocketInTheSourceIsNoFileToBackUp) {
+    Put("src/a.txt", "a", kT);
+    const std::string path = P("src/socket");
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(s);
+    std::vector<FileEntry> entries;
+    ASSERT_TRUE(posix.ListFolder(W("src"), entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "a.txt");
+    EXPECT_FALSE(posix.Stat(W("src/socket")));
+    RunBackup(kFolder, Spec("src", "dst", "1"), posix);
+    EXPECT_EQ(Names("dst"), "a.txt");
 }
 
 TEST_F(BackupTest, MirrorCopiesWhenTheSecondsDifferEitherWayRound) {

@@ -84,6 +84,14 @@ TEST(ScheduleReader, MissingSeparatorsLeaveTheLaterFieldsEmpty) {
     EXPECT_TRUE(Due("每天8时5", Inputs(At(8, 5))));
 }
 
+TEST(ScheduleReader, TextAfterTheLastFieldIsIgnored) {
+    using F = std::vector<std::string>;
+    // The yearly kind fills every field there is; what follows its 分 is no field.
+    EXPECT_EQ(ScheduleFields("每年12月31日23时59分后面还有"), (F{"12", "31", "23", "59"}));
+    EXPECT_TRUE(Due("每年12月31日23时59分后面还有", Inputs(At(23, 59, 2, 31, 12))));
+    EXPECT_EQ(ScheduleFields("每隔30分开始9时0分x"), (F{"30", "9", "0"}));
+}
+
 TEST(DueTest, DailyMatchesHourAndMinuteOnly) {
     EXPECT_TRUE(Due("每天8时30分", Inputs(At(8, 30))));
     EXPECT_FALSE(Due("每天8时30分", Inputs(At(8, 31))));
