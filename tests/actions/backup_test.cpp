@@ -242,6 +242,18 @@ TEST_F(BackupTest, AUnixSocketInTheSourceIsNoFileToBackUp) {
     EXPECT_EQ(Names("dst"), "a.txt");
 }
 
+TEST_F(BackupTest, ThePosixAdapterTellsAFolderFromAFileAndSaysWhenARenameWorked) {
+    Put("src/a.txt", "a", kT);
+    Put("src/b.txt", "b", kT);
+    EXPECT_TRUE(posix.MakeFolder(W("dst")));
+    EXPECT_TRUE(posix.MakeFolder(W("dst"))) << "a folder that is there already";
+    EXPECT_FALSE(posix.MakeFolder(W("src/a.txt"))) << "a file of that name";
+    EXPECT_FALSE(posix.MakeFolder(W("none/dst"))) << "no parent";
+    EXPECT_TRUE(posix.Rename(W("src/a.txt"), W("src/b.txt"), true));
+    EXPECT_EQ(Get("src/b.txt"), "a");
+    EXPECT_FALSE(posix.Rename(W("src/a.txt"), W("src/c.txt"), true)) << "a source that is gone";
+}
+
 TEST_F(BackupTest, MirrorCopiesWhenTheSecondsDifferEitherWayRound) {
     Put("src/new.txt", "new", kT);
     Put("src/older.txt", "older source", kT);

@@ -217,6 +217,19 @@ TEST(ShortDateFormat, FormatsAndParsesThePicturesWindowsUses) {
         EXPECT_FALSE(ShortDateFormat("yyyy/M/d").Parse(bad, 2026).has_value()) << bad;
 }
 
+TEST(ShortDateFormat, EveryMonthEndsOnItsLastDayAndNotADayLater) {
+    using D = ShortDateFormat::Date;
+    const ShortDateFormat format("yyyy/M/d");
+    // 2030 is no leap year: January 31, February 28, March 31, ...
+    const int lastDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int month = 1; month <= 12; ++month) {
+        const int last = lastDays[month - 1];
+        const std::string prefix = "2030/" + std::to_string(month) + "/";
+        EXPECT_EQ(format.Parse(prefix + std::to_string(last), 2026), (D{2030, month, last}));
+        EXPECT_FALSE(format.Parse(prefix + std::to_string(last + 1), 2026).has_value()) << prefix << last + 1;
+    }
+}
+
 TEST(ShortDateFormat, FieldsWrittenStraightAfterEachOtherReadBackByTheirWidths) {
     using D = ShortDateFormat::Date;
     const ShortDateFormat compact("yyyyMMdd");

@@ -192,6 +192,8 @@ TEST(EditorInput, TypingFiltersUptimeAndFolderProposal) {
     EXPECT_EQ(ProposeFolderTarget("", "E:\\bak"), "E:\\bak");
     EXPECT_EQ(ProposeFolderTarget("D:\\work\\docs", ""), "");
     EXPECT_EQ(ProposeFolderTarget("D:\\软件\\誠", "E:\\bak"), "E:\\bak\\誠") << "誠 ends in a backslash byte";
+    EXPECT_EQ(ProposeFolderTarget("誠", "E:\\bak"), "E:\\bak") << "a first character ending in a backslash byte";
+    EXPECT_EQ(ProposeFolderTarget("D:\\docs", "E:\\誠"), "E:\\誠\\docs") << "a chosen folder ending in one";
 }
 
 }  // namespace
