@@ -8,3 +8,9 @@ void TimerSwitch::SetEnabled(TimerId id, bool enabled) {
     else
         StopTimer(id);
 }
+
+void TimerSwitch::StartWithin(TimerId id, unsigned intervalMs) {
+    if (on_[id]) return;
+    on_[id] = true;
+    StartTimer(id, intervalMs);
+}

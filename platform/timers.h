@@ -17,6 +17,9 @@ class TimerSwitch {
 public:
     virtual ~TimerSwitch() = default;
     void SetEnabled(TimerId id, bool enabled);
+    // Switches a timer that is off on with an interval of its own; one that
+    // runs already keeps its rhythm.
+    void StartWithin(TimerId id, unsigned intervalMs);
     bool IsEnabled(TimerId id) const { return on_[id]; }
 
 protected:

@@ -21,14 +21,37 @@ bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp
     return word == "注销" || word == "重启" || word == "关机" || word == "快速重启" || word == "快速关机";
 }
 
-void Scheduler::Timer1Timer() {
+LocalTime NextMinute(LocalTime t) {
+    if (++t.minute < 60) return t;
+    t.minute = 0;
+    if (++t.hour < 24) return t;
+    t.hour = 0;
+    t.dayOfWeek = (t.dayOfWeek + 1) % 7;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+    const int days = t.month >= 1 && t.month <= 12 ? kDays[t.month - 1] + (t.month == 2 && leap) : 31;
+    if (++t.day <= days) return t;
+    t.day = 1;
+    if (++t.month <= 12) return t;
+    t.month = 1;
+    ++t.year;
+    return t;
+}
+
+void Scheduler::Timer1Timer() { Tick({clock_.UptimeMilliseconds(), clock_.Now()}, 0); }
+
+void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
     if (!state_.registry) return;
     RegistryAccessor& registry = *state_.registry;
+    current_ = moment;
     std::optional<ShortDateFormat> dateFormat;  // read once a tick, when a one-off record first needs it
     DueInputs inputs{
-        clock_.Now(),
-        [this] { return (clock_.TickCount() - clock_.LastInputTick()) / 1000 / 60; },
-        [this] { return clock_.UptimeMilliseconds(); },
+        moment.clock,
+        [this, lagMs] {
+            const std::uint32_t idle = clock_.TickCount() - clock_.LastInputTick();
+            return (idle > lagMs ? idle - static_cast<std::uint32_t>(lagMs) : 0) / 1000 / 60;
+        },
+        [&moment] { return moment.instant; },
         [&]() -> const ShortDateFormat& {
             if (!dateFormat) dateFormat.emplace(clock_.ShortDatePicture());
             return *dateFormat;
@@ -54,7 +77,20 @@ void Scheduler::Timer1Timer() {
 
 void Scheduler::Timer3Timer() {
     timers_.SetEnabled(kTimer3, false);
-    // A countdown that is counting holds the tick until its end.
+    if (TickMayRun()) {
+        // The tasks as they stand a minute after the tick that fired, which
+        // lies in the next minute of the clock, even when the firing tick
+        // came in the last moments of its own. A re-arm held up for longer
+        // than a tick (a busy or sleeping machine) judges them as they stand now.
+        const std::uint64_t resume = fired_.instant + kTimerIntervals[kTimer3];
+        const std::uint64_t now = clock_.UptimeMilliseconds();
+        if (now <= resume + kTimerIntervals[kTimer1])
+            Tick({resume, NextMinute(fired_.clock)}, now > resume ? now - resume : 0);
+        else
+            Timer1Timer();
+    }
+    // That tick may have fired again; a countdown that is counting holds the
+    // tick until its end.
     timers_.SetEnabled(kTimer1, TickMayRun());
 }
 
@@ -100,7 +136,14 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type) {
     // A countdown on screen keeps the word it shows.
     if (!countdown_.Counting()) state_.PendingPowerAction.clear();
     timers_.SetEnabled(kTimer1, false);
-    timers_.SetEnabled(kTimer3, true);
+    // The pause runs a minute from the moment of this tick, whatever the
+    // actions took; a later task of the same tick leaves it as it is.
+    if (!timers_.IsEnabled(kTimer3)) {
+        fired_ = current_;
+        const std::uint64_t resume = fired_.instant + kTimerIntervals[kTimer3];
+        const std::uint64_t now = clock_.UptimeMilliseconds();
+        timers_.StartWithin(kTimer3, resume > now ? static_cast<unsigned>(resume - now) : 1);
+    }
 }
 
 void Scheduler::OpenCountdown() {

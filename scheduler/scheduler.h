@@ -2,6 +2,11 @@
 // from the store, and dispatches the tasks that are due in this minute, in
 // ascending number. An immediate task pauses the tick for a minute; a power
 // task (or the hang-up) opens the countdown, which pauses it until its end.
+//
+// The pause after an immediate task ends exactly a minute after the tick that
+// fired it, with a tick that judges the tasks as of that moment: so a task
+// never fires twice in its minute, and the minute after a firing is never
+// passed over, however late in its minute the firing tick came.
 #pragma once
 
 #include "scheduler/program_state.h"
@@ -33,6 +38,14 @@ public:
     void HoldTick(bool held);
 
 private:
+    // The moment a tick judges the tasks at: milliseconds since the system
+    // started, and the local time.
+    struct Moment {
+        std::uint64_t instant = 0;
+        LocalTime clock;
+    };
+    // `lagMs`: how long ago that moment was; the idle time is counted back by it.
+    void Tick(const Moment& moment, std::uint64_t lagMs);
     bool TickMayRun() const;
     void Dispatch(int number, const std::string& a, TaskType type);
     void OpenCountdown();
@@ -43,4 +56,10 @@ private:
     TimerSwitch& timers_;
     TaskActions& actions_;
     Countdown& countdown_;
+    Moment current_;  // of the tick under way
+    Moment fired_;    // of the tick that started the re-arm pause
 };
+
+// The same wall-clock second a minute later, across hours, days, months and
+// years.
+LocalTime NextMinute(LocalTime t);

@@ -108,6 +108,7 @@ protected:
         SetClock(end);
     }
     void SetClock(std::int64_t ms) {
+        clock.uptime = 10 * 60000 + static_cast<std::uint64_t>(ms);
         const std::int64_t seconds = 8 * 3600 + 30 * 60 + ms / 1000;
         clock.now.hour = static_cast<int>(seconds / 3600);
         clock.now.minute = static_cast<int>(seconds / 60 % 60);
@@ -161,17 +162,74 @@ TEST(TimerSwitch, RunsTheDesignsIntervalsAndRestartsOnlyWhenSwitchedOn) {
     EXPECT_EQ(t.next[kTimer1], 6500) << "switched on again, the interval starts afresh";
 }
 
-TEST_F(SchedulerTest, ATaskDueEveryMinuteFiresOnceAMinuteAndNothingComesBefore66Seconds) {
+TEST_F(SchedulerTest, ATaskDueEveryMinuteFiresOnceInEachMinuteForAnHour) {
     Put(1, "每隔1分开始0时0分", "提醒", "every minute");
     RunFor(6000);  // the first tick, 8:30:06
     ASSERT_EQ(recorder.log.size(), 1u);
-    // The re-arm comes at 8:31:06 and its first tick six seconds later, in
-    // a minute where the task is due again.
-    RunFor(65999);
+    // The re-arm comes a minute after the firing tick, at 8:31:06, and
+    // judges the tasks at once.
+    RunFor(59999);
     EXPECT_EQ(recorder.log.size(), 1u);
-    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
     RunFor(1);
     EXPECT_EQ(recorder.log.size(), 2u);
+    // No minute is passed over: 8:30:06, 8:31:06, ... 9:29:06.
+    RunFor(3600000 - 66000);
+    EXPECT_EQ(recorder.log.size(), 60u);
+}
+
+TEST_F(SchedulerTest, TheMinuteAfterAFiringIsJudgedEvenWhenTheFiringCameInItsLastMoment) {
+    Put(1, "每天8时30分", "提醒", "first");
+    Put(2, "每天8时31分", "备份文件夹", "D:\\a*E:\\b*1");
+    timers.next[kTimer1] = 59999;  // the tick comes at 8:30:59.999
+    RunFor(59999);
+    ASSERT_EQ(recorder.log.size(), 1u);
+    EXPECT_EQ(timers.next[kTimer3], 119999);
+    // Its message a little late, at 8:32:00.004: still judged as of 8:31:59.999.
+    clock.uptime = 10 * 60000 + 119999 + 5;
+    clock.now.minute = 32;
+    clock.now.second = 0;
+    scheduler.Timer3Timer();
+    EXPECT_EQ(recorder.log, (Log{"reminder:first|每天8时30分", "备份文件夹:D:\\a*E:\\b*1"}));
+    EXPECT_TRUE(timers.IsEnabled(kTimer3)) << "the backup paused the tick again";
+    EXPECT_FALSE(timers.IsEnabled(kTimer1));
+}
+
+TEST_F(SchedulerTest, ARearmHeldUpLongerThanATickJudgesTheTasksAsTheyStandNow) {
+    Put(1, "每天8时30分", "提醒", "first");
+    Put(2, "每天8时31分", "备份文件夹", "D:\\a*E:\\b*1");
+    timers.next[kTimer1] = 59999;
+    RunFor(59999);
+    ASSERT_EQ(recorder.log.size(), 1u);
+    // A machine that slept through the pause: 8:32:06.
+    clock.uptime = 10 * 60000 + 119999 + 6001;
+    clock.now.minute = 32;
+    clock.now.second = 6;
+    scheduler.Timer3Timer();
+    EXPECT_EQ(recorder.log.size(), 1u);
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+    EXPECT_FALSE(timers.IsEnabled(kTimer3));
+}
+
+TEST(NextMinute, CarriesIntoHoursDaysMonthsYearsAndTheWeekday) {
+    auto at = [](int y, int mo, int d, int h, int mi, int dow) {
+        LocalTime t;
+        t.year = y, t.month = mo, t.day = d, t.hour = h, t.minute = mi, t.dayOfWeek = dow, t.second = 59;
+        return t;
+    };
+    auto same = [](const LocalTime& a, const LocalTime& b) {
+        return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+               a.minute == b.minute && a.dayOfWeek == b.dayOfWeek && a.second == b.second;
+    };
+    EXPECT_TRUE(same(NextMinute(at(2030, 1, 14, 8, 30, 1)), at(2030, 1, 14, 8, 31, 1)));
+    EXPECT_TRUE(same(NextMinute(at(2030, 1, 14, 8, 59, 1)), at(2030, 1, 14, 9, 0, 1)));
+    EXPECT_TRUE(same(NextMinute(at(2030, 1, 31, 23, 59, 4)), at(2030, 2, 1, 0, 0, 5)));
+    EXPECT_TRUE(same(NextMinute(at(2030, 2, 28, 23, 59, 4)), at(2030, 3, 1, 0, 0, 5)));
+    EXPECT_TRUE(same(NextMinute(at(2032, 2, 28, 23, 59, 6)), at(2032, 2, 29, 0, 0, 0)));
+    EXPECT_TRUE(same(NextMinute(at(2032, 2, 29, 23, 59, 0)), at(2032, 3, 1, 0, 0, 1)));
+    EXPECT_TRUE(same(NextMinute(at(2100, 2, 28, 23, 59, 0)), at(2100, 3, 1, 0, 0, 1)));
+    EXPECT_TRUE(same(NextMinute(at(2030, 4, 30, 23, 59, 2)), at(2030, 5, 1, 0, 0, 3)));
+    EXPECT_TRUE(same(NextMinute(at(2030, 12, 31, 23, 59, 2)), at(2031, 1, 1, 0, 0, 3)));
 }
 
 TEST_F(SchedulerTest, TwoImmediateTasksInOneTickStartTheRearmOnce) {
@@ -503,8 +561,12 @@ TEST_F(SchedulerTest, IdleTaskFiresOncePerIdlePeriod) {
     clock.lastInput = clock.tick - 10 * 60000 - 5000;
     scheduler.Timer1Timer();
     EXPECT_EQ(recorder.log.size(), 1u);
+    clock.tick += 60000;  // the re-arm, a minute later: still idle, now 11 minutes
+    clock.uptime += 60000;
     scheduler.Timer3Timer();
-    clock.tick += 66000;  // still idle, now 11 minutes
+    EXPECT_EQ(recorder.log.size(), 1u);
+    clock.tick += 6000;
+    clock.uptime += 6000;
     scheduler.Timer1Timer();
     EXPECT_EQ(recorder.log.size(), 1u);
     clock.lastInput = clock.tick;  // the user is back, then away again

@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -263,12 +264,23 @@ int main(int argc, char** argv) {
     int reminders = 0, kills = 0;
     std::vector<Sample> samples{Take(process, program.id(), 0, 0, 0, 0)};
     const DWORD start = GetTickCount();
+    // Closes the reminders on screen, counting each window once however
+    // often it is seen before it has gone; true when there were any.
+    std::set<HWND> closing;
+    auto closeReminders = [&] {
+        const std::vector<HWND> open = ReminderWindows(program.id());
+        std::set<HWND> stillOpen;
+        for (HWND reminder : open) {
+            stillOpen.insert(reminder);
+            if (!closing.count(reminder) && ChildWithText(reminder, Wide(kReminderText))) ++reminders;
+            PostMessageW(reminder, WM_CLOSE, 0, 0);
+        }
+        closing = std::move(stillOpen);
+        return !open.empty();
+    };
     for (int minute = 1; minute <= minutes; ++minute) {
         while (GetTickCount() - start < static_cast<DWORD>(minute) * 60000) {
-            for (HWND reminder : ReminderWindows(program.id())) {
-                if (ChildWithText(reminder, Wide(kReminderText))) ++reminders;
-                PostMessageW(reminder, WM_CLOSE, 0, 0);
-            }
+            closeReminders();
             if (target && target->WaitExit(0)) {
                 ++kills;
                 target.reset();
@@ -280,6 +292,9 @@ int main(int argc, char** argv) {
             }
             PumpMessages(2000);
         }
+        // A reminder that has just opened is closed before the sample, so
+        // that the window count never catches one on screen.
+        for (int wait = 0; wait < 50 && closeReminders(); ++wait) PumpMessages(100);
         samples.push_back(Take(process, program.id(), minute, reminders,
                                static_cast<int>(TempFileLines(L"soak-opens.txt").size()), kills));
     }
@@ -317,9 +332,10 @@ int main(int argc, char** argv) {
         ok = false;
     }
 
-    // A soak in which nothing fired proves nothing.
+    // A soak in which nothing fired proves nothing; a task due every minute
+    // fires in every minute, none passed over.
     const Sample& last = samples.back();
-    const int fired = minutes * 8 / 10;
+    const int fired = minutes - 1;
     const bool ran = last.reminders >= fired && last.opens >= fired && last.kills >= fired;
     std::printf("tasks: %d reminders closed, %d opens, %d kills in %d minutes (at least %d each) %s\n",
                 last.reminders, last.opens, last.kills, minutes, fired, ran ? "ok" : "TOO FEW");
