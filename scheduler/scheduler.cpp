@@ -27,9 +27,7 @@ LocalTime NextMinute(LocalTime t) {
     if (++t.hour < 24) return t;
     t.hour = 0;
     t.dayOfWeek = (t.dayOfWeek + 1) % 7;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
-    const int days = t.month >= 1 && t.month <= 12 ? kDays[t.month - 1] + (t.month == 2 && leap) : 31;
+    const int days = t.month >= 1 && t.month <= 12 ? DaysInMonth(t.year, t.month) : 31;
     if (++t.day <= days) return t;
     t.day = 1;
     if (++t.month <= 12) return t;

@@ -154,6 +154,12 @@ std::int32_t StrToInt(std::string_view text) {
     return *value;
 }
 
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
 ShortDateFormat::ShortDateFormat(const std::string& picture) {
     for (size_t i = 0; i < picture.size();) {
         char c = picture[i];
@@ -237,13 +243,10 @@ std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view tex
         pos += digits;
     }
     if (pos != text.size() || !seen[0] || !seen[1] || !seen[2]) return std::nullopt;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     // Only years the system's clock and date pickers can hold.
     if (date.year < 1601 || date.year > 30827) return std::nullopt;
     if (date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
-    bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
-    int days = kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
-    if (date.day > days) return std::nullopt;
+    if (date.day > DaysInMonth(date.year, date.month)) return std::nullopt;
     return date;
 }
 

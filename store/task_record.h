@@ -35,6 +35,9 @@ public:
 std::int32_t StrToInt(std::string_view text);
 
 // The user's short date format, from a Windows picture such as "yyyy/M/d".
+// The days of a month (1 to 12) in the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 class ShortDateFormat {
 public:
     explicit ShortDateFormat(const std::string& picture);

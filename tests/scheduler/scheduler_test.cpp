@@ -124,6 +124,14 @@ protected:
         state.options.TaskNum = std::max(state.options.TaskNum, n);
     }
     void Filler(int n) { Put(n, "每天23时59分", "提醒", "not now"); }
+    // A reminder at 8:30 fired by a tick at 8:30:59.999, and a backup due at 8:31.
+    void FireInTheLastMomentOf830() {
+        Put(1, "每天8时30分", "提醒", "first");
+        Put(2, "每天8时31分", "备份文件夹", "D:\\a*E:\\b*1");
+        timers.next[kTimer1] = 59999;
+        RunFor(59999);
+        ASSERT_EQ(recorder.log.size(), 1u);
+    }
     using Log = std::vector<std::string>;
 };
 
@@ -179,11 +187,7 @@ TEST_F(SchedulerTest, ATaskDueEveryMinuteFiresOnceInEachMinuteForAnHour) {
 }
 
 TEST_F(SchedulerTest, TheMinuteAfterAFiringIsJudgedEvenWhenTheFiringCameInItsLastMoment) {
-    Put(1, "每天8时30分", "提醒", "first");
-    Put(2, "每天8时31分", "备份文件夹", "D:\\a*E:\\b*1");
-    timers.next[kTimer1] = 59999;  // the tick comes at 8:30:59.999
-    RunFor(59999);
-    ASSERT_EQ(recorder.log.size(), 1u);
+    FireInTheLastMomentOf830();
     EXPECT_EQ(timers.next[kTimer3], 119999);
     // Its message a little late, at 8:32:00.004: still judged as of 8:31:59.999.
     clock.uptime = 10 * 60000 + 119999 + 5;
@@ -195,12 +199,17 @@ TEST_F(SchedulerTest, TheMinuteAfterAFiringIsJudgedEvenWhenTheFiringCameInItsLas
     EXPECT_FALSE(timers.IsEnabled(kTimer1));
 }
 
+TEST_F(SchedulerTest, ARearmHeldUpByATickStillJudgesTheMinuteAfter) {
+    FireInTheLastMomentOf830();
+    clock.uptime = 10 * 60000 + 119999 + 6000;  // 8:32:05.999
+    clock.now.minute = 32;
+    clock.now.second = 5;
+    scheduler.Timer3Timer();
+    EXPECT_EQ(recorder.log.size(), 2u);
+}
+
 TEST_F(SchedulerTest, ARearmHeldUpLongerThanATickJudgesTheTasksAsTheyStandNow) {
-    Put(1, "每天8时30分", "提醒", "first");
-    Put(2, "每天8时31分", "备份文件夹", "D:\\a*E:\\b*1");
-    timers.next[kTimer1] = 59999;
-    RunFor(59999);
-    ASSERT_EQ(recorder.log.size(), 1u);
+    FireInTheLastMomentOf830();
     // A machine that slept through the pause: 8:32:06.
     clock.uptime = 10 * 60000 + 119999 + 6001;
     clock.now.minute = 32;
@@ -230,6 +239,13 @@ TEST(NextMinute, CarriesIntoHoursDaysMonthsYearsAndTheWeekday) {
     EXPECT_TRUE(same(NextMinute(at(2100, 2, 28, 23, 59, 0)), at(2100, 3, 1, 0, 0, 1)));
     EXPECT_TRUE(same(NextMinute(at(2030, 4, 30, 23, 59, 2)), at(2030, 5, 1, 0, 0, 3)));
     EXPECT_TRUE(same(NextMinute(at(2030, 12, 31, 23, 59, 2)), at(2031, 1, 1, 0, 0, 3)));
+    // Every month's last day carries into the next month, the day before it does not.
+    const int lastDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int month = 1; month <= 11; ++month) {
+        const int last = lastDays[month - 1];
+        EXPECT_TRUE(same(NextMinute(at(2030, month, last, 23, 59, 0)), at(2030, month + 1, 1, 0, 0, 1))) << month;
+        EXPECT_TRUE(same(NextMinute(at(2030, month, last - 1, 23, 59, 0)), at(2030, month, last, 0, 0, 1))) << month;
+    }
 }
 
 TEST_F(SchedulerTest, TwoImmediateTasksInOneTickStartTheRearmOnce) {
