@@ -27,8 +27,7 @@ LocalTime NextMinute(LocalTime t) {
     if (++t.hour < 24) return t;
     t.hour = 0;
     t.dayOfWeek = (t.dayOfWeek + 1) % 7;
-    const int days = t.month >= 1 && t.month <= 12 ? DaysInMonth(t.year, t.month) : 31;
-    if (++t.day <= days) return t;
+    if (++t.day <= DaysInMonth(t.year, t.month)) return t;
     t.day = 1;
     if (++t.month <= 12) return t;
     t.month = 1;
@@ -41,7 +40,6 @@ void Scheduler::Timer1Timer() { Tick({clock_.UptimeMilliseconds(), clock_.Now()}
 void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
     if (!state_.registry) return;
     RegistryAccessor& registry = *state_.registry;
-    current_ = moment;
     std::optional<ShortDateFormat> dateFormat;  // read once a tick, when a one-off record first needs it
     DueInputs inputs{
         moment.clock,
@@ -65,7 +63,7 @@ void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
             std::string d = registry.ReadString(TaskValueName('D', n));
             if (a.empty() || d != kStateEnabled || !IsScheduleDue(a, inputs)) continue;
             std::optional<TaskType> type = TaskTypeOf(registry.ReadString(TaskValueName('B', n)));
-            if (type) Dispatch(n, a, *type);
+            if (type) Dispatch(n, a, *type, moment);
         } catch (const StoreError&) {
             // A value of the wrong type: this record cannot act; the others still do.
         }
@@ -108,7 +106,7 @@ void Scheduler::HoldTick(bool held) {
 
 std::string Scheduler::ReadC(int number) { return state_.registry->ReadString(TaskValueName('C', number)); }
 
-void Scheduler::Dispatch(int number, const std::string& a, TaskType type) {
+void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment) {
     std::string word = PowerWordFor(type);
     if (!word.empty()) {
         state_.PendingPowerAction = word;
@@ -137,7 +135,7 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type) {
     // The pause runs a minute from the moment of this tick, whatever the
     // actions took; a later task of the same tick leaves it as it is.
     if (!timers_.IsEnabled(kTimer3)) {
-        fired_ = current_;
+        fired_ = moment;
         const std::uint64_t resume = fired_.instant + kTimerIntervals[kTimer3];
         const std::uint64_t now = clock_.UptimeMilliseconds();
         timers_.StartWithin(kTimer3, resume > now ? static_cast<unsigned>(resume - now) : 1);

@@ -47,7 +47,7 @@ private:
     // `lagMs`: how long ago that moment was; the idle time is counted back by it.
     void Tick(const Moment& moment, std::uint64_t lagMs);
     bool TickMayRun() const;
-    void Dispatch(int number, const std::string& a, TaskType type);
+    void Dispatch(int number, const std::string& a, TaskType type, const Moment& moment);
     void OpenCountdown();
     std::string ReadC(int number);
 
@@ -56,8 +56,7 @@ private:
     TimerSwitch& timers_;
     TaskActions& actions_;
     Countdown& countdown_;
-    Moment current_;  // of the tick under way
-    Moment fired_;    // of the tick that started the re-arm pause
+    Moment fired_;  // of the tick that started the re-arm pause
 };
 
 // The same wall-clock second a minute later, across hours, days, months and

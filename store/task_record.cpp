@@ -295,18 +295,21 @@ std::vector<std::string> ScheduleFields(const std::string& a) {
     return std::vector<std::string>(fields.at.begin(), fields.at.begin() + fields.count);
 }
 
-std::string FileNamePart(const std::string& path) {
-    // GBK-aware: a trail byte that happens to be "\" does not end a folder name.
-    size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c >= 0x81 && i + 1 < path.size()) {
+size_t LastGbkByteOf(const std::string& text, std::string_view bytes) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x81 && i + 1 < text.size())
             ++i;
-        } else if (c == '\\' || c == ':') {
-            start = i + 1;
-        }
+        else if (bytes.find(static_cast<char>(c)) != std::string_view::npos)
+            last = i;
     }
-    return path.substr(start);
+    return last;
+}
+
+std::string FileNamePart(const std::string& path) {
+    const size_t last = LastGbkByteOf(path, "\\:");
+    return last == std::string::npos ? path : path.substr(last + 1);
 }
 
 WakeSpecFields SplitWakeSpec(const std::string& c) {

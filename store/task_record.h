@@ -97,6 +97,10 @@ bool IsScheduleDue(const std::string& a, const DueInputs& inputs);
 // The field texts alone, for filling the editor.
 std::vector<std::string> ScheduleFields(const std::string& a);
 
+// The position of the last of `bytes` in a GBK text, or npos; a GBK trail
+// byte that happens to be one of them does not count.
+size_t LastGbkByteOf(const std::string& text, std::string_view bytes);
+
 // The file-name part of a path: the text after its last "\" or ":". A GBK
 // trail byte that happens to be "\" does not end a folder name.
 std::string FileNamePart(const std::string& path);

@@ -12,17 +12,7 @@ constexpr char kCloseProgramHint[] = "在此输入程序的文件名或按浏览
 std::vector<std::string> WakeChoices() { return std::vector<std::string>(std::begin(kNoWakeChoices), std::end(kNoWakeChoices)); }
 
 // The byte position of the last "\" of a GBK text, or npos.
-size_t LastBackslash(const std::string& text) {
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x81 && i + 1 < text.size())
-            ++i;
-        else if (c == '\\')
-            last = i;
-    }
-    return last;
-}
+size_t LastBackslash(const std::string& text) { return LastGbkByteOf(text, "\\"); }
 
 // A time of day from two field texts; the old time when either does not
 // convert or is not a time.
