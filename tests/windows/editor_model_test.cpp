@@ -123,6 +123,8 @@ TEST(LoadTask, EveryKindComesBackIntoItsControls) {
     EXPECT_EQ(weekly.weekday, "12") << "texts go back as they stand";
     EXPECT_EQ(weekly.weekly, (TimeOfDay{8, 0}));
     EXPECT_EQ(load("每月31日9时1分").monthDay, "31");
+    EXPECT_EQ(load("每月31日9时1分").monthly, (TimeOfDay{9, 1}));
+    EXPECT_EQ(load("每天0时30分").daily, (TimeOfDay{0, 30})) << "hour 0 is a time of day";
     EditorSchedule yearly = load("每年12月30日1时2分");
     EXPECT_EQ(yearly.month + "/" + yearly.yearDay, "12/30");
     EXPECT_EQ(yearly.yearly, (TimeOfDay{1, 2}));
