@@ -26,25 +26,16 @@ std::string BackupStamp(const LocalTime& t) {
 
 namespace {
 
-// "." is never a GBK trail byte, so the last one found is a real dot.
 size_t ExtensionStart(const std::string& name) {
     size_t dot = name.rfind('.');
     return dot == std::string::npos ? name.size() : dot;
 }
 
-bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x81; }
-
-// Offset just past the last "\" that separates names, or 0 when there is none.
+// Offset just past the last "\", or 0 when there is none. The engine's paths
+// are UTF-8, in which no byte of a character is 0x5C.
 size_t AfterLastSeparator(const std::string& path) {
-    size_t after = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (IsLeadByte(path[i])) {
-            ++i;
-        } else if (path[i] == '\\') {
-            after = i + 1;
-        }
-    }
-    return after;
+    size_t separator = path.rfind('\\');
+    return separator == std::string::npos ? 0 : separator + 1;
 }
 
 // "D:\" becomes "D:" and "C:\data\" becomes "C:\data": a folder in the form
@@ -148,9 +139,34 @@ struct SourceFolder {
     std::vector<FileEntry> files;
 };
 
-std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root) {
+// Keeps a run out of its own copies: the source's folder that is the target
+// (a target inside its source) is not walked, nor the one whose copies would
+// land in the source itself (a source inside its target). Folders compare by
+// identity, so another case, a short name, a "\\?\" prefix or a link on the
+// way changes nothing.
+class Fence {
+public:
+    Fence(FileSystem& fs, const std::string& source, const std::string& target)
+        : fs_(fs), source_(source), target_(target), sourceId_(fs.Identify(source)), targetId_(fs.Identify(target)) {}
+
+    bool Allows(const std::string& relative) const {
+        if (!sourceId_ || !targetId_) return true;  // no target, nothing copied anyway
+        const std::optional<FolderId> walked = relative.empty() ? sourceId_ : fs_.Identify(source_ + relative);
+        return walked != targetId_ && fs_.Identify(target_ + relative) != sourceId_;
+    }
+
+private:
+    FileSystem& fs_;
+    const std::string& source_;
+    const std::string& target_;
+    const std::optional<FolderId> sourceId_;
+    const std::optional<FolderId> targetId_;
+};
+
+std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root, const Fence& fence) {
     std::vector<SourceFolder> tree;
-    std::vector<std::string> pending{""};
+    std::vector<std::string> pending;
+    if (fence.Allows("")) pending.emplace_back();
     while (!pending.empty()) {
         SourceFolder folder{std::move(pending.back()), {}};
         pending.pop_back();
@@ -161,7 +177,8 @@ std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root
             if (!entry.directory) {
                 folder.files.push_back(std::move(entry));
             } else if (!entry.link) {
-                pending.push_back(folder.relative + "\\" + entry.name);
+                std::string relative = folder.relative + "\\" + entry.name;
+                if (fence.Allows(relative)) pending.push_back(std::move(relative));
             }
         }
         std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstSubfolder), pending.end());
@@ -172,19 +189,21 @@ std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root
 
 class BackupRun {
 public:
-    BackupRun(FileSystem& fs, bool keepVersions)
-        : fs_(fs), keepVersions_(keepVersions), ignoresCase_(fs.IgnoresCase()), self_(fs.ProcessId()) {}
+    BackupRun(FileSystem& fs, bool keepVersions, bool coarseTimes)
+        : fs_(fs), keepVersions_(keepVersions), coarseTimes_(coarseTimes), ignoresCase_(fs.IgnoresCase()),
+          self_(fs.ProcessId()) {}
 
     void BackUpFile(const std::string& source, const std::string& target) {
         std::optional<FileEntry> file = fs_.Stat(source);
         if (!file || file->directory) return;
-        file->name = FileNamePart(source);
+        file->name = source.substr(AfterLastSeparator(source));
         DestFolder& folder = Destination(target, false);
         if (folder.usable) BackUp(source, *file, target, folder);
     }
 
     void BackUpFolder(const std::string& source, const std::string& target) {
-        for (const SourceFolder& group : ListSourceTree(fs_, source)) {
+        const Fence fence(fs_, source, target);
+        for (const SourceFolder& group : ListSourceTree(fs_, source, fence)) {
             const std::string dir = target + group.relative;
             DestFolder& folder = Destination(dir, true);
             if (!folder.usable) continue;
@@ -193,19 +212,12 @@ public:
     }
 
 private:
-    // Windows compares names without the case of ASCII letters; a GBK trail
-    // byte keeps its value whatever letter it looks like.
+    // Names that differ only in the case of ASCII letters are one name to
+    // Windows.
     std::string Key(std::string name) const {
         if (!ignoresCase_) return name;
-        bool trail = false;
         for (char& c : name) {
-            if (trail) {
-                trail = false;
-            } else if (IsLeadByte(c)) {
-                trail = true;
-            } else if (c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
-            }
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         }
         return name;
     }
@@ -242,7 +254,10 @@ private:
     }
 
     // Whether two last-write times fall in different seconds, either way round.
+    // FAT keeps times in 2-second steps: with it on either side, times up to 2
+    // seconds apart are one time, or every odd second would be copied again.
     bool Differs(FileTime a, FileTime b) {
+        if (coarseTimes_ && (a > b ? a - b : b - a) <= 2 * kFileTimeSecond) return false;
         return a != b && BackupStamp(fs_.LocalTimeOf(a)) != BackupStamp(fs_.LocalTimeOf(b));
     }
 
@@ -288,6 +303,7 @@ private:
 
     FileSystem& fs_;
     const bool keepVersions_;
+    const bool coarseTimes_;
     const bool ignoresCase_;
     const std::uint32_t self_;
     std::unordered_map<std::string, DestFolder> folders_;  // by key of the folder's path
@@ -310,14 +326,16 @@ void RunBackup(const std::string& type, const std::string& spec, FileSystem& fs)
         if (kind != TaskType::BackupFile && kind != TaskType::BackupFolder) return;
         const BackupSpecFields fields = SplitBackupSpec(spec);
         if (fields.source.empty()) return;
-        const std::string target = WithoutTrailingSeparators(fields.target);
+        const std::string source = fs.PathFromText(fields.source);
+        const std::string target = WithoutTrailingSeparators(fs.PathFromText(fields.target));
         if (kind == TaskType::BackupFolder) ForceDirectories(fs, target);
         if (fields.flag != "0" && fields.flag != "1") return;
-        BackupRun run(fs, fields.flag == "0");
+        const bool coarseTimes = fs.CoarseTimes(target) || fs.CoarseTimes(source);
+        BackupRun run(fs, fields.flag == "0", coarseTimes);
         if (kind == TaskType::BackupFile) {
-            run.BackUpFile(fields.source, target);
+            run.BackUpFile(source, target);
         } else {
-            run.BackUpFolder(WithoutTrailingSeparators(fields.source), target);
+            run.BackUpFolder(WithoutTrailingSeparators(source), target);
         }
     } catch (...) {
         // The run ends here; its temporary file, if any, is removed by a later run.

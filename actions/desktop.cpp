@@ -32,19 +32,19 @@ bool KillProcessByName(const std::string& name, DesktopSystem& desktop) {
     return result;
 }
 
-std::string JunkListName(const LocalTime& now) {
-    auto n = [](int value) { return std::to_string(value); };
-    return "清理系统垃圾列表" + n(now.year) + n(now.month) + n(now.day) + "_" + n(now.hour) + n(now.minute) +
-           n(now.second) + ".txt";
+std::wstring JunkListName(const LocalTime& now) {
+    auto n = [](int value) { return std::to_wstring(value); };
+    return L"清理系统垃圾列表" + n(now.year) + n(now.month) + n(now.day) + L"_" + n(now.hour) + n(now.minute) +
+           n(now.second) + L".txt";
 }
 
-std::string JunkCommandLine(const std::string& programFolder, const std::string& listName) {
-    return "cmd.exe /c \"\"" + programFolder + kJunkBatch + "\" > \"" + programFolder + listName + "\"\"";
+std::wstring JunkCommandParameters(const std::wstring& listName) {
+    return L"/c \"\".\\" + std::wstring(kJunkBatch) + L"\" > \"" + listName + L"\"\"";
 }
 
 void CleanSystemJunk(bool openList, const LocalTime& now, DesktopSystem& desktop) {
-    const std::string folder = desktop.ProgramFolder();
-    const std::string list = JunkListName(now);
-    desktop.RunHiddenAndWait(JunkCommandLine(folder, list));
-    if (openList) desktop.ShellOpen(folder + list, folder);
+    const std::wstring folder = desktop.ProgramFolder();
+    const std::wstring list = JunkListName(now);
+    desktop.RunCmdHiddenAndWait(JunkCommandParameters(list), folder);
+    if (openList) desktop.OpenDocument(folder + list);
 }

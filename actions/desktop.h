@@ -22,13 +22,15 @@ bool ProcessMatches(const std::string& exe, const std::string& name);
 // termination, false when nothing matched.
 bool KillProcessByName(const std::string& name, DesktopSystem& desktop);
 
-inline constexpr char kJunkBatch[] = "QLLJ.bat";
+inline constexpr wchar_t kJunkBatch[] = L"QLLJ.bat";
 // "清理系统垃圾列表" + year month day + "_" + hour minute second + ".txt",
 // the numbers without leading zeros.
-std::string JunkListName(const LocalTime& now);
-// cmd.exe runs the batch with its output sent to the list. Both paths are
-// quoted, and the whole command again, so that cmd.exe takes the quotes of a
-// program folder with blanks as they are.
-std::string JunkCommandLine(const std::string& programFolder, const std::string& listName);
-// Runs the batch and waits for it; with openList the list is opened afterwards.
+std::wstring JunkListName(const LocalTime& now);
+// The parameters of cmd.exe, which runs in the program folder: the batch,
+// with its output sent to the list, by names relative to that folder, so
+// that the folder's name never passes through cmd.exe's parsing. The whole
+// command is quoted once more, for cmd.exe takes off the outer quotes.
+std::wstring JunkCommandParameters(const std::wstring& listName);
+// Runs the batch in the program folder and waits for it; with openList the
+// list is opened afterwards.
 void CleanSystemJunk(bool openList, const LocalTime& now, DesktopSystem& desktop);

@@ -13,7 +13,7 @@ void HangUpDialup(NetworkSystem& network, const std::function<void(const std::st
 std::optional<std::string> AdapterCommandParameters(const std::string& connection, bool enable) {
     for (char c : connection) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || byte < 0x20 || byte == 0x7F) return std::nullopt;
+        if (c == '"' || c == '%' || byte < 0x20 || byte == 0x7F) return std::nullopt;
     }
     return std::string("/c  netsh int set int name=") + '"' + connection + '"' + " " +
            (enable ? "admin=enable" : "admin=disable");
@@ -21,5 +21,5 @@ std::optional<std::string> AdapterCommandParameters(const std::string& connectio
 
 void SetAdapterState(NetworkSystem& network, const std::string& connection, bool enable) {
     if (std::optional<std::string> parameters = AdapterCommandParameters(connection, enable))
-        network.RunHidden("cmd.exe", *parameters);
+        network.RunCmdHidden(*parameters);
 }

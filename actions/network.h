@@ -18,8 +18,9 @@ void HangUpDialup(NetworkSystem& network, const std::function<void(const std::st
 
 // The parameters of the hidden cmd.exe that switches an adapter, or none for
 // a name that could break out of its quotes: a double quote, a line break or
-// any other control character. Such a name may come from an imported file,
-// and the command runs with administrator rights.
+// any other control character; or that cmd.exe would change inside them: a
+// "%", which starts a variable's name. Such a name may come from an imported
+// file, and the command runs with administrator rights.
 std::optional<std::string> AdapterCommandParameters(const std::string& connection, bool enable);
 
 void SetAdapterState(NetworkSystem& network, const std::string& connection, bool enable);

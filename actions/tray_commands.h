@@ -13,7 +13,7 @@ enum class TrayCommand {
 };
 
 inline constexpr char kProductPage[] = "https://tempiro.qelvora.com/";
-inline constexpr char kHelpFile[] = "Tempiro.CHM";
+inline constexpr wchar_t kHelpFile[] = L"Tempiro.CHM";
 inline constexpr char kOpenCdDoor[] = "Set cdaudio door open wait";
 inline constexpr char kCloseCdDoor[] = "Set cdaudio door closed wait";
 

@@ -1,13 +1,21 @@
-// Program entry: one instance per machine, a hidden main window, the message loop.
+// Program entry: one instance per machine, a hidden main window, the message
+// loop; or, started by the junk-cleaning batch with "/clean", the cleaning
+// alone.
+#include "actions/junk_cleaner_win32.h"
 #include "app/main_window.h"
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
 
 #include <commctrl.h>
+#include <cwchar>
 #include <objbase.h>
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    // The running copy holds the mutex and waits for the batch: this copy
+    // opens no window and leaves the mutex alone.
+    if (commandLine && _wcsicmp(commandLine, kJunkCleaningSwitch) == 0) return RunJunkCleaning();
+
     // The mutex is never closed: it marks the running copy until the process ends.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, Wide(kMutexName).c_str());
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -65,7 +65,7 @@ bool MainWindow::Create() {
 void MainWindow::CreateCountdownFace() {
     HFONT font = SharedFont(kFontFace, 13, Dpi());
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    AddControl(hwnd_, L"STATIC", Wide("要想取消关机,请按下<取消关机>按钮,剩余 :"), SS_LEFT | SS_NOPREFIX, 16, 16, 263,
+    AddControl(hwnd_, L"STATIC", Wide("要想取消关机,请按下<取消关机>按钮,剩余 :"), SS_LEFT | SS_NOPREFIX, 16, 16, 318,
                13, kLabel1, font);
     AddControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 336, 16, 57, 13, kLabel2, font);
     AddControl(hwnd_, PROGRESS_CLASSW, L"", 0, 8, 56, 385, 17, kPgBar1, font);
@@ -123,7 +123,7 @@ void MainWindow::FormCreate() {
     }
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | MF_CHECKED);
     SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, std::max(state_.options.tishi, 0));
-    SetEnabled(kTimer1, state_.monitoring);
+    scheduler_.SetMonitoring(state_.monitoring);
 }
 
 void MainWindow::StartTimer(TimerId id, unsigned intervalMs) { SetTimer(hwnd_, id, intervalMs, nullptr); }

@@ -8,7 +8,7 @@
 #include "app/system_calls_factory.h"
 #include "app/tray_icon_win32.h"
 #include "platform/clock_win32.h"
-#include "platform/timers.h"
+#include "scheduler/timers.h"
 #include "platform/window_win32.h"
 #include "scheduler/countdown.h"
 #include "scheduler/program_state.h"

@@ -4,6 +4,7 @@
 #include "app/system_calls_factory.h"
 #include "platform/recording_calls.h"
 #include "platform/system_calls_win32.h"
+#include "platform/text_win32.h"
 
 #include <string>
 
@@ -25,5 +26,5 @@ void AppendLine(const std::string& line) {
 }  // namespace
 
 std::unique_ptr<SystemCalls> MakeSystemCalls(const HWND&) {
-    return std::make_unique<RecordingCalls>(AppendLine, ExecutableFolder());
+    return std::make_unique<RecordingCalls>(AppendLine, ExecutableFolderWide(), Narrow);
 }

@@ -13,11 +13,13 @@ add_executable(tempiro_tests
   tests/store/options_test.cpp
   tests/store/settings_file_test.cpp
   tests/platform/text_files_test.cpp
+  tests/platform/file_names_test.cpp
   tests/app/shell_texts_test.cpp
   tests/actions/reminder_test.cpp
   tests/actions/power_test.cpp
   tests/actions/network_test.cpp
   tests/actions/desktop_test.cpp
+  tests/actions/junk_cleaner_test.cpp
   tests/actions/tray_commands_test.cpp
   tests/actions/backup_test.cpp
   tests/store/task_record_test.cpp

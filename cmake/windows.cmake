@@ -12,6 +12,7 @@ add_library(tempiro_win32 STATIC
   platform/controls_win32.cpp
   platform/file_system_win32.cpp
   actions/reminder_win32.cpp
+  actions/junk_cleaner_win32.cpp
   windows/editor_window_win32.cpp
   windows/settings_window_win32.cpp)
 target_link_libraries(tempiro_win32 PUBLIC tempiro_core)

@@ -21,7 +21,8 @@ add_executable(tempiro_wine_tests
   tests/wine/screens_test.cpp
   tests/wine/export_import_test.cpp
   tests/wine/dpi_test.cpp
-  tests/wine/installer_test.cpp)
+  tests/wine/installer_test.cpp
+  tests/wine/keep_word_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
 target_include_directories(tempiro_wine_tests PRIVATE ${TEMPIRO_GENERATED})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
@@ -63,6 +64,11 @@ foreach(locale zh_CN.UTF-8 en_US.UTF-8)
   tempiro_wine_test(OnceReminder ${locale} Tick.AOneOff*)
   tempiro_wine_test(Backup ${locale} Backup.*)
 endforeach()
+tempiro_wine_test(StrayKeys zh_CN.UTF-8 KeepWord.EscAndEnter*)
+tempiro_wine_test(WrongTypes zh_CN.UTF-8 KeepWord.ACountdownAnd*)
+tempiro_wine_test(BackupTask zh_CN.UTF-8 BackupTask.*)
+tempiro_wine_test(BackupSummerTime zh_CN.UTF-8 BackupSummerTime.*)
+set_tests_properties(wine.BackupSummerTime.zh_CN.UTF-8 PROPERTIES ENVIRONMENT "TZ=Europe/Berlin")
 tempiro_wine_test(StoredOptions zh_CN.UTF-8 Startup.StoredOptions*)
 tempiro_wine_test(TrayAndHotkeys zh_CN.UTF-8 Startup.TrayIcon*)
 tempiro_wine_test(CtrlHotkeys zh_CN.UTF-8 Startup.CtrlHotkeys*)
@@ -71,8 +77,10 @@ tempiro_wine_test(TrayMenu zh_CN.UTF-8 Startup.TrayMenu*)
 tempiro_wine_test(UnwritableStore zh_CN.UTF-8 Startup.AnUnwritableStore*)
 tempiro_wine_test(Tick zh_CN.UTF-8 Tick.ADueDaily*)
 tempiro_wine_test(MonitoringSwitch zh_CN.UTF-8 Tick.TheMonitoringSwitch*)
-tempiro_wine_test(Desktop zh_CN.UTF-8 Desktop.*:-Desktop.TheShippedBatch*)
+tempiro_wine_test(Desktop zh_CN.UTF-8 Desktop.*:-Desktop.TheShippedBatch*:Desktop.TheTrayEntry*)
 tempiro_wine_test(JunkBatch zh_CN.UTF-8 Desktop.TheShippedBatch*)
+tempiro_wine_test(JunkFromAFolderGbkCannotName en_US.UTF-8 Desktop.TheTrayEntry*)
+tempiro_wine_test(FileDialogs zh_CN.UTF-8 FileDialogs.*)
 tempiro_wine_test(CloseAllPrograms zh_CN.UTF-8 CloseAllPrograms.*)
 tempiro_wine_test(RealHangUp zh_CN.UTF-8 RealHangUp.*)
 # The settings window and the task editor, one case to a prefix.
@@ -80,7 +88,7 @@ foreach(case OpensOnce ModifyLoads ModifyShows AModification Delete TheEnableBox
   tempiro_wine_test(Settings${case} zh_CN.UTF-8 Settings.${case}*)
 endforeach()
 # Export and import through the real file dialogs, one case to a prefix.
-foreach(case ExportWrites AFileWithout CancellingThe)
+foreach(case ExportWrites OkAfterAn AFileWithout CancellingThe)
   tempiro_wine_test(ExportImport${case} zh_CN.UTF-8 ExportImport.${case}*)
 endforeach()
 tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)
@@ -112,7 +120,7 @@ add_test(NAME installer.build
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/build_test_installers.sh ${CMAKE_BINARY_DIR} ${TEMPIRO_WIN32_DIR}
           ${TEMPIRO_TEST_INSTALLERS} ${TEMPIRO_VERSION})
 set_tests_properties(installer.build PROPERTIES FIXTURES_SETUP installers)
-foreach(case SilentInstallAndUninstall OverARunningOlderCopy UninstallKeeps Wizard UninstallAsks)
+foreach(case SilentInstallAndUninstall OverARunningOlderCopy UninstallKeeps Wizard UninstallAsks GivesItsFolder)
   tempiro_wine_test(Installer${case} zh_CN.UTF-8 Installer.${case}* ${TEMPIRO_TEST_INSTALLERS}/Tempiro-Setup-test.exe)
   set_tests_properties(wine.Installer${case}.zh_CN.UTF-8 PROPERTIES FIXTURES_REQUIRED installers)
 endforeach()

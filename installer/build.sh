@@ -17,7 +17,12 @@ args=(-V2 -NOCD "-DVERSION=$version" "-DOUTFILE=$out" "-DWIN64_DIR=$win64" "-DWI
       "-DRESOURCES=$here/../resources")
 [ "$target" = amd64 ] && args+=(-DTARGET_AMD64)
 if [ -n "${TEMPIRO_SIGN_CERT:-}" ] && [ -n "${TEMPIRO_SIGN_KEY:-}" ]; then
-  args+=("-DSIGN_COMMAND=bash $here/sign.sh")
+  # makensis runs it through the shell, the paths in double quotes (it turns
+  # backslashes into slashes, so these are the only quotes that hold).
+  case "$here$out" in *[\"\$\`\\]*)
+    echo "build.sh: signing needs paths without \", \$, \` or \\: $here, $out" >&2; exit 1;;
+  esac
+  args+=("-DSIGN_COMMAND=bash \"$here/sign.sh\"")
 fi
 mkdir -p "$(dirname "$out")"
 makensis "${args[@]}" "$here/tempiro.nsi"

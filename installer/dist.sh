@@ -21,7 +21,7 @@ stage=$build/dist-stage
 rm -rf "$stage"
 for arch in x64 x86; do
   from=$build/win64
-  [ $arch = x86 ] && from=$build/win32
+  [ "$arch" = x86 ] && from=$build/win32
   mkdir -p "$stage/Tempiro-$version/$arch"
   cp "$from/Tempiro.exe" "$from/QLLJ.bat" "$from/Tempiro.CHM" "$stage/Tempiro-$version/$arch/"
   if [ -n "$signing" ]; then bash "$root/installer/sign.sh" "$stage/Tempiro-$version/$arch/Tempiro.exe"; fi

@@ -67,8 +67,8 @@ VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "LegalCopyright" "Copyright © 2020 ${PUBLISHER}"
 
 !ifdef SIGN_COMMAND
-  !uninstfinalize '${SIGN_COMMAND} "%1"' = 0
-  !finalize '${SIGN_COMMAND} "%1"' = 0
+  !uninstfinalize `${SIGN_COMMAND} "%1"` = 0
+  !finalize `${SIGN_COMMAND} "%1"` = 0
 !endif
 
 !include MUI2.nsh
@@ -94,6 +94,8 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "Copyright © 2020 ${PUBLISHER}"
 LangString EndingProgram ${LANG_SIMPCHINESE} "正在退出正在运行的 ${PRODUCT}..."
 LangString StillRunning ${LANG_SIMPCHINESE} "${PRODUCT} 仍在运行，无法继续。$\r$\n请从任务栏通知区域的菜单退出它，然后点击“重试”。"
 LangString DeleteTasks ${LANG_SIMPCHINESE} "是否同时删除 ${PRODUCT} 的任务和设置？$\r$\n$\r$\n选择“否”将保留它们，重新安装后仍可使用。"
+LangString FolderRefused ${LANG_SIMPCHINESE} "无法设置安装文件夹的权限：$\r$\n$INSTDIR$\r$\n$\r$\n${PRODUCT} 以管理员权限运行，它的文件夹只能允许管理员修改。请重新运行安装程序，选择其他文件夹。"
+LangString RebootToFinish ${LANG_SIMPCHINESE} "有些文件正在使用（可能是另一位用户登录中运行的 ${PRODUCT}），将在计算机重新启动时删除。$\r$\n$\r$\n是否现在重新启动？"
 
 ; Ends the running copy the way the program ends on exit: WM_CLOSE to its
 ; main window takes the icon from the tray and ends the process. Waits for
@@ -140,6 +142,37 @@ FunctionEnd
 !insertmacro END_RUNNING_COPY ""
 !insertmacro END_RUNNING_COPY "un."
 
+; Gives the folder the rights of Program Files, before anything is written
+; into it: owned by Administrators, full control for Administrators and
+; SYSTEM, read and run for Users, nothing inherited from the folder above and
+; no entry of anyone else. The program runs elevated: whoever could change its
+; files could run anything as an administrator. icacls from the system folder,
+; with well-known SIDs, so that it reads the same on Windows of any language;
+; inside Program Files this gives what the folder has already. A folder whose
+; rights cannot be set is refused.
+!macro ICACLS arguments
+  ${If} $0 == 0
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" ${arguments} /Q'
+    Pop $0
+  ${EndIf}
+!macroend
+Function SecureInstallFolder
+  Push $0
+  CreateDirectory "$INSTDIR"
+  StrCpy $0 0
+  !insertmacro ICACLS "/setowner *S-1-5-32-544"
+  ; A folder that was there before loses the entries set on it, then those
+  ; it inherits.
+  !insertmacro ICACLS "/reset"
+  !insertmacro ICACLS "/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX"
+  ${If} $0 != 0
+    DetailPrint "icacls: $0"
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderRefused)" /SD IDOK
+    Abort
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
 Function .onInit
   ${If} ${RunningX64}
     SetRegView 64
@@ -160,6 +193,13 @@ FunctionEnd
 
 Section "${PRODUCT}"
   Call EndRunningCopy
+  Call SecureInstallFolder
+  ; Made anew rather than written over, so that no file keeps an owner or
+  ; rights of its own from before: each takes the folder's.
+  Delete "$INSTDIR\${EXE}"
+  Delete "$INSTDIR\QLLJ.bat"
+  Delete "$INSTDIR\Tempiro.CHM"
+  Delete "$INSTDIR\${UNINSTALLER}"
   SetOutPath "$INSTDIR"
   SetOverwrite on
   ${If} ${RunningX64}
@@ -212,13 +252,21 @@ Section "Uninstall"
     DeleteRegValue HKLM "${RUN_KEY}" "${AUTOSTART_VALUE}"
   ${EndIf}
 
-  Delete "$INSTDIR\${EXE}"
-  Delete "$INSTDIR\QLLJ.bat"
-  Delete "$INSTDIR\Tempiro.CHM"
+  ; A file held open, as by a copy running in another user's logon, which
+  ; the window search above does not reach, goes when Windows next starts.
+  Delete /REBOOTOK "$INSTDIR\${EXE}"
+  Delete /REBOOTOK "$INSTDIR\QLLJ.bat"
+  Delete /REBOOTOK "$INSTDIR\Tempiro.CHM"
   ; The lists the junk cleaning wrote beside the program.
-  Delete "$INSTDIR\清理系统垃圾列表*.txt"
-  Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"
+  Delete /REBOOTOK "$INSTDIR\清理系统垃圾列表*.txt"
+  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+  ; The folder then too, after them; not otherwise, as a folder that still
+  ; holds a user's file stays.
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
@@ -227,4 +275,10 @@ Section "Uninstall"
   RMDir "$SMPROGRAMS\${PRODUCT}"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; Restarting is offered, "no" being the default; a silent run does not.
+  ${If} ${RebootFlag}
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RebootToFinish)" /SD IDNO IDNO +2
+    Reboot
+  ${EndIf}
 SectionEnd

@@ -152,7 +152,7 @@ std::optional<std::string> SaveFileDialog(HWND owner, const std::string& title, 
     ofn.lpstrFile = path.data();
     ofn.nMaxFile = static_cast<DWORD>(path.size());
     ofn.lpstrTitle = wideTitle.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameW(&ofn) || !path[0]) return std::nullopt;
     return Narrow(path.data());
 }
@@ -171,7 +171,7 @@ std::string OpenFileDialog(HWND owner, const std::string& title, const std::stri
     ofn.nMaxFile = static_cast<DWORD>(path.size());
     ofn.lpstrTitle = title.empty() ? nullptr : wideTitle.c_str();
     ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) return {};
     if (filterIndex) *filterIndex = ofn.nFilterIndex;
     return Narrow(path.data());

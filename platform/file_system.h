@@ -1,8 +1,10 @@
-// The file system as the backup engine sees it. Paths are GBK texts written
-// the Windows way, names joined by "\" (a GBK trail byte 0x5C inside a name
-// is no separator), folders without a trailing "\"; a drive alone ("D:")
-// names its root. Adapters hold no state of their own, so one object serves
-// any number of threads at once.
+// The file system as the backup engine sees it. Paths are written the Windows
+// way, names joined by "\", folders without a trailing "\"; a drive alone
+// ("D:") names its root. They are UTF-8, not the program's GBK: a name found
+// on disk may hold any character (Korean, emoji), and it must reach the copy
+// and the rename unchanged. Only the two roots of a task come from its stored
+// GBK text, through PathFromText. Adapters hold no state of their own that
+// could clash between threads, so one object serves any number of them.
 #pragma once
 
 #include "platform/clock.h"
@@ -12,9 +14,9 @@
 #include <string>
 #include <vector>
 
-// A last-write time in the adapter's own units: compared for equality and
-// handed back to the same adapter, nothing else.
+// A last-write time in 100-ns units from an epoch of the adapter's own.
 using FileTime = std::int64_t;
+inline constexpr FileTime kFileTimeSecond = 10000000;
 
 struct FileEntry {
     std::string name;      // no folder part
@@ -24,23 +26,42 @@ struct FileEntry {
     FileTime lastWrite = 0;
 };
 
+// What makes a folder the same folder whatever path reaches it: another
+// case, a short 8.3 name, a "\\?\" prefix or a link on the way.
+struct FolderId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FolderId&) const = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+    // A path of the engine's from a stored GBK text.
+    virtual std::string PathFromText(const std::string& gbk) = 0;
     // The files and folders in `folder`, hidden and system ones included,
     // "." and ".." left out, in one pass. False when it cannot be listed.
     virtual bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) = 0;
     // What a listing would say of the file or folder at `path` (its name left
     // empty); none when there is nothing there.
     virtual std::optional<FileEntry> Stat(const std::string& path) = 0;
+    // The folder at `path`, links on the way followed; none when it is no folder.
+    virtual std::optional<FolderId> Identify(const std::string& folder) = 0;
+    // Whether the volume of `folder` keeps last-write times in 2-second
+    // steps (FAT and exFAT).
+    virtual bool CoarseTimes(const std::string& folder) = 0;
     // Makes one folder whose parent exists; true when it is a folder afterwards.
     virtual bool MakeFolder(const std::string& path) = 0;
     // Copies a file's content, attributes and last-write time to `to`, which
     // must not exist yet. A failed copy may leave part of `to` behind.
     virtual bool CopyNew(const std::string& from, const std::string& to) = 0;
     // Renames a file in one step; without `replace` it fails when `to` exists.
+    // A replacing rename puts the new file on disk before the old one goes,
+    // and leaves the old one as it was when it fails.
     virtual bool Rename(const std::string& from, const std::string& to, bool replace) = 0;
     virtual bool Remove(const std::string& path) = 0;
+    // The local time of a moment by the rules of the time zone in force at
+    // that moment (summer time or not), whatever they are today.
     virtual LocalTime LocalTimeOf(FileTime time) = 0;
     // Whether names differing only in the case of ASCII letters are one name.
     virtual bool IgnoresCase() = 0;

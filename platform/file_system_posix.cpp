@@ -1,6 +1,8 @@
 #include "platform/file_system_posix.h"
 
 #include <dirent.h>
+#include <iconv.h>
+#include <sys/statfs.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
@@ -15,12 +17,8 @@
 std::string PosixPath(const std::string& path) {
     if (path.empty()) return "/";
     std::string out = path;
-    for (size_t i = 0; i < out.size(); ++i) {
-        if (static_cast<unsigned char>(out[i]) >= 0x81) {
-            ++i;  // the trail byte is part of the character
-        } else if (out[i] == '\\') {
-            out[i] = '/';
-        }
+    for (char& c : out) {
+        if (c == '\\') c = '/';  // no byte of a UTF-8 character is 0x5C
     }
     return out;
 }
@@ -28,21 +26,21 @@ std::string PosixPath(const std::string& path) {
 std::string EnginePath(const std::string& posixPath) {
     std::string out = posixPath;
     for (char& c : out) {
-        if (c == '/') c = '\\';  // "/" is never a GBK trail byte
+        if (c == '/') c = '\\';
     }
     return out;
 }
 
 namespace {
 
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+constexpr std::int64_t kNanosecondsPerTick = 100;
 
 // Regular files and folders only: a pipe or a device is no file to back up.
 bool Describe(const struct stat& st, FileEntry& entry) {
     if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false;
     entry.directory = S_ISDIR(st.st_mode);
     entry.size = static_cast<std::uint64_t>(st.st_size);
-    entry.lastWrite = static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanosecondsPerSecond + st.st_mtim.tv_nsec;
+    entry.lastWrite = static_cast<std::int64_t>(st.st_mtim.tv_sec) * kFileTimeSecond + st.st_mtim.tv_nsec / kNanosecondsPerTick;
     return true;
 }
 
@@ -81,6 +79,20 @@ bool CopyContent(int in, int out, off_t size) {
 
 }  // namespace
 
+std::string PosixFileSystem::PathFromText(const std::string& gbk) {
+    iconv_t convert = iconv_open("UTF-8", "GBK");
+    if (convert == reinterpret_cast<iconv_t>(-1)) return gbk;
+    std::string in = gbk, out(gbk.size() * 3 / 2 + 4, '\0');
+    char* from = in.data();
+    char* to = out.data();
+    size_t left = in.size(), room = out.size();
+    const bool whole = iconv(convert, &from, &left, &to, &room) != static_cast<size_t>(-1);
+    iconv_close(convert);
+    if (!whole) return {};  // no GBK: a path that names nothing
+    out.resize(out.size() - room);
+    return out;
+}
+
 bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
     int fd = open(PosixPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -113,6 +125,19 @@ std::optional<FileEntry> PosixFileSystem::Stat(const std::string& path) {
     return entry;
 }
 
+std::optional<FolderId> PosixFileSystem::Identify(const std::string& folder) {
+    struct stat st;
+    if (stat(PosixPath(folder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+    return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+bool PosixFileSystem::CoarseTimes(const std::string& folder) {
+    constexpr long kMsdos = 0x4d44, kExfat = 0x2011BAB0;
+    struct statfs volume;
+    if (statfs(PosixPath(folder).c_str(), &volume) != 0) return false;
+    return volume.f_type == kMsdos || volume.f_type == kExfat;
+}
+
 bool PosixFileSystem::MakeFolder(const std::string& path) {
     if (mkdir(PosixPath(path).c_str(), 0777) == 0) return true;
     std::optional<FileEntry> there = errno == EEXIST ? Stat(path) : std::nullopt;
@@ -138,7 +163,13 @@ bool PosixFileSystem::CopyNew(const std::string& from, const std::string& to) {
 
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to, bool replace) {
     const std::string source = PosixPath(from), target = PosixPath(to);
-    if (replace) return rename(source.c_str(), target.c_str()) == 0;
+    if (replace) {
+        // The new file's data on disk before it takes the old one's place.
+        int file = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool synced = file >= 0 && fsync(file) == 0;
+        if (file >= 0) close(file);
+        return synced && rename(source.c_str(), target.c_str()) == 0;
+    }
     if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     // A file system without RENAME_NOREPLACE: a hard link fails as well when the name is taken.
@@ -148,8 +179,8 @@ bool PosixFileSystem::Rename(const std::string& from, const std::string& to, boo
 bool PosixFileSystem::Remove(const std::string& path) { return unlink(PosixPath(path).c_str()) == 0; }
 
 LocalTime PosixFileSystem::LocalTimeOf(FileTime time) {
-    std::int64_t seconds = time / kNanosecondsPerSecond;
-    if (time % kNanosecondsPerSecond < 0) --seconds;  // before 1970: round down
+    std::int64_t seconds = time / kFileTimeSecond;
+    if (time % kFileTimeSecond < 0) --seconds;  // before 1970: round down
     const time_t t = static_cast<time_t>(seconds);
     struct tm local;
     LocalTime out;

@@ -1,25 +1,38 @@
-// The file-system seam on Windows: the wide API, paths converted from GBK and
-// made absolute with the "\\?\" (or "\\?\UNC\") prefix, so that paths longer
-// than MAX_PATH work. Names compare without case.
+// The file-system seam on Windows: the wide API, paths converted from the
+// engine's UTF-8 and made absolute with the "\\?\" (or "\\?\UNC\") prefix, so
+// that paths longer than MAX_PATH work. Names compare without case.
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/listing_fallback.h"
 
 // The form the wide API gets a path in: "C:\a" becomes "\\?\C:\a",
 // "\\server\share\a" "\\?\UNC\server\share\a", "D:" "\\?\D:\".
-std::wstring LongPath(const std::string& path);
+std::wstring LongPath(std::wstring path);
+// A path of the engine's, and back.
+std::wstring WideFromUtf8(const std::string& path);
+std::string Utf8FromWide(const std::wstring& path);
 
 class Win32FileSystem : public FileSystem {
 public:
+    std::string PathFromText(const std::string& gbk) override;  // code page 936
     bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
     std::optional<FileEntry> Stat(const std::string& path) override;
+    // Volume serial number and file index of the folder's handle.
+    std::optional<FolderId> Identify(const std::string& folder) override;
+    bool CoarseTimes(const std::string& folder) override;  // "FAT", "FAT32", "exFAT"
     bool MakeFolder(const std::string& path) override;
     bool CopyNew(const std::string& from, const std::string& to) override;
-    // A read-only file in the way of a replacing rename is made writable first.
+    // A replacing rename flushes the new file first and writes through; a
+    // read-only file in its way is made writable, and read-only again when
+    // the rename fails all the same.
     bool Rename(const std::string& from, const std::string& to, bool replace) override;
     bool Remove(const std::string& path) override;  // read-only files too
     LocalTime LocalTimeOf(FileTime time) override;  // FileTime is a FILETIME
     bool IgnoresCase() override { return true; }
     std::uint32_t ProcessId() override;
     bool ProcessRunning(std::uint32_t id) override;
+
+private:
+    ListingFallback listing_;
 };

@@ -1,8 +1,46 @@
 #include "platform/recording_calls.h"
 
 namespace {
+
 std::string Flag(bool on) { return on ? "1" : "0"; }
+
+// The command line's start as the real calls make it.
+constexpr char kSystemCmd[] = "CreateProcess %SystemRoot%\\System32\\cmd.exe /d /v:off ";
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    constexpr unsigned kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[extra] | (c >> (6 * extra)));
+    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+}
+
+// wchar_t holds UTF-16 on Windows and UTF-32 elsewhere.
+std::string Utf8(const std::wstring& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char32_t>(text[i]);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+            const char32_t low = static_cast<char32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
 }  // namespace
+
+RecordingCalls::RecordingCalls(std::function<void(const std::string&)> record, std::wstring programFolder,
+                               Narrowing narrow)
+    : record_(std::move(record)), programFolder_(std::move(programFolder)),
+      narrow_(narrow ? std::move(narrow) : Narrowing(Utf8)) {}
 
 void RecordingCalls::ExitWindowsEx(unsigned flags) { record_("ExitWindowsEx " + std::to_string(flags)); }
 
@@ -31,9 +69,7 @@ bool RecordingCalls::HangUp(DialupHandle) {
 
 void RecordingCalls::Autodial() { record_("InternetAutodial"); }
 
-void RecordingCalls::RunHidden(const std::string& program, const std::string& parameters) {
-    record_("ShellExecute " + program + " " + parameters);
-}
+void RecordingCalls::RunCmdHidden(const std::string& parameters) { record_(kSystemCmd + parameters); }
 
 void RecordingCalls::PlayLoop(const std::string& path) { record_("PlaySound loop " + path); }
 
@@ -53,11 +89,13 @@ bool RecordingCalls::Terminate(std::uint32_t processId) {
     return false;
 }
 
-void RecordingCalls::RunHiddenAndWait(const std::string& commandLine) { record_("CreateProcess " + commandLine); }
+void RecordingCalls::RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) {
+    record_(kSystemCmd + narrow_(parameters) + " in " + narrow_(folder));
+}
 
-std::string RecordingCalls::ProgramFolder() { return programFolder_; }
+std::wstring RecordingCalls::ProgramFolder() { return programFolder_; }
 
-void RecordingCalls::OpenDocument(const std::string& path) { record_("ShellExecute " + path); }
+void RecordingCalls::OpenDocument(const std::wstring& path) { record_("ShellExecute " + narrow_(path)); }
 
 void RecordingCalls::MciCommand(const std::string& command) { record_("mciSendString " + command); }
 

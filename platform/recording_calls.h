@@ -10,10 +10,12 @@
 
 class RecordingCalls : public SystemCalls {
 public:
-    // `record` receives one line per call.
+    using Narrowing = std::function<std::string(const std::wstring&)>;
     // `record` receives one line per call; `programFolder` ends in "\".
-    explicit RecordingCalls(std::function<void(const std::string&)> record, std::string programFolder = {})
-        : record_(std::move(record)), programFolder_(std::move(programFolder)) {}
+    // Paths the program keeps in UTF-16 are written through `narrow`, UTF-8
+    // unless another is given.
+    explicit RecordingCalls(std::function<void(const std::string&)> record, std::wstring programFolder = {},
+                            Narrowing narrow = {});
 
     void ExitWindowsEx(unsigned flags) override;
     void SetSystemPowerState(bool suspend, bool force) override;
@@ -25,22 +27,23 @@ public:
     std::optional<std::vector<DialupHandle>> DialupConnections() override;
     bool HangUp(DialupHandle connection) override;
     void Autodial() override;
-    void RunHidden(const std::string& program, const std::string& parameters) override;
+    void RunCmdHidden(const std::string& parameters) override;
 
     void PlayLoop(const std::string& path) override;
     void Stop() override;
 
     // The shell, process and batch calls are written down too; there are no processes.
     void ShellOpen(const std::string& target, const std::string& workingFolder) override;
-    void OpenDocument(const std::string& path) override;
+    void OpenDocument(const std::wstring& path) override;
     void MciCommand(const std::string& command) override;
     void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;
     bool Terminate(std::uint32_t processId) override;
-    void RunHiddenAndWait(const std::string& commandLine) override;
-    std::string ProgramFolder() override;
+    void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) override;
+    std::wstring ProgramFolder() override;
 
 private:
     std::function<void(const std::string&)> record_;
-    std::string programFolder_;
+    std::wstring programFolder_;
+    Narrowing narrow_;
 };

@@ -40,8 +40,10 @@ public:
     virtual std::optional<std::vector<DialupHandle>> DialupConnections() = 0;
     virtual bool HangUp(DialupHandle connection) = 0;  // true when the system accepted it
     virtual void Autodial() = 0;                       // dials the default connection, no dialog
-    // Runs a program hidden, in the Windows folder, without waiting.
-    virtual void RunHidden(const std::string& program, const std::string& parameters) = 0;
+    // Runs the system folder's cmd.exe, by its full path, without AutoRun
+    // commands or delayed expansion, hidden, in the Windows folder, without
+    // waiting; `parameters` follow on its command line.
+    virtual void RunCmdHidden(const std::string& parameters) = 0;
 };
 
 class SoundPlayer {
@@ -62,18 +64,21 @@ public:
     virtual ~DesktopSystem() = default;
     // Opens a file, program, folder or web address with its handler.
     virtual void ShellOpen(const std::string& target, const std::string& workingFolder) = 0;
-    // Opens a document of the program (the help file) with its default action.
-    virtual void OpenDocument(const std::string& path) = 0;
+    // Opens a document of the program (the help file, a cleaning list) with
+    // its default action.
+    virtual void OpenDocument(const std::wstring& path) = 0;
     // A command of the media control interface, returning when it is done.
     virtual void MciCommand(const std::string& command) = 0;
     // Asks every top-level window to turn the monitor off, skipping hung ones.
     virtual void MonitorOff() = 0;
     virtual std::vector<ProcessEntry> Processes() = 0;
     virtual bool Terminate(std::uint32_t processId) = 0;  // true when the process was ended
-    // Runs a command line hidden at idle priority and waits for its end.
-    virtual void RunHiddenAndWait(const std::string& commandLine) = 0;
-    // The folder of the program's executable, ending in "\".
-    virtual std::string ProgramFolder() = 0;
+    // Runs the system folder's cmd.exe as RunCmdHidden does, but at idle
+    // priority, in `folder`, and waits for its end.
+    virtual void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) = 0;
+    // The folder of the program's executable, ending in "\", as Windows
+    // names it: the program may lie in a folder whose name GBK cannot hold.
+    virtual std::wstring ProgramFolder() = 0;
 };
 
 // All of them together, as the program holds them.

@@ -96,10 +96,38 @@ bool Win32SystemCalls::HangUp(DialupHandle connection) {
 
 void Win32SystemCalls::Autodial() { InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_); }
 
-void Win32SystemCalls::RunHidden(const std::string& program, const std::string& parameters) {
+namespace {
+
+// Starts the system folder's cmd.exe hidden. Named by its full path, as the
+// application and again, quoted, at the start of its command line, so that
+// no cmd.exe of the program's or the current folder is ever taken for it.
+// The registry's AutoRun commands and delayed expansion, which a user can set
+// without administrator rights, are switched off (/d, /v:off). The process
+// handle, or none.
+HANDLE StartSystemCmd(const std::wstring& parameters, const std::wstring& folder, DWORD priority) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring cmd = std::wstring(system, length) + L"\\cmd.exe";
+    std::wstring line = L"\"" + cmd + L"\" /d /v:off " + parameters;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, priority, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+}  // namespace
+
+void Win32SystemCalls::RunCmdHidden(const std::string& parameters) {
     wchar_t windowsFolder[MAX_PATH] = {};
     GetWindowsDirectoryW(windowsFolder, MAX_PATH);
-    ShellExecuteW(owner_, L"open", Wide(program).c_str(), Wide(parameters).c_str(), windowsFolder, SW_HIDE);
+    if (HANDLE process = StartSystemCmd(Wide(parameters), windowsFolder, NORMAL_PRIORITY_CLASS)) CloseHandle(process);
 }
 
 void Win32SystemCalls::PlayLoop(const std::string& path) {
@@ -115,8 +143,8 @@ void Win32SystemCalls::ShellOpen(const std::string& target, const std::string& w
                   SW_SHOWNORMAL);
 }
 
-void Win32SystemCalls::OpenDocument(const std::string& path) {
-    ShellExecuteW(owner_, nullptr, Wide(path).c_str(), L"", L"", SW_SHOWNORMAL);
+void Win32SystemCalls::OpenDocument(const std::wstring& path) {
+    ShellExecuteW(owner_, nullptr, path.c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 void Win32SystemCalls::MciCommand(const std::string& command) {
@@ -152,21 +180,13 @@ bool Win32SystemCalls::Terminate(std::uint32_t processId) {
     return ended;
 }
 
-void Win32SystemCalls::RunHiddenAndWait(const std::string& commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    std::wstring line = Wide(commandLine);
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                        &process))
-        return;
+void Win32SystemCalls::RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) {
+    HANDLE process = StartSystemCmd(parameters, folder, IDLE_PRIORITY_CLASS);
+    if (!process) return;
     // The GUI thread waits here on purpose, without pumping messages, so no
     // tick can run while the batch cleans.
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
 }
 
 namespace {
@@ -185,9 +205,11 @@ std::wstring ModulePath() {
 
 std::string ExecutablePath() { return Narrow(ModulePath()); }
 
-std::string ExecutableFolder() {
+std::wstring ExecutableFolderWide() {
     const std::wstring path = ModulePath();
-    return Narrow(path.substr(0, path.find_last_of(L'\\') + 1));
+    return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-std::string Win32SystemCalls::ProgramFolder() { return ExecutableFolder(); }
+std::string ExecutableFolder() { return Narrow(ExecutableFolderWide()); }
+
+std::wstring Win32SystemCalls::ProgramFolder() { return ExecutableFolderWide(); }

@@ -20,19 +20,19 @@ public:
     std::optional<std::vector<DialupHandle>> DialupConnections() override;
     bool HangUp(DialupHandle connection) override;
     void Autodial() override;
-    void RunHidden(const std::string& program, const std::string& parameters) override;
+    void RunCmdHidden(const std::string& parameters) override;
 
     void PlayLoop(const std::string& path) override;
     void Stop() override;
 
     void ShellOpen(const std::string& target, const std::string& workingFolder) override;
-    void OpenDocument(const std::string& path) override;
+    void OpenDocument(const std::wstring& path) override;
     void MciCommand(const std::string& command) override;
     void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;
     bool Terminate(std::uint32_t processId) override;
-    void RunHiddenAndWait(const std::string& commandLine) override;
-    std::string ProgramFolder() override;
+    void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) override;
+    std::wstring ProgramFolder() override;
 
 private:
     const HWND& owner_;  // the main window, created after this object
@@ -42,6 +42,7 @@ private:
 // The full path of this executable, and its folder ending in a backslash.
 std::string ExecutablePath();
 std::string ExecutableFolder();
+std::wstring ExecutableFolderWide();
 
 // The close-all sweep over the top-level windows; windows of this process
 // are left alone.

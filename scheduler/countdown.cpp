@@ -27,9 +27,11 @@ void Countdown::Open() {
         face_.ShowRemaining(Remaining(Length()));
     }
     timers_.SetEnabled(kTimer2, true);
-    timers_.SetEnabled(kTimer1, false);
     face_.Show();
-    if (!state_.options.soundpath.empty()) sound_.PlayLoop(state_.options.soundpath);
+    if (!state_.options.soundpath.empty()) {
+        sound_.PlayLoop(state_.options.soundpath);
+        sounding_ = true;
+    }
     counting_ = true;
     openedAt_ = clock_.Now();
 }
@@ -47,27 +49,34 @@ void Countdown::BitBtn1Click() {
     if (counting_) Finish();
 }
 
+void Countdown::StopSound() {
+    if (sounding_) sound_.Stop();
+    sounding_ = false;
+}
+
 void Countdown::Finish() {
-    if (!state_.options.soundpath.empty()) sound_.Stop();
+    StopSound();
     position_ = 0;
     face_.ShowProgress(0, Length());
     face_.Hide();
     counting_ = false;
-    timers_.SetEnabled(kTimer1, state_.monitoring && !state_.tickHeld);
     timers_.SetEnabled(kTimer2, false);
+    if (listener_) listener_->CountdownOver();
     actions_.ExecutePowerAction(state_.PendingPowerAction, state_.WakeSpec);
 }
 
 void Countdown::BitBtn2Click() {
-    timers_.SetEnabled(kTimer1, false);
+    if (!counting_) return;
     timers_.SetEnabled(kTimer2, false);
     sound_.Stop();
+    sounding_ = false;
     position_ = 0;
     face_.ShowProgress(0, Length());
     counting_ = false;
     state_.monitoring = false;
     face_.Hide();
     face_.ShowMonitoring(false);
+    if (listener_) listener_->CountdownOver();
 }
 
 bool Countdown::HoldsTick(const LocalTime& now) const { return openedAt_ && SameMinute(*openedAt_, now); }

@@ -5,12 +5,20 @@
 
 #include "platform/clock.h"
 #include "platform/system_calls.h"
-#include "platform/timers.h"
+#include "scheduler/timers.h"
 #include "scheduler/program_state.h"
 #include "scheduler/task_actions.h"
 
 #include <optional>
 #include <string>
+
+// Told when a countdown is over, so that the owner of the tick alone
+// decides whether the tick runs again.
+class CountdownListener {
+public:
+    virtual ~CountdownListener() = default;
+    virtual void CountdownOver() = 0;
+};
 
 class Countdown {
 public:
@@ -18,9 +26,12 @@ public:
               TaskActions& actions)
         : state_(state), clock_(clock), timers_(timers), face_(face), sound_(sound), actions_(actions) {}
 
+    void ReportTo(CountdownListener& listener) { listener_ = &listener; }
     // Opens the dialog for the pending word, or rewrites the one that counts.
     void Open();
     void Timer2Timer();   // one second
+    // The buttons act only while the countdown is on screen: a key that
+    // reaches the hidden dialog changes nothing.
     void BitBtn1Click();  // act now
     void BitBtn2Click();  // cancel
 
@@ -33,6 +44,7 @@ public:
 private:
     int Length() const { return state_.options.tishi > 0 ? state_.options.tishi : 0; }
     void Finish();
+    void StopSound();
 
     ProgramState& state_;
     Clock& clock_;
@@ -40,7 +52,9 @@ private:
     CountdownFace& face_;
     SoundPlayer& sound_;
     TaskActions& actions_;
+    CountdownListener* listener_ = nullptr;
     bool counting_ = false;
+    bool sounding_ = false;  // the warning sound was started, whatever the options say now
     int position_ = 0;
     std::optional<LocalTime> openedAt_;
 };

@@ -104,6 +104,8 @@ void Scheduler::HoldTick(bool held) {
     timers_.SetEnabled(kTimer1, TickMayRun());
 }
 
+void Scheduler::CountdownOver() { timers_.SetEnabled(kTimer1, TickMayRun()); }
+
 std::string Scheduler::ReadC(int number) { return state_.registry->ReadString(TaskValueName('C', number)); }
 
 void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment) {
@@ -144,5 +146,6 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const 
 
 void Scheduler::OpenCountdown() {
     countdown_.Open();
+    timers_.SetEnabled(kTimer1, TickMayRun());
     if (ClosesProgramsBeforeCountdown(state_.PendingPowerAction, state_.options.shutapp)) actions_.CloseAllPrograms();
 }

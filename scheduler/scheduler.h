@@ -12,7 +12,7 @@
 #include "scheduler/program_state.h"
 #include "platform/clock.h"
 #include "scheduler/countdown.h"
-#include "platform/timers.h"
+#include "scheduler/timers.h"
 #include "scheduler/task_actions.h"
 #include "store/task_record.h"
 
@@ -23,10 +23,17 @@ std::string PowerWordFor(TaskType type);
 // Whether opening the countdown for `word` sends close requests first.
 bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp);
 
-class Scheduler {
+// The tick's one owner: whether it runs is decided here alone, for the
+// monitoring switch, the settings window's hold, the re-arm pause and the
+// countdown's end.
+class Scheduler : public CountdownListener {
 public:
     Scheduler(ProgramState& state, Clock& clock, TimerSwitch& timers, TaskActions& actions, Countdown& countdown)
-        : state_(state), clock_(clock), timers_(timers), actions_(actions), countdown_(countdown) {}
+        : state_(state), clock_(clock), timers_(timers), actions_(actions), countdown_(countdown) {
+        countdown_.ReportTo(*this);
+    }
+    Scheduler(const Scheduler&) = delete;
+    Scheduler& operator=(const Scheduler&) = delete;
 
     void Timer1Timer();  // the tick
     void Timer3Timer();  // the re-arm
@@ -36,6 +43,8 @@ public:
     // The settings window holds the tick while it is open; released, the
     // tick runs again only where the monitoring switch and any pause allow.
     void HoldTick(bool held);
+    // Ended, acted on or cancelled: the tick runs again where all else allows.
+    void CountdownOver() override;
 
 private:
     // The moment a tick judges the tasks at: milliseconds since the system

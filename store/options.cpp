@@ -2,6 +2,8 @@
 
 #include "store/task_record.h"
 
+#include <cstdint>
+
 const OptionSpec kOptionTable[6] = {
     {kShutappValue, false, &StoreOptions::shutapp, nullptr},
     {kSoundpathValue, true, nullptr, &StoreOptions::soundpath},
@@ -45,9 +47,26 @@ LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
             if (!exists) report.writeFailed = true;
             report.keptDefaults.push_back(spec.name);
             report.errors.push_back(e.what());
+            // A count that cannot be read counts the records present, so that
+            // every task still runs and is listed, and a new one goes after them.
+            if (exists && spec.integer == &StoreOptions::TaskNum) options.TaskNum = PresentTaskRecords(registry);
         }
     }
     return report;
+}
+
+int PresentTaskRecords(RegistryAccessor& registry) {
+    const int bound = TaskRecordBound(registry, INT32_MAX);
+    int last = 0;
+    for (int n = 1; n <= bound; ++n) {
+        for (char letter : {'A', 'B', 'C', 'D'}) {
+            if (registry.ValueExists(TaskValueName(letter, n))) {
+                last = n;
+                break;
+            }
+        }
+    }
+    return last;
 }
 
 void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice,

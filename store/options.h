@@ -57,6 +57,9 @@ struct LoadReport {
 // writing the default of every missing one. The key stays open. An option that
 // cannot be read or written keeps its default and is reported; loading goes on.
 LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options);
+// The highest number that has any of the values A n to D n, walking no
+// further than the key's values allow.
+int PresentTaskRecords(RegistryAccessor& registry);
 
 // What the settings window's OK hands over.
 struct SettingsChoice {

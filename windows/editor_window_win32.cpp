@@ -59,6 +59,7 @@ public:
         StartingValues();
         if (loaded) Load(*loaded);
         ShowWindow(hwnd_, SW_SHOWNORMAL);
+        SetFocus(Item(kRadioButton1));
         return true;
     }
 

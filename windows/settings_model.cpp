@@ -81,6 +81,13 @@ std::shared_ptr<int> EditTargets::Track(int number) {
     return target;
 }
 
+void EditTargets::AllReplaced() {
+    for (const std::weak_ptr<int>& weak : targets_) {
+        if (std::shared_ptr<int> target = weak.lock()) *target = 0;
+    }
+    targets_.clear();
+}
+
 void EditTargets::Deleted(int number) {
     std::vector<std::weak_ptr<int>> alive;
     for (const std::weak_ptr<int>& weak : targets_) {

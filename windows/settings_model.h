@@ -33,6 +33,8 @@ class EditTargets {
 public:
     std::shared_ptr<int> Track(int number);
     void Deleted(int number);
+    // An import that replaced every task: no editor's task is left.
+    void AllReplaced();
 
 private:
     std::vector<std::weak_ptr<int>> targets_;

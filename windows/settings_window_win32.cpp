@@ -45,6 +45,7 @@ constexpr char kChooseTaskToDelete[] = "请选择要删除的任务";
 bool g_sortAscending = false;
 DWORD g_soundFilterIndex = 1;  // the open dialog's filter entry, shared by the sound browse and the import
 EditTargets g_editTargets;
+std::string g_lastSettingsFolder;  // of the last export or import: the import dialog opens there
 
 class SettingsWindow;
 SettingsWindow* g_open = nullptr;
@@ -74,6 +75,7 @@ public:
         CreateControls();
         Fill();
         ShowWindow(hwnd_, SW_SHOWNORMAL);
+        SetFocus(List());
         return true;
     }
 
@@ -163,34 +165,47 @@ private:
         hints_.Set(Add(L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 456, 464, 75, 25, kButton2), "取消本次操作");
     }
 
-    // The list from the store: every task with a schedule text.
+    // The list from the store: every task with a schedule text. A record
+    // with a value of the wrong type is left out, as the tick leaves it.
     void FillTaskList() {
         RegistryAccessor& registry = Registry();
         OpenStore(registry);
         const int last = TaskRecordBound(registry, context_.state->options.TaskNum);
         for (int n = 1; n <= last; ++n) {
-            TaskRow row{n, registry.ReadString(TaskValueName('A', n)), {}, {}, {}};
-            if (row.a.empty()) continue;
-            row.b = registry.ReadString(TaskValueName('B', n));
-            row.c = registry.ReadString(TaskValueName('C', n));
-            row.d = registry.ReadString(TaskValueName('D', n));
-            AppendRow(row);
+            try {
+                TaskRow row{n, registry.ReadString(TaskValueName('A', n)), {}, {}, {}};
+                if (row.a.empty()) continue;
+                row.b = registry.ReadString(TaskValueName('B', n));
+                row.c = registry.ReadString(TaskValueName('C', n));
+                row.d = registry.ReadString(TaskValueName('D', n));
+                AppendRow(row);
+            } catch (const StoreError&) {
+            }
         }
         registry.CloseKey();
     }
 
-    // The list, then the options as stored.
+    // The options as the program holds them, which start-up read or kept at
+    // their defaults, and the autostart entry.
+    void FillOptions() {
+        const StoreOptions& options = context_.state->options;
+        SetControlText(Item(kEdit5), MinutesText(options.tishi));
+        SetChecked(Item(kCheckBox5), options.shutapp != 0);
+        SetChecked(Item(kCheckBox1), options.kaiji != 0);
+        SetControlText(Item(kEdit8), options.soundpath);
+        SetChecked(Item(kCheckBox3), options.rejian != 0);
+        bool autostart = false;
+        try {
+            autostart = AutostartEnabled(Registry(), context_.exePath);
+        } catch (const StoreError&) {
+            Registry().CloseKey();  // an entry of the wrong type is not this program's
+        }
+        SetChecked(Item(kCheckBox2), autostart);
+    }
+
     void Fill() {
         FillTaskList();
-        RegistryAccessor& registry = Registry();
-        OpenStore(registry);
-        SetControlText(Item(kEdit5), MinutesText(registry.ReadInteger(kTishiValue)));
-        SetChecked(Item(kCheckBox5), registry.ReadInteger(kShutappValue) != 0);
-        SetChecked(Item(kCheckBox1), registry.ReadInteger(kKaijiValue) != 0);
-        SetControlText(Item(kEdit8), context_.state->options.soundpath);
-        SetChecked(Item(kCheckBox3), context_.state->options.rejian != 0);
-        registry.CloseKey();
-        SetChecked(Item(kCheckBox2), AutostartEnabled(registry, context_.exePath));
+        FillOptions();
     }
 
     void SetCell(int index, int column, const std::string& text) {
@@ -366,30 +381,41 @@ private:
         GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 80);
         ExportTime when{ShortDateFormat(context_.clock->ShortDatePicture()).Format(now.wYear, now.wMonth, now.wDay),
                         Narrow(time)};
+        if (path && !path->empty()) g_lastSettingsFolder = FolderOf(*path);
         Show(ExportSettings(Registry(), Files(), context_.state->options, path, when).message);
     }
 
     // 导入(&I): a settings file back into the store, replacing or appending.
+    // The options the import wrote show in their controls, so that OK keeps
+    // them; after a replacing import, an open "修改" editor adds a new task.
     void Button7Click() {
         g_soundFilterIndex = kImportDialogFilterIndex;
-        std::string chosen = OpenFileDialog(hwnd_, kImportDialogTitle, "", kSoundFilter, &g_soundFilterIndex);
+        std::string chosen = OpenFileDialog(hwnd_, kImportDialogTitle, g_lastSettingsFolder, kSoundFilter, &g_soundFilterIndex);
         std::optional<std::string> path;
-        if (!chosen.empty()) path = chosen;
-        auto ask = [this] {
+        if (!chosen.empty()) {
+            path = chosen;
+            g_lastSettingsFolder = FolderOf(chosen);
+        }
+        ImportAnswer answer = ImportAnswer::Cancel;
+        auto ask = [this, &answer] {
             switch (MessageBoxW(hwnd_, Wide(kImportQuestion).c_str(), Wide(kImportQuestionTitle).c_str(), MB_YESNOCANCEL)) {
-            case IDYES: return ImportAnswer::Replace;
-            case IDNO: return ImportAnswer::Append;
-            default: return ImportAnswer::Cancel;
+            case IDYES: return answer = ImportAnswer::Replace;
+            case IDNO: return answer = ImportAnswer::Append;
+            default: return answer = ImportAnswer::Cancel;
             }
         };
         ImportOutcome outcome = ImportSettings(Registry(), Files(), context_.state->options, path, ask);
         if (outcome.storeChanged()) {
+            if (answer == ImportAnswer::Replace) g_editTargets.AllReplaced();
             HideEnableBox();
             ListView_DeleteAllItems(List());
             FillTaskList();
+            FillOptions();
         }
         Show(outcome.message);
     }
+
+    static std::string FolderOf(const std::string& path) { return path.substr(0, path.size() - FileNamePart(path).size()); }
 
     static TextFiles& Files() {
         static Win32TextFiles files;
@@ -427,9 +453,24 @@ void ShowSettingsWindow(const SettingsContext& context) {
         SetForegroundWindow(g_open->hwnd());
         return;
     }
+    // Whatever fails, either the window is on screen or its hold on the tick
+    // is released.
     auto* window = new SettingsWindow(context);
     g_open = window;
-    if (!window->Create()) {
+    bool created = false;
+    try {
+        created = window->Create();
+    } catch (...) {
+        if (window->hwnd()) {
+            DestroyWindow(window->hwnd());  // its end releases the hold and frees it
+        } else {
+            g_open = nullptr;
+            delete window;
+            if (context.closed) context.closed();
+        }
+        throw;
+    }
+    if (!created) {
         g_open = nullptr;
         delete window;
         if (context.closed) context.closed();

@@ -35,6 +35,9 @@ const std::string kFolder = "备份文件夹";
 constexpr time_t kT = 1710469807;  // 2024-03-15 10:30:07 at UTC+8
 const std::string kStamp = "20240315103007";
 
+// The bytes of a UTF-8 literal, as names lie on disk.
+std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
 TEST(BackupNames, StampIsLocalTimeInFourteenDigitsAndTheVersionGoesBeforeTheLastDot) {
     EXPECT_EQ(BackupStamp(LocalTime{2009, 1, 5, 2, 3, 4, 5}), "20090102030405");
     EXPECT_EQ(BackupStamp(LocalTime{2024, 12, 2, 31, 23, 59, 58}), "20241231235958");
@@ -61,7 +64,14 @@ public:
     bool ignoreCase = false;
     bool descending = false;
     std::function<void()> afterCopy;
+    bool coarse = false;
 
+    std::string PathFromText(const std::string& gbk) override { return inner_.PathFromText(gbk); }
+    std::optional<FolderId> Identify(const std::string& folder) override {
+        if (!Usable(folder)) return {};
+        return inner_.Identify(Map(folder));
+    }
+    bool CoarseTimes(const std::string& folder) override { return coarse || inner_.CoarseTimes(Map(folder)); }
     bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -210,17 +220,18 @@ TEST_F(BackupTest, AVersionCountsWhenItsBaseEndsInTheStampAfterBaseAndUnderscore
 TEST_F(BackupTest, HiddenFilesAndNestedFoldersArriveAndEmptyOrLinkedFoldersDoNot) {
     Put("src/.profile", "hidden", kT);
     Put("src/deep/er/报告.doc", "nested", kT);
-    Put("src/誠/y.txt", "under a name ending in byte 5C", kT);
+    const std::string korean = U8(u8"한글");  // no GBK character: the name stays UTF-8 throughout
+    Put("src/" + korean + "/y.txt", "under a name GBK cannot hold", kT);
     fs::create_directories(P("src/empty/inner"));
     fs::create_directory_symlink(P("src"), P("src/loop"));  // a folder behind a link is not walked
     RunBackup(kFolder, Spec("src", "dst/v", "0"), posix);
     RunBackup(kFolder, Spec("src", "dst/m", "1"), posix);
-    EXPECT_EQ(Names("dst/v"), "_20240315103007.profile deep 誠");
+    EXPECT_EQ(Names("dst/v"), "_20240315103007.profile deep " + korean);
     EXPECT_EQ(Get("dst/v/deep/er/报告_20240315103007.doc"), "nested");
-    EXPECT_EQ(Names("dst/v/誠"), "y_20240315103007.txt");
-    EXPECT_EQ(Names("dst/m"), ".profile deep 誠");
+    EXPECT_EQ(Names("dst/v/" + korean), "y_20240315103007.txt");
+    EXPECT_EQ(Names("dst/m"), ".profile deep " + korean);
     EXPECT_EQ(Get("dst/m/deep/er/报告.doc"), "nested");
-    EXPECT_EQ(Get("dst/m/誠/y.txt"), "under a name ending in byte 5C");
+    EXPECT_EQ(Get("dst/m/" + korean + "/y.txt"), "under a name GBK cannot hold");
 }
 
 TEST_F(BackupTest, AUnixSocketInTheSourceIsNoFileToBackUp) {
@@ -407,10 +418,11 @@ TEST_F(BackupTest, RunsAtOnceOfDifferentTasksAndOfTheSameTaskEndWithCorrectCopie
 TEST_F(BackupTest, ATrailingSeparatorOrADriveRootNamesTheFolderItself) {
     Put("src/a.txt", "a", kT);
     Put("src/sub/b.txt", "b", kT);
-    Put("乗/c.txt", "under a name ending in trail byte 5C", kT);
+    // 乗 and 誠 end in the byte 5C in GBK; the stored root becomes UTF-8.
+    Put(U8(u8"乗/c.txt"), "under a name ending in trail byte 5C", kT);
     Probe probe(posix);
     probe.jail = W("");
-    probe.aliases = {{"R:", W("src")}, {"誠", W("乗")}, {"T", W("t")}};
+    probe.aliases = {{"R:", W("src")}, {U8(u8"誠"), W(U8(u8"乗"))}, {"T", W("t")}};
     RunBackup(kFolder, W("src") + "\\*" + W("v") + "\\*0", probe);
     RunBackup(kFolder, "R:\\*" + W("m") + "*1", probe);
     EXPECT_EQ(Names("v"), "a_20240315103007.txt sub");
@@ -475,21 +487,70 @@ TEST_F(BackupTest, EachFolderIsListedOnceAndTheVersionSearchDecidesAsBefore) {
     EXPECT_EQ(Names("pair-versions"), "a_x_20240315103007");
 }
 
-TEST_F(BackupTest, NamesCompareWithoutCaseWhereTheFileSystemSaysSoButNotInsideGbkCharacters) {
-    for (const char* name : {"Ab.txt", "报告X.doc", "\x81" "A.txt", "m.txt"}) Put(std::string("src/") + name, name, kT);
+TEST_F(BackupTest, NamesCompareWithoutCaseWhereTheFileSystemSaysSoButOnlyForAsciiLetters) {
+    const std::string accented = U8(u8"É.txt"), accentedVersion = U8(u8"dst/v/É_20240315103007.txt");
+    for (const std::string& name : {std::string("Ab.txt"), std::string("报告X.doc"), accented, std::string("m.txt")})
+        Put("src/" + name, name, kT);
     Put("dst/v/aB_20240315103007.TXT", "counts", kT);
     Put("dst/v/报告x_20240315103007.DOC", "counts", kT);
-    Put("dst/v/\x81" "a_20240315103007.txt", "another character", kT);
+    Put(U8(u8"dst/v/é_20240315103007.txt"), "another character", kT);
     Put("dst/m/M.TXT", "the same second", kT);
     Probe probe(posix);
     probe.ignoreCase = true;
     RunBackup(kFolder, Spec("src", "dst/v", "0"), probe);
-    EXPECT_EQ(probe.copies, 2) << "丄.txt and m.txt";
-    EXPECT_EQ(Get("dst/v/\x81" "A_20240315103007.txt"), "\x81" "A.txt");
+    EXPECT_EQ(probe.copies, 2) << "the accented name and m.txt";
+    EXPECT_EQ(Get(accentedVersion), accented);
     RunBackup(kFolder, Spec("src", "dst/m", "1"), probe);
     EXPECT_EQ(probe.copies, 5) << "all but m.txt";
     EXPECT_EQ(Get("dst/m/M.TXT"), "the same second");
     EXPECT_EQ(Get("dst/m/m.txt"), "<none>");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BackupTest, ATargetInsideItsSourceOrASourceInsideItsTargetHoldsOneCopyOfEachFileAfterThreeRuns) {
+    for (const std::string flag : {"0", "1"}) {
+        const std::string own = "s" + flag, outer = "t" + flag;
+        Put(own + "/a.txt", "a", kT);
+        Put(own + "/sub/b.txt", "b", kT);
+        fs::create_directory_symlink(P(own), P("via" + flag));  // the target named through a link
+        // The source's folder "s" would be copied onto the source itself.
+        Put(outer + "/s/a.txt", "a", kT);
+        Put(outer + "/s/s/c.txt", "c", kT);
+        for (int run = 0; run < 3; ++run) {
+            RunBackup(kFolder, W(own) + "*" + W("via" + flag) + "\\t*" + flag, posix);
+            RunBackup(kFolder, W(outer + "/s") + "*" + W(outer) + "*" + flag, posix);
+        }
+    }
+    EXPECT_EQ(Names("s0/t"), "a_20240315103007.txt sub");
+    EXPECT_EQ(Names("s0/t/sub"), "b_20240315103007.txt");
+    EXPECT_EQ(Names("s1/t"), "a.txt sub");
+    EXPECT_EQ(Names("s1/t/sub"), "b.txt");
+    EXPECT_EQ(Names("t0"), "a_20240315103007.txt s");
+    EXPECT_EQ(Names("t1"), "a.txt s");
+    for (const char* source : {"t0/s", "t1/s"}) {
+        EXPECT_EQ(Names(source), "a.txt s") << source;
+        EXPECT_EQ(Names(std::string(source) + "/s"), "c.txt") << source;
+    }
+    RunBackup(kFolder, Spec("s1", "s1", "1"), posix);  // a folder onto itself
+    EXPECT_EQ(Names("s1"), "a.txt sub t");
+}
+
+TEST_F(BackupTest, OnFatTimesUpToTwoSecondsApartAreOneTime) {
+    Put("src/even.txt", "new", kT);
+    Put("src/odd.txt", "new", kT);
+    Put("dst/even.txt", "old", kT + 2);
+    Put("dst/odd.txt", "old", kT + 2, 100);  // a tick beyond
+    Probe fat(posix);
+    fat.coarse = true;
+    RunBackup(kFolder, Spec("src", "dst", "1"), fat);
+    EXPECT_EQ(Get("dst/even.txt"), "old");
+    EXPECT_EQ(Get("dst/odd.txt"), "new");
+    Probe ntfs(posix);
+    RunBackup(kFolder, Spec("src", "dst", "1"), ntfs);
+    EXPECT_EQ(Get("dst/even.txt"), "new");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ public:
     Log calls;
     std::vector<ProcessEntry> processes;
     std::vector<std::uint32_t> refuse;  // processes that cannot be ended
-    FakeDesktop() : RecordingCalls([this](const std::string& line) { calls.push_back(line); }, "C:\\Program Files\\Tempiro\\") {}
+    FakeDesktop() : RecordingCalls([this](const std::string& line) { calls.push_back(line); }, L"C:\\Program Files\\Tempiro\\") {}
     std::vector<ProcessEntry> Processes() override { return processes; }
     bool Terminate(std::uint32_t id) override {
         calls.push_back("terminate " + std::to_string(id));
@@ -66,24 +66,24 @@ TEST(KillProcessByName, EndsEveryMatchAndAnswersWithTheLastTermination) {
 }
 
 TEST(JunkCleaning, ListNamesHaveNoLeadingZerosSoDaysCanCoincide) {
-    EXPECT_EQ(JunkListName(At(2021, 3, 7, 9, 5, 2)), "清理系统垃圾列表202137_952.txt");
-    EXPECT_EQ(JunkListName(At(2026, 1, 11, 0, 0, 0)), "清理系统垃圾列表2026111_000.txt");
-    EXPECT_EQ(JunkListName(At(2026, 11, 1, 0, 0, 0)), "清理系统垃圾列表2026111_000.txt");
-    EXPECT_EQ(JunkListName(At(2026, 12, 31, 23, 59, 59)), "清理系统垃圾列表20261231_235959.txt");
+    EXPECT_EQ(JunkListName(At(2021, 3, 7, 9, 5, 2)), L"清理系统垃圾列表202137_952.txt");
+    EXPECT_EQ(JunkListName(At(2026, 1, 11, 0, 0, 0)), L"清理系统垃圾列表2026111_000.txt");
+    EXPECT_EQ(JunkListName(At(2026, 11, 1, 0, 0, 0)), L"清理系统垃圾列表2026111_000.txt");
+    EXPECT_EQ(JunkListName(At(2026, 12, 31, 23, 59, 59)), L"清理系统垃圾列表20261231_235959.txt");
 }
 
-TEST(JunkCleaning, RunsTheBatchWithQuotedPathsAndOpensTheListOnlyWhenAsked) {
+// The program folder never passes through cmd.exe's parsing: the batch runs
+// in it, and the command line names the batch and the list relative to it.
+TEST(JunkCleaning, RunsTheBatchInTheProgramFolderAndOpensTheListOnlyWhenAsked) {
     FakeDesktop desktop;
-    const std::string list = "清理系统垃圾列表202137_952.txt";
-    const std::string command =
-        "CreateProcess cmd.exe /c \"\"C:\\Program Files\\Tempiro\\QLLJ.bat\" > \"C:\\Program Files\\Tempiro\\" + list +
-        "\"\"";
+    const std::string list = reinterpret_cast<const char*>(u8"清理系统垃圾列表202137_952.txt");  // recorded as UTF-8
+    const std::string command = "CreateProcess %SystemRoot%\\System32\\cmd.exe /d /v:off /c \"\".\\QLLJ.bat\" > \"" +
+                                list + "\"\" in C:\\Program Files\\Tempiro\\";
     CleanSystemJunk(false, At(2021, 3, 7, 9, 5, 2), desktop);
     EXPECT_EQ(desktop.calls, (Log{command}));
     desktop.calls.clear();
     CleanSystemJunk(true, At(2021, 3, 7, 9, 5, 2), desktop);
-    EXPECT_EQ(desktop.calls, (Log{command, "ShellExecute open C:\\Program Files\\Tempiro\\" + list +
-                                              " in C:\\Program Files\\Tempiro\\"}));
+    EXPECT_EQ(desktop.calls, (Log{command, "ShellExecute C:\\Program Files\\Tempiro\\" + list}));
 }
 
 }  // namespace

@@ -24,9 +24,7 @@ public:
         return hangUpWorks;
     }
     void Autodial() override { calls.push_back("autodial"); }
-    void RunHidden(const std::string& program, const std::string& parameters) override {
-        calls.push_back(program + " " + parameters);
-    }
+    void RunCmdHidden(const std::string& parameters) override { calls.push_back("cmd.exe " + parameters); }
 };
 
 class NetworkTest : public ::testing::Test {
@@ -55,9 +53,10 @@ TEST_F(NetworkTest, HangUpTellsTheOutcomeAndHangsUpOnlyTheFirstConnection) {
 TEST_F(NetworkTest, AdapterCommandIsBuiltExactlyAndUnsafeNamesRunNothing) {
     EXPECT_EQ(AdapterCommandParameters("本地连接", false), "/c  netsh int set int name=\"本地连接\" admin=disable");
     EXPECT_EQ(AdapterCommandParameters("以太网 2", true), "/c  netsh int set int name=\"以太网 2\" admin=enable");
-    EXPECT_EQ(AdapterCommandParameters("a&b|c^%d%", true), "/c  netsh int set int name=\"a&b|c^%d%\" admin=enable")
+    EXPECT_EQ(AdapterCommandParameters("a&b|c^!d!", true), "/c  netsh int set int name=\"a&b|c^!d!\" admin=enable")
         << "inside the quotes cmd.exe takes these as they are";
-    for (const char* bad : {"x\" & calc & \"", "\"", "本地\n连接", "a\rb", "a\tb", "a\x1f", "a\x7f", "a\x01"})
+    for (const char* bad : {"x\" & calc & \"", "\"", "本地\n连接", "a\rb", "a\tb", "a\x1f", "a\x7f", "a\x01",
+                            "%COMSPEC%", "a%b", "%"})
         EXPECT_FALSE(AdapterCommandParameters(bad, false).has_value()) << bad;
     EXPECT_TRUE(AdapterCommandParameters(" ~", false).has_value());
 

@@ -11,7 +11,9 @@ using Log = std::vector<std::string>;
 
 TEST(TrayCommands, EachEntryMakesItsCallsAndStandbyClosesProgramsOnlyWithShutappOne) {
     Log calls;
-    RecordingCalls system([&](const std::string& line) { calls.push_back(line); }, "C:\\工具\\");
+    // Wide paths are recorded in UTF-8, which these expectations spell out.
+    RecordingCalls system([&](const std::string& line) { calls.push_back(line); }, L"C:\\Tools\\");
+    const std::string list = reinterpret_cast<const char*>(u8"清理系统垃圾列表2026111_952.txt");
     LocalTime now;
     now.year = 2026; now.month = 11; now.day = 1; now.hour = 9; now.minute = 5; now.second = 2;
     struct Row {
@@ -31,12 +33,13 @@ TEST(TrayCommands, EachEntryMakesItsCallsAndStandbyClosesProgramsOnlyWithShutapp
         {kCmdCloseCdDoor, 0, {"mciSendString Set cdaudio door closed wait"}},
         {kCmdMonitorOff, 0, {"SC_MONITORPOWER 2"}},
         {kCmdCleanJunk, 0,
-         {"CreateProcess cmd.exe /c \"\"C:\\工具\\QLLJ.bat\" > \"C:\\工具\\清理系统垃圾列表2026111_952.txt\"\"",
-          "ShellExecute open C:\\工具\\清理系统垃圾列表2026111_952.txt in C:\\工具\\"}},
+         {"CreateProcess %SystemRoot%\\System32\\cmd.exe /d /v:off /c \"\".\\QLLJ.bat\" > \"" + list +
+              "\"\" in C:\\Tools\\",
+          "ShellExecute C:\\Tools\\" + list}},
         {kCmdFastRestart, 1, {"CloseAllPrograms", "NtShutdownSystem 1"}},
         {kCmdFastShutDown, 0, {"CloseAllPrograms", "NtShutdownSystem 2"}},
         {kCmdUpdate, 0, {std::string("ShellExecute open ") + kProductPage + " in "}},
-        {kCmdHelp, 0, {"ShellExecute C:\\工具\\Tempiro.CHM"}},
+        {kCmdHelp, 0, {"ShellExecute C:\\Tools\\Tempiro.CHM"}},
     };
     for (const Row& row : rows) {
         calls.clear();

@@ -619,3 +619,30 @@ TEST_F(SchedulerTest, OnceTaskIsDueInItsMinuteAndStaysInTheStore) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SchedulerTest, ACountdownEndingBeforeThePauseLeavesTheNextMinutesTaskToFireOnce) {
+    state.options.tishi = 5;
+    state.options.soundpath = "a.wav";
+    Put(1, "每天8时30分", "断开拨号");
+    Put(2, "每天8时30分", "提醒", "now");
+    Put(3, "每天8时31分", "提醒", "next");
+    RunFor(6000 + 2000);
+    state.options.soundpath.clear();  // an import clears it while the sound plays
+    RunFor(3000 + 60000 + 30000);     // ended at 8:30:11; the pause ends at 8:31:06
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "reminder:next|每天8时31分"), 1);
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "sound:stop"), 1);
+}
+
+TEST_F(SchedulerTest, KeysThatReachTheHiddenCountdownChangeNothing) {
+    Put(1, "每隔1分开始0时0分", "提醒", "x");
+    countdown.BitBtn2Click();  // Esc or Enter with no countdown on screen
+    countdown.BitBtn1Click();
+    EXPECT_TRUE(state.monitoring);
+    EXPECT_TRUE(recorder.log.empty());
+    RunFor(6000);
+    EXPECT_EQ(recorder.log, (Log{"reminder:x|每隔1分开始0时0分"}));
+}
+
+}  // namespace

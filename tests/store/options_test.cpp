@@ -119,6 +119,20 @@ TEST_F(StoreTest, LoadOptions_OptionsOfTheWrongTypeAloneAreNamedAndTheStoreStill
     EXPECT_EQ(Number("rejian"), 0u) << "the others were loaded or written";
 }
 
+TEST_F(StoreTest, LoadOptions_ATaskNumOfTheWrongTypeCountsTheRecordsPresentAndANewTaskGoesAfterThem) {
+    PutAllOptions();
+    backend.Put(kHklm, kStore, "TaskNum", StringValue("3"));
+    PutRecord(1, "每天10时0分", "提醒", "t1", "启用");
+    PutRecord(2, "每天10时0分", "提醒", "t2", "启用");
+    PutRecord(3, "每天10时0分", "提醒", "t3", "启用");
+    backend.Put(kHklm, kStore, "D4", StringValue("禁用"));  // a record with only its state left
+    LoadReport report = LoadOptions(registry, options);
+    EXPECT_EQ(report.keptDefaults, (std::vector<std::string>{"TaskNum"}));
+    EXPECT_EQ(options.TaskNum, 4);
+    EXPECT_EQ(SaveTaskRecord(registry, options, 0, "每天11时0分", "提醒", "new").number, 5);
+    EXPECT_EQ(Text("C3"), "t3");
+}
+
 TEST_F(StoreTest, LoadOptions_AKeyThatOpensForReadingAloneLoadsWhatItHoldsAndSaysNothingCanBeSaved) {
     PutAllOptions();
     backend.readOnlyKeys = true;

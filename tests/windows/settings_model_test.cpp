@@ -68,6 +68,12 @@ TEST(EditTargets, AnEditorFollowsItsTaskThroughDeletions) {
     targets.Deleted(1);
     EXPECT_EQ(*fifth, 2);
     EXPECT_EQ(*third, 0);
+    auto later = targets.Track(7);
+    targets.AllReplaced();  // an import in replace mode
+    EXPECT_EQ(*fifth, 0);
+    EXPECT_EQ(*later, 0);
+    targets.Deleted(1);
+    EXPECT_EQ(*fifth, 0) << "no longer followed";
 }
 
 }  // namespace

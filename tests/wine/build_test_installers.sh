@@ -14,7 +14,12 @@ if [ ! -f "$win32/Tempiro.exe" ]; then
 fi
 rm -rf "$out"
 mkdir -p "$out/older"
-bash "$root/installer/build.sh" "$out/Tempiro-Setup-test.exe" "$version" "$win64" "$win32" amd64
+# Signed on its way (sign.sh) by a stand-in osslsigncode: the password in the 600 file it reads, never in its arguments.
+printf '%s\n' '#!/usr/bin/env bash' 'a=" $* "; f=${a#* -readpass }; f=${f%% *}' \
+  '[[ $a != *" pass word "* && "$(cat "$f")$(stat -c %a "$f")" = "pass word600" ]] && cp "${@: -3:1}" "${@: -1}"' \
+  > "$out/osslsigncode" && chmod +x "$out/osslsigncode"
+PATH=$out:$PATH TEMPIRO_SIGN_PASS="pass word" TEMPIRO_SIGN_CERT=cert TEMPIRO_SIGN_KEY=key \
+  bash "$root/installer/build.sh" "$out/Tempiro-Setup-test.exe" "$version" "$win64" "$win32" amd64
 cp "$win64/tests/TempiroRecording.exe" "$out/older/Tempiro.exe"
 cp "$win64/QLLJ.bat" "$win64/Tempiro.CHM" "$out/older/"
 bash "$root/installer/build.sh" "$out/Tempiro-Setup-older.exe" 2020.0.0 "$out/older" "$win32" amd64

@@ -1,6 +1,9 @@
 // Opening, killing and junk cleaning with the real Win32 calls, in the
 // test's own prefix.
 #include "actions/desktop.h"
+#include "actions/junk_cleaner_win32.h"
+#include "app/main_window.h"
+#include "app/shell_texts.h"
 #include "platform/clock_win32.h"
 #include "platform/system_calls_win32.h"
 #include "platform/text_win32.h"
@@ -8,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -45,15 +49,27 @@ std::string ReadBytes(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// A cleaning list, UTF-8 after its byte-order mark.
+std::wstring ReadList(const std::wstring& path) {
+    std::string bytes = ReadBytes(path);
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
+    std::wstring text(bytes.size(), L'\0');
+    const int size = static_cast<int>(bytes.size());
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, text.data(), size));
+    return text;
+}
+
+bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
 // The real calls, with the program folder of the test's choosing.
 class CallsInFolder : public Win32SystemCalls {
 public:
-    explicit CallsInFolder(std::string folder) : Win32SystemCalls(owner_), folder_(std::move(folder)) {}
-    std::string ProgramFolder() override { return folder_; }
+    explicit CallsInFolder(std::wstring folder) : Win32SystemCalls(owner_), folder_(std::move(folder)) {}
+    std::wstring ProgramFolder() override { return folder_; }
 
 private:
     HWND owner_ = nullptr;
-    std::string folder_;
+    std::wstring folder_;
 };
 
 TEST(Desktop, KillProcessByNameEndsEveryCopyOfThatProgramAndNothingElse) {
@@ -73,58 +89,111 @@ TEST(Desktop, KillProcessByNameEndsEveryCopyOfThatProgramAndNothingElse) {
     EXPECT_FALSE(KillProcessByName("关掉我.exe", calls)) << "nothing is left to match";
 }
 
+// A cmd.exe in the current folder is never the one started.
 TEST(Desktop, CleanSystemJunkRunsTheBatchOfAFolderWithABlankIntoItsList) {
     const std::wstring folder = L"C:\\Program Files\\" + Wide("定时 工具") + L"\\";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(folder + L"QLLJ.bat", "@echo off\r\necho first line\r\necho " + std::string("第二行") + "\r\n"));
-    CallsInFolder calls(Narrow(folder));
+    const std::wstring current = L"C:\\users\\Public\\current\\";
+    ASSERT_TRUE(CreateDirectoryW(current.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((TestFolder() + L"tempiro_idle_helper.exe").c_str(), (current + L"cmd.exe").c_str(), FALSE));
+    ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
+    CallsInFolder calls(folder);
     LocalTime now = Win32Clock().Now();
     CleanSystemJunk(false, now, calls);  // returns when the batch has finished
-    const std::string list = ReadBytes(folder + Wide(JunkListName(now)));
+    const std::string list = ReadBytes(folder + JunkListName(now));
     EXPECT_NE(list.find("first line"), std::string::npos) << list;
     EXPECT_NE(list.find("第二行"), std::string::npos) << list;
 }
 
+// Every name is planted in both temporary folders, as a file and as a
+// folder: names that once ran as commands in the batch, or ended it early.
+// (Wine has no junctions; links are refused in the native tests.)
 TEST(Desktop, TheShippedBatchEmptiesTheTemporaryFoldersAndNothingElse) {
     const std::wstring temp = TempFolder();
-    ASSERT_TRUE(WriteBytes(temp + L"junk1.tmp", "x"));
-    ASSERT_TRUE(WriteBytes(temp + Wide("临时 文件.log"), "x"));
-    ASSERT_TRUE(CreateDirectoryW((temp + L"sub").c_str(), nullptr));
-    ASSERT_TRUE(WriteBytes(temp + L"sub\\deep.dat", "x"));
-    ASSERT_TRUE(WriteBytes(temp + L"sub\\hidden.dat", "x"));
-    SetFileAttributesW((temp + L"sub\\hidden.dat").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    const std::wstring windowsTemp = std::wstring(windows) + L"\\Temp\\";
-    CreateDirectoryW(windowsTemp.c_str(), nullptr);
-    ASSERT_TRUE(WriteBytes(windowsTemp + L"system-junk.tmp", "x"));
+    const std::wstring windowsTemp = std::wstring(windows, GetWindowsDirectoryW(windows, MAX_PATH)) + L"\\Temp\\";
+    std::vector<std::wstring> planted = {temp + L"setup (1)\\f.txt", temp + L"sub\\hidden.dat",
+                                         temp + L"sub\\deep\\deeper\\deep.dat", temp + L"한글😀.tmp",
+                                         temp + Wide("临时 文件.log")};
+    for (const std::wstring& folder : {temp, windowsTemp}) {
+        for (const wchar_t* name : {L"y%&echo INJECTED-1", L"x)&echo INJECTED-2", L"a&echo INJECTED-3", L"c!d",
+                                    L"b^&echo INJECTED-4", L"z&md injected-5", L"q%CMDCMDLINE%&echo INJECTED-6&"})
+            planted.insert(planted.end(), {folder + name, folder + L"sub\\" + name + L"\\inner.txt"});
+    }
+    for (const std::wstring& file : planted) {
+        for (size_t at = file.find(L'\\', 3); at != std::wstring::npos; at = file.find(L'\\', at + 1))
+            CreateDirectoryW(file.substr(0, at).c_str(), nullptr);
+        ASSERT_TRUE(WriteBytes(file, "x")) << Narrow(file);
+    }
+    SetFileAttributesW((temp + L"sub\\hidden.dat").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    // A read-only document outside, and a second name of it inside, which shares its attributes.
     const std::wstring document = L"C:\\users\\Public\\" + Wide("报告.doc");
     ASSERT_TRUE(WriteBytes(document, "keep me"));
+    ASSERT_TRUE(SetFileAttributesW(document.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CreateHardLinkW((temp + L"second-name.doc").c_str(), document.c_str(), nullptr));
+    {
+        Win32JunkFolders held;  // a held folder can be neither renamed nor removed; let go, it can
+        ASSERT_EQ(held.Hold(temp + L"sub"), JunkFolders::Opened::Held);
+        EXPECT_FALSE(MoveFileW((temp + L"sub").c_str(), (temp + L"moved").c_str()));
+        held.Release();
+        EXPECT_TRUE(MoveFileW((temp + L"sub").c_str(), (temp + L"moved").c_str()));
+        MoveFileW((temp + L"moved").c_str(), (temp + L"sub").c_str());
+    }
 
     const std::wstring folder = L"C:\\Program Files\\Tempiro\\";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW((TestFolder() + L"QLLJ.bat").c_str(), (folder + L"QLLJ.bat").c_str(), FALSE));
-    CallsInFolder calls(Narrow(folder));
+    ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"Tempiro.exe").c_str(), FALSE));
+    CallsInFolder calls(folder);
     LocalTime now = Win32Clock().Now();
     CleanSystemJunk(false, now, calls);
 
-    for (const std::wstring& gone : {temp + L"junk1.tmp", temp + Wide("临时 文件.log"), temp + L"sub\\deep.dat",
-                                     temp + L"sub\\hidden.dat", windowsTemp + L"system-junk.tmp"})
-        EXPECT_FALSE(Exists(gone)) << Narrow(gone);
+    const std::wstring list = ReadList(folder + JunkListName(now));
+    EXPECT_FALSE(Has(L"\n" + list, L"\nINJECTED")) << "a name ran as a command\n" << Narrow(list);
+    for (const std::wstring& file : planted) {
+        EXPECT_FALSE(Exists(file)) << Narrow(file);
+        EXPECT_TRUE(Has(list, L"已删除：" + file + L"\r\n")) << Narrow(file) << "\n" << Narrow(list);
+    }
+    EXPECT_TRUE(Has(list, L"共删除 " + std::to_wstring(planted.size()) + L" 个文件。\r\n")) << Narrow(list);
+    for (const std::wstring& place : {folder, temp, windowsTemp, std::wstring(L"C:\\"), TestFolder()})
+        EXPECT_FALSE(Exists(place + L"injected-5")) << Narrow(place);
+    EXPECT_TRUE(Exists(temp + L"sub\\deep\\deeper")) << "folders stay";
     EXPECT_EQ(ReadBytes(document), "keep me");
-    EXPECT_TRUE(Exists(temp + L"sub")) << "folders stay";
-    const std::string list = ReadBytes(folder + Wide(JunkListName(now)));
-    // The list is written in the console's code page; only the ASCII names are compared here.
-    EXPECT_NE(list.find("已删除：" + Narrow(temp) + "junk1.tmp"), std::string::npos) << list;
-    EXPECT_NE(list.find("sub\\deep.dat"), std::string::npos) << list;
-    EXPECT_NE(list.find("共删除 5 个文件。"), std::string::npos) << list;
+    EXPECT_TRUE(GetFileAttributesW(document.c_str()) & FILE_ATTRIBUTE_READONLY);
 
     // A second run right after finds nothing more to remove.
     now.second = (now.second + 1) % 60;
     CleanSystemJunk(false, now, calls);
-    const std::string second = ReadBytes(folder + Wide(JunkListName(now)));
-    EXPECT_NE(second.find("共删除 0 个文件。"), std::string::npos) << second;
+    EXPECT_TRUE(Has(ReadList(folder + JunkListName(now)), L"共删除 0 个文件。"));
     EXPECT_EQ(ReadBytes(document), "keep me");
+}
+
+// The real program in a folder whose name GBK cannot hold, on an en-US
+// system: the tray entry writes the list there, UTF-8, and opens it.
+TEST(Desktop, TheTrayEntryCleansFromAFolderGbkCannotName) {
+    const std::wstring parent = L"C:\\Zoë", folder = parent + L"\\한글\\", junk = TempFolder() + L"Zoë 한글😀.tmp";
+    ASSERT_TRUE(CreateDirectoryW(parent.c_str(), nullptr) && CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((TestFolder() + L"QLLJ.bat").c_str(), (folder + L"QLLJ.bat").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"Tempiro.exe").c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(junk, "x"));
+    // The test prefix has Notepad but does not tie ".txt" to it.
+    ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, L".txt", REG_SZ, L"txtfile", 0), ERROR_SUCCESS);
+    Process program(folder + L"Tempiro.exe");
+    HWND main = WaitForWindow(kMainWindowClass, L"", 20000, program.id());
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, kCmdCleanJunk, 0);
+    WIN32_FIND_DATAW found{};
+    ASSERT_TRUE(WaitUntil([&] {
+        HANDLE find = FindFirstFileW((folder + L"清理系统垃圾列表*.txt").c_str(), &found);
+        return find != INVALID_HANDLE_VALUE && FindClose(find) && Has(ReadList(folder + found.cFileName), L"共删除");
+    }, 30000)) << "no list beside the program";
+    EXPECT_EQ(ReadBytes(folder + found.cFileName).rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8, marked as such";
+    EXPECT_TRUE(Has(ReadList(folder + found.cFileName), L"已删除：" + junk + L"\r\n"));
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::vector<HWND> windows = TopWindows(L"", L"", 0);
+        return std::any_of(windows.begin(), windows.end(), [&](HWND w) { return Has(Text(w), found.cFileName); });
+    }, 30000)) << "the list was not opened";
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "tests/wine/program_driver.h"
 
 #include <commctrl.h>
+#include "scheduler/countdown.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -179,6 +181,26 @@ TEST_F(DpiTest, TheCountdownAboutAndEditorWindowsAreScaled) {
     EXPECT_NEAR(countdown.bottom, Scaled(136), 1);
     ExpectNear(RectInParent(GetDlgItem(main, kBitBtn2)), dpi::ScaleRect({232, 94, 105, 25}, PrefixDpi()),
                "cancel button of the countdown");
+    // The longest text the first label shows fits it, measured with the font
+    // Wine has, and as SimSun sets it on Windows (a Chinese character an em
+    // wide, any other half an em); the seconds label stands beside it.
+    HWND label = GetDlgItem(main, kLabel1);
+    const int width = RectInParent(label).right - RectInParent(label).left;
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    for (const char* word : {"断开拨号", "快速重启", "快速关机"}) {
+        const std::wstring text = Wide(CountdownTextsFor(word).label1);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        EXPECT_LE(extent.cx, width) << word;
+        double ems = 0;
+        for (wchar_t c : text) ems += c >= 0x2E80 ? 1 : 0.5;
+        EXPECT_LE(ems * Scaled(13), width) << word;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    EXPECT_LE(RectInParent(label).right, RectInParent(GetDlgItem(main, kLabel2)).left);
+    EXPECT_LE(RectInParent(GetDlgItem(main, kLabel2)).right, countdown.right);
 
     PostMessageW(main, WM_COMMAND, kCmdAbout, 0);
     HWND about = WaitForShown(L"TempiroAbout", program.id(), IDOK);

@@ -1,6 +1,7 @@
 // 导出(&O) and 导入(&I) of the settings window, driven through the program's
 // real file dialogs and question boxes, against the store and the files of
 // the test's own prefix.
+#include "platform/controls_win32.h"
 #include "platform/text_win32.h"
 #include "store/settings_file.h"
 #include "store/task_record.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -103,6 +105,8 @@ std::string AllTexts(HWND window) {
 std::vector<std::wstring> RowOf(int number, const std::vector<std::string>& record) {
     return Texts({std::to_string(number), record[0], record[1], record[2], record[3]});
 }
+
+constexpr int kShutappBox = 212;  // 待机或休眠前关闭所有程序
 
 // The program started on the two tasks and some options, its settings window open.
 class ExportImport : public ::testing::Test {
@@ -238,6 +242,23 @@ TEST_F(ExportImport, ExportWritesTheStoreAndImportReplacesOrAppendsItsTasks) {
     EXPECT_EQ(second[22], "A4=" + kSecond[0]);
 }
 
+TEST_F(ExportImport, OkAfterAnImportKeepsTheImportedOptions) {
+    const std::wstring exported = TempFolder() + L"options.txt";
+    Export(exported);  // tishi=90, shutapp=1
+    ASSERT_TRUE(SetText(GetDlgItem(settings_, kMinutesEdit), L"0.5"));
+    Click(GetDlgItem(settings_, kShutappBox));
+    ASSERT_TRUE(PressToClose(settings_, Button(settings_, "确定(&O)")));
+    ASSERT_EQ(Dword(L"tishi"), 30u);
+    ASSERT_EQ(Dword(L"shutapp"), 0u);
+    settings_ = OpenSettings(main_);
+    ASSERT_NE(settings_, nullptr);
+    Import(exported, IDYES);
+    EXPECT_EQ(Text(GetDlgItem(settings_, kMinutesEdit)), L"1.5");
+    ASSERT_TRUE(PressToClose(settings_, Button(settings_, "确定(&O)")));
+    EXPECT_EQ(Dword(L"tishi"), 90u);
+    EXPECT_EQ(Dword(L"shutapp"), 1u);
+}
+
 TEST_F(ExportImport, AFileWithoutSettingsIsNamedInAFailureAndAsksNothing) {
     const std::string name = "不是设置.txt";
     const std::wstring path = TempFolder() + Wide(name);
@@ -287,6 +308,32 @@ TEST_F(ExportImport, CancellingTheOpenDialogChangesNothing) {
     ASSERT_EQ(lines.size(), 18u);
     EXPECT_EQ(lines[7], "TaskNum=2");
     EXPECT_EQ(lines[10], "A1=" + kFirst[0]);
+}
+
+// The program runs elevated: a folder a user browsed to must not become its
+// current folder, where programs started by a bare name are looked for.
+TEST(FileDialogs, LeaveTheCurrentFolderAlone) {
+    const std::wstring chosen = TempFolder() + L"chosen";
+    ASSERT_TRUE(CreateDirectoryW(chosen.c_str(), nullptr) && WriteBytes(chosen + L"\\a.txt", "x"));
+    wchar_t before[MAX_PATH] = {}, after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    for (const bool save : {true, false}) {
+        std::thread dialog([save] {
+            if (save) SaveFileDialog(nullptr, "save", "*.txt|*.txt");
+            if (!save) OpenFileDialog(nullptr, "open", "", "", nullptr);
+        });
+        HWND window = WaitForWindow(L"#32770", save ? L"save" : L"open", kDialogTimeout, GetCurrentProcessId());
+        HWND name = window ? GetDlgItem(window, kFileNameBox) : nullptr;
+        // Into the folder first, as a user browses, then the file there.
+        if (name && SetText(name, chosen)) PostClick(GetDlgItem(window, IDOK));
+        PumpMessages(500);
+        const bool chose = name && SetText(name, L"a.txt") && PressToClose(window, GetDlgItem(window, IDOK));
+        chose ? dialog.join() : dialog.detach();
+        ASSERT_TRUE(chose) << "the dialog did not take the file";
+        GetCurrentDirectoryW(MAX_PATH, after);
+        EXPECT_STREQ(after, before) << (save ? "save" : "open");
+        SetCurrentDirectoryW(before);
+    }
 }
 
 }  // namespace

@@ -157,6 +157,14 @@ std::wstring ImageOf(HWND window) {
     return path;
 }
 
+// In place of the prefix's icacls.exe, this program records each call (and fails it while ICACLS_FAILS is set).
+[[maybe_unused]] const bool kIcaclsStandIn = [] {
+    wchar_t self[MAX_PATH] = {};
+    if (!Lower({self, GetModuleFileNameW(nullptr, self, MAX_PATH)}).ends_with(L"\\icacls.exe")) return false;
+    std::ofstream(L"C:\\icacls.txt", std::ios::app | std::ios::binary) << Narrow(GetCommandLineW()) << '\n';
+    ExitProcess(GetEnvironmentVariableW(L"ICACLS_FAILS", nullptr, 0) ? 5 : 0);
+}();
+
 const wchar_t* const kInstalledFiles[] = {L"Tempiro.exe", L"QLLJ.bat", L"Tempiro.CHM", L"uninstall.exe"};
 const std::wstring kShortcuts[] = {L"Tempiro.lnk", Wide("Tempiro 帮助.lnk"), Wide("卸载 Tempiro.lnk")};
 
@@ -276,6 +284,23 @@ TEST(Installer, UninstallKeepsWhatIsNotItsOwn) {
     EXPECT_FALSE(Exists(list));
     EXPECT_FALSE(Exists(Installed(L"uninstall.exe")));
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, L"Horlane"), other);
+}
+
+TEST(Installer, GivesItsFolderTheRightsOfProgramFilesBeforeWritingOrRefusesIt) {
+    wchar_t system[MAX_PATH] = {}, self[MAX_PATH] = {};
+    const std::wstring icacls = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\icacls.exe",
+                       folder = L"C:\\Tools\\Tempiro", setup = L"\"" + ProgramPath() + L"\" /S /D=" + folder;
+    // Unlinked first: the prefix shares the files of the system folder with its template.
+    ASSERT_TRUE(DeleteFileW(icacls.c_str()) && GetModuleFileNameW(nullptr, self, MAX_PATH) &&
+                CopyFileW(self, icacls.c_str(), TRUE) &&
+                WriteString(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"icacls.exe", L"native"));
+    SetEnvironmentVariableW(L"ICACLS_FAILS", L"1");
+    EXPECT_TRUE(RunToEnd(setup) == 2 && !Exists(folder + L"\\Tempiro.exe")) << "refused before writing a file";
+    SetEnvironmentVariableW(L"ICACLS_FAILS", nullptr);
+    ASSERT_EQ(RunToEnd(setup), 0u);
+    const std::string call = Narrow(L"\"" + icacls + L"\" \"" + folder + L"\" "), owner = call + "/setowner *S-1-5-32-544 /Q\n";
+    EXPECT_EQ(Contents(L"C:\\icacls.txt"), owner + owner + call + "/reset /Q\n" + call +
+              "/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q\n");
 }
 
 // The top-level dialog of any process whose caption holds `part`.

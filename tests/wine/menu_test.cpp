@@ -60,8 +60,11 @@ TEST(Menu, EveryEntryAndHotkeyActsAtOnceWithItsSweep) {
     }
     Lines clean = CallsOf([&] { PostMessageW(main, WM_COMMAND, kCmdCleanJunk, 0); }, 2);
     ASSERT_EQ(clean.size(), 2u);
-    EXPECT_EQ(clean[0].rfind("CreateProcess cmd.exe /c \"\"" + folder + "QLLJ.bat\" > \"", 0), 0u) << clean[0];
-    EXPECT_EQ(clean[1].rfind("ShellExecute open " + folder + "清理系统垃圾列表", 0), 0u) << clean[1];
+    const std::string cmd = "CreateProcess %SystemRoot%\\System32\\cmd.exe /d /v:off /c \"\".\\QLLJ.bat\" > \"清理系统垃圾列表";
+    EXPECT_EQ(clean[0].rfind(cmd, 0), 0u) << clean[0];
+    const std::string in = ".txt\"\" in " + folder;
+    EXPECT_EQ(clean[0].substr(clean[0].size() - std::min(clean[0].size(), in.size())), in) << clean[0];
+    EXPECT_EQ(clean[1].rfind("ShellExecute " + folder + "清理系统垃圾列表", 0), 0u) << clean[1];
 
     // The hotkeys as the system delivers them: F9 never closes programs, whatever shutapp says.
     const std::pair<const wchar_t*, Lines> keys[] = {

@@ -1,4 +1,4 @@
-#include "platform/timers.h"
+#include "scheduler/timers.h"
 
 void TimerSwitch::SetEnabled(TimerId id, bool enabled) {
     if (on_[id] == enabled) return;

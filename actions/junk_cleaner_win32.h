@@ -1,0 +1,35 @@
+// The junk cleaning on Windows: the temporary folders through handles that
+// hold them, and the program's "/clean" mode.
+#pragma once
+
+#include "actions/junk_cleaner.h"
+
+#include <windows.h>
+
+#include <vector>
+
+// Each held folder is open without FILE_SHARE_DELETE, which is what keeps it
+// from being renamed, removed or replaced while it is held. Paths reach the
+// system as "\\?\" paths, so a name ending in a dot or a blank means itself.
+class Win32JunkFolders : public JunkFolders {
+public:
+    Win32JunkFolders() = default;
+    Win32JunkFolders(const Win32JunkFolders&) = delete;
+    Win32JunkFolders& operator=(const Win32JunkFolders&) = delete;
+    ~Win32JunkFolders() override;
+
+    std::wstring UserTemp() override;
+    std::wstring WindowsTemp() override;
+    Opened Hold(const std::wstring& path) override;
+    std::vector<Entry> ListHeld() override;
+    void Release() override;
+    bool RemoveFile(const std::wstring& path) override;
+
+private:
+    std::vector<HANDLE> held_;
+};
+
+// The "/clean" mode: cleans, and writes the list to standard output, as
+// UTF-8 with a byte-order mark so that every name reads right whatever the
+// system's code page (to a console, as text). The process's exit code.
+int RunJunkCleaning();
