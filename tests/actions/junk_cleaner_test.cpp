@@ -81,7 +81,7 @@ TEST(CleanJunk, CleansOnlyAFolderNamedTempThatIsNoLinkAndTheSameFolderOnce) {
                                       L"跳过链接：" + kWindows, L"共删除 0 个文件。"}));
     folders.user = kUser;
     folders.windows = L"c:\\users\\li (work)\\appdata\\local\\TEMP\\";
-    folders.listings[kUser] = {};
+    folders.listings[kUser] = folders.listings[L"c:\\users\\li (work)\\appdata\\local\\TEMP"] = {};
     EXPECT_EQ(folders.Clean(), (Lines{L"Tempiro 清理系统垃圾", L"清理文件夹：" + kUser, L"共删除 0 个文件。"}));
 }
 

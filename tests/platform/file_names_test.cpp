@@ -23,6 +23,8 @@ TEST(Utf8, EveryNameComesBackAsItWasEvenWithALoneSurrogate) {
     EXPECT_EQ(Utf16FromUtf8("\xF4\x90\x80\x80"), std::u16string(4, kBad));
     EXPECT_EQ(Utf16FromUtf8("\xE0\x9F\xBF"), std::u16string(3, kBad));  // overlong
     EXPECT_EQ(Utf16FromUtf8("\xF4\x8F\xBF\xBF"), (std::u16string{0xDBFF, 0xDFFF}));
+    EXPECT_EQ(Utf8FromUtf16(std::u16string{0xD800, 0xDC00}), "\xF0\x90\x80\x80");  // U+10000, both ways
+    EXPECT_EQ(Utf16FromUtf8("\xF0\x90\x80\x80"), (std::u16string{0xD800, 0xDC00}));
 }
 
 TEST(ListingFallback, AFastFormRefusedOnceListsPlainlyFromThenOnButOtherFailuresDoNotSwitch) {

@@ -628,11 +628,14 @@ TEST_F(SchedulerTest, ACountdownEndingBeforeThePauseLeavesTheNextMinutesTaskToFi
     Put(1, "每天8时30分", "断开拨号");
     Put(2, "每天8时30分", "提醒", "now");
     Put(3, "每天8时31分", "提醒", "next");
+    Put(4, "每天8时32分", "断开拨号");
     RunFor(6000 + 2000);
     state.options.soundpath.clear();  // an import clears it while the sound plays
     RunFor(3000 + 60000 + 30000);     // ended at 8:30:11; the pause ends at 8:31:06
     EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "reminder:next|每天8时31分"), 1);
+    RunFor(60000);  // a silent countdown at 8:32 stops no sound
     EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "sound:stop"), 1);
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "execute:断开拨号|"), 2);
 }
 
 TEST_F(SchedulerTest, KeysThatReachTheHiddenCountdownChangeNothing) {
