@@ -93,8 +93,8 @@ fuzz: fuzz-build
 
 # The scheduler tick benchmarks, natively and against the real registry under
 # Wine (in a throwaway prefix), the backup engine beside rsync and cp on a tree
-# of small files, and the settings import, natively; they print figures and
-# are not part of `test`.
+# of small files, the settings import, natively, and the settings window's
+# list and the import under Wine; they print figures and are not part of `test`.
 .PHONY: bench
 bench: bench-deps native win64
 	$(BUILD)/native/bench/tempiro_bench
@@ -102,6 +102,8 @@ bench: bench-deps native win64
 	$(BUILD)/native/bench/tempiro_import_bench
 	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template en_US.UTF-8 \
 	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_bench.exe
+	bash tests/wine/run_in_prefix.sh $(abspath $(BUILD))/win64/wine-template zh_CN.UTF-8 \
+	  $(abspath $(BUILD))/win64/Tempiro.exe $(abspath $(BUILD))/win64/bench/tempiro_wine_settings_bench.exe
 
 # The installer dist/Tempiro-Setup-<version>.exe and the portable archive
 # dist/Tempiro-<version>.zip, the version from the file VERSION; signed when

@@ -36,6 +36,15 @@ inline constexpr char kExportFailed[] = "创建导出文件失败！";
 inline constexpr char kOpenFailedSuffix[] = "文件打开失败！";
 inline constexpr char kNotSettingsFileSuffix[] = "不是Tempiro设置文件，未导入任何设置！";
 
+// The most characters of one text the import stores (a task value, the sound
+// file); a longer text is cut after this many, a GBK two-byte character
+// counting once and never split. No box of the program takes more from the
+// keyboard (an edit box 32,767, a combo box 30,000) and no path is longer, so
+// nothing a user typed or chose is ever cut; only a file made or edited by
+// other means holds more, and every read of the value and every save of the
+// registry would carry it.
+inline constexpr size_t kImportedTextCharacters = 32767;
+
 // The moment of the export as its header shows it: the date in the user's
 // short date format, the time in the long time format.
 struct ExportTime {
@@ -96,6 +105,7 @@ struct ImportOutcome {
 // tasks in place of the present ones, append mode after them; both replace the
 // options, in the store and in `options`. Each in-memory option follows its
 // stored value as soon as that is written, so a failure halfway leaves the two
-// agreeing, and the store's records 1 to TaskNum stay complete records.
+// agreeing, and the store's records 1 to TaskNum stay complete records. Each
+// text is cut at kImportedTextCharacters.
 ImportOutcome ImportSettings(RegistryAccessor& registry, TextFiles& files, StoreOptions& options,
                              const std::optional<std::string>& chosenPath, const std::function<ImportAnswer()>& ask);

@@ -439,6 +439,42 @@ TEST_F(SettingsFileTest, Import_AppendNeverCountsPastTheLargestTaskNumber) {
     EXPECT_EQ(StoredRecord(3), kOld3);
 }
 
+TEST_F(SettingsFileTest, Import_ATextIsCutAfterTheCharactersABoxCanHoldAndNoCharacterIsSplit) {
+    const std::string whole(kImportedTextCharacters, 'a');
+    std::string straddling = "a";  // and one 提 too many
+    for (size_t i = 0; i < kImportedTextCharacters; ++i) straddling += "提";
+    Import("soundpath=" + whole + "a\r\nTaskNum=1\r\nA1=" + whole + "\r\nB1=" + whole + "a\r\nC1=" + straddling,
+           ImportAnswer::Replace);
+    EXPECT_TRUE(Text("A1") == whole && Text("B1") == whole && Text("soundpath") == whole && options.soundpath == whole &&
+                Text("C1") == straddling.substr(0, straddling.size() - 2));
+}
+
+struct OrderedRegistry : FakeRegistry {
+    std::vector<std::string> written;  // task value names, in order
+    bool SetString(RegKey key, const std::string& name, const std::string& text) override {
+        if (name[0] >= 'A' && name[0] <= 'D') written.push_back(name);
+        return FakeRegistry::SetString(key, name, text);
+    }
+};
+
+TEST(SettingsFile, Import_NewValuesGoInByNameAfterThoseOfThePresentRecords) {
+    OrderedRegistry backend;
+    RegistryAccessor registry(backend);
+    FakeTextFiles files;
+    StoreOptions options;
+    std::vector<std::string> added;  // the values of records 2 to 12 by name: A10, A11, A12, A2, ...
+    for (int n = 2; n <= 12; ++n)
+        for (char l : {'A', 'B', 'C', 'D'}) added.push_back(TaskValueName(l, n));
+    std::sort(added.begin(), added.end());
+    for (int tasks : {1, 12}) {  // record 1 into the empty store, then over it with eleven new ones
+        files.files[kFile] = "TaskNum=" + std::to_string(tasks) + "\r\nA1=a\r\nB1=b\r\nC1=c\r\nD1=d\r\n";
+        for (const std::string& name : added) files.files[kFile] += name + "=x\r\n";
+        ImportSettings(registry, files, options, kFile, [] { return ImportAnswer::Replace; });
+    }
+    added.insert(added.begin(), {"A1", "B1", "C1", "D1", "A1", "B1", "C1", "D1"});
+    EXPECT_EQ(backend.written, added);
+}
+
 // --- Import: a registry write that fails halfway.
 
 struct Halfway {
