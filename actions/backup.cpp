@@ -1,7 +1,5 @@
 #include "actions/backup.h"
 
-#include "scheduler/scheduler.h"
-#include "store/task_record.h"
 
 #include <algorithm>
 #include <atomic>
@@ -320,19 +318,18 @@ std::string BackupTempName(const std::string& fileName, std::uint32_t processId,
     return TempName(NameHash(fileName), processId, serial);
 }
 
-void RunBackup(const std::string& type, const std::string& spec, FileSystem& fs) {
+void RunBackup(TaskType type, const std::string& spec, FileSystem& fs) {
     try {
-        const std::optional<TaskType> kind = TaskTypeOf(type);
-        if (kind != TaskType::BackupFile && kind != TaskType::BackupFolder) return;
+        if (type != TaskType::BackupFile && type != TaskType::BackupFolder) return;
         const BackupSpecFields fields = SplitBackupSpec(spec);
         if (fields.source.empty()) return;
         const std::string source = fs.PathFromText(fields.source);
         const std::string target = WithoutTrailingSeparators(fs.PathFromText(fields.target));
-        if (kind == TaskType::BackupFolder) ForceDirectories(fs, target);
+        if (type == TaskType::BackupFolder) ForceDirectories(fs, target);
         if (fields.flag != "0" && fields.flag != "1") return;
         const bool coarseTimes = fs.CoarseTimes(target) || fs.CoarseTimes(source);
         BackupRun run(fs, fields.flag == "0", coarseTimes);
-        if (kind == TaskType::BackupFile) {
+        if (type == TaskType::BackupFile) {
             run.BackUpFile(source, target);
         } else {
             run.BackUpFolder(WithoutTrailingSeparators(source), target);
@@ -342,9 +339,9 @@ void RunBackup(const std::string& type, const std::string& spec, FileSystem& fs)
     }
 }
 
-void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs) { StartBackup(type, spec, fs, {}); }
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs) { StartBackup(type, spec, fs, {}); }
 
-void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs, std::function<void()> finished) {
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished) {
     try {
         std::thread([type, spec, &fs, finished = std::move(finished)] {
             RunBackup(type, spec, fs);

@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "store/task_texts.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,12 +26,12 @@ std::string VersionName(const std::string& fileName, const std::string& stamp);
 // per process) makes it unique among the runs of this process.
 std::string BackupTempName(const std::string& fileName, std::uint32_t processId, std::uint64_t serial);
 
-// Carries out one backup task on the calling thread: `type` is the task's B
-// text, `spec` its C text (source*target*flag). Never throws: an unexpected
+// Carries out one backup task on the calling thread: `type` is a backup
+// type (any other does nothing), `spec` its C text (source*target*flag). Never throws: an unexpected
 // error ends the run.
-void RunBackup(const std::string& type, const std::string& spec, FileSystem& fs);
+void RunBackup(TaskType type, const std::string& spec, FileSystem& fs);
 // The same on a worker thread of its own, with its own copies of the texts;
 // returns at once. `fs` must outlive the worker. `finished`, when given, is
 // called on the worker when the run is over.
-void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs);
-void StartBackup(const std::string& type, const std::string& spec, FileSystem& fs, std::function<void()> finished);
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs);
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished);

@@ -1,6 +1,6 @@
 #include "actions/desktop.h"
 
-#include "store/task_record.h"
+#include "store/gbk.h"
 
 std::string WorkingFolderOf(const std::string& path) {
     return path.substr(0, path.size() - FileNamePart(path).size());

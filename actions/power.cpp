@@ -1,6 +1,7 @@
 #include "actions/power.h"
 
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 
 namespace {
 

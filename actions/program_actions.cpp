@@ -15,7 +15,7 @@ void ProgramActions::KillProcessByName(const std::string& fileName) { ::KillProc
 
 void ProgramActions::CleanSystemJunk(bool openList) { ::CleanSystemJunk(openList, clock_.Now(), desktop_); }
 
-void ProgramActions::StartBackup(const std::string& type, const std::string& spec) { ::StartBackup(type, spec, files_); }
+void ProgramActions::StartBackup(TaskType type, const std::string& spec) { ::StartBackup(type, spec, files_); }
 
 void ProgramActions::DialDefault() { network_.Autodial(); }
 

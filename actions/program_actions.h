@@ -24,7 +24,7 @@ public:
     void DialDefault() override;
     void CleanSystemJunk(bool openList) override;
     void SetAdapterState(const std::string& connection, bool enable) override;
-    void StartBackup(const std::string& type, const std::string& spec) override;
+    void StartBackup(TaskType type, const std::string& spec) override;
     void CloseAllPrograms() override;
     void ExecutePowerAction(const std::string& word, const std::string& wakeSpec) override;
 

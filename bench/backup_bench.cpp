@@ -26,7 +26,7 @@ constexpr double kNoOpTarget = 1.5;       // times rsync's no-op
 constexpr double kFirstCopyTarget = 1.3;  // times cp -a
 constexpr time_t kBaseTime = 1700000000;
 
-const std::string kFolderType = "备份文件夹";
+constexpr TaskType kFolderType = TaskType::BackupFolder;
 
 void Shell(const std::string& command) {
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());

@@ -10,7 +10,8 @@
 #include "platform/fake_text_files.h"
 #include "platform/fake_registry.h"
 #include "store/settings_file.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,7 +25,6 @@ namespace {
 constexpr double kTargetOverBare = 1.3;
 constexpr double kTargetOverSearch = 100.0;
 constexpr char kPath[] = "D:\\导出\\设置.txt";
-constexpr char kLetters[] = "ABCD";
 
 struct Size {
     int tasks;
@@ -64,7 +64,7 @@ StoreOptions FileOptions(int tasks) {
 void PutTasks(FakeRegistry& backend, int tasks) {
     for (int n = 1; n <= tasks; ++n)
         for (int l = 0; l < 4; ++l)
-            backend.Put(RegRoot::LocalMachine, kStoreKeyPath, TaskValueName(kLetters[l], n), StringValue(TaskValue(l, n)));
+            backend.Put(RegRoot::LocalMachine, kStoreKeyPath, TaskValueName(kTaskFields[l], n), StringValue(TaskValue(l, n)));
     backend.Put(RegRoot::LocalMachine, kStoreKeyPath, kTaskNumValue, DwordValue(tasks));
 }
 
@@ -117,17 +117,22 @@ void SearchingImport(RegistryAccessor& registry, StoreOptions& options, const st
     registry.WriteInteger(kTishiValue, tishi);
     registry.WriteInteger(kTaskNumValue, count);
     for (int n = 1; n <= options.TaskNum; ++n)
-        for (int l = 0; l < 4; ++l) registry.DeleteValue(TaskValueName(kLetters[l], n));
+        for (int l = 0; l < 4; ++l) registry.DeleteValue(TaskValueName(kTaskFields[l], n));
     registry.WriteInteger(kKaijiValue, kaiji);
     registry.WriteInteger(kRejianValue, rejian);
     for (int r = 1; r <= count; ++r) {
         for (int l = 0; l < 4; ++l) {
-            const std::string name = TaskValueName(kLetters[l], r);
+            const std::string name = TaskValueName(kTaskFields[l], r);
             if (std::optional<std::string> value = SearchValue(data, name + "=")) registry.WriteString(name, *value);
         }
     }
     registry.CloseKey();
-    options = {shutapp, soundpath, tishi, count, kaiji, rejian};
+    options.shutapp = shutapp;
+    options.soundpath = soundpath;
+    options.tishi = tishi;
+    options.TaskNum = count;
+    options.kaiji = kaiji;
+    options.rejian = rejian;
 }
 
 // --- The writes any import of the file makes, everything made beforehand.
@@ -138,7 +143,7 @@ struct BareWrites {
     BareWrites(const StoreOptions& o, int tasks) : options(o) {
         for (int n = 1; n <= tasks; ++n) {
             for (int l = 0; l < 4; ++l) {
-                names.push_back(TaskValueName(kLetters[l], n));
+                names.push_back(TaskValueName(kTaskFields[l], n));
                 texts.push_back(TaskValue(l, n));
             }
         }
@@ -170,7 +175,7 @@ bool StoreMatches(const FakeRegistry& backend, const StoreOptions& expected) {
         return false;
     for (int n = 1; n <= expected.TaskNum + 1; ++n) {
         for (int l = 0; l < 4; ++l) {
-            auto v = get(TaskValueName(kLetters[l], n));
+            auto v = get(TaskValueName(kTaskFields[l], n));
             if (n > expected.TaskNum ? v.has_value() : !v || v->text != TaskValue(l, n)) return false;
         }
     }

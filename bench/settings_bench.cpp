@@ -17,7 +17,8 @@
 #include "platform/text_files_win32.h"
 #include "platform/text_win32.h"
 #include "store/settings_file.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 #include "windows/settings_window_win32.h"
 
 #include <windows.h>
@@ -37,7 +38,6 @@
 namespace {
 
 constexpr double kTargetOverBare = 1.5;
-constexpr char kLetters[] = "ABCD";
 constexpr char kFilePath[] = "C:\\tempiro-bench-settings.txt";
 constexpr wchar_t kStoreKey[] = L"Software\\Qelvora\\Tempiro";
 constexpr int kFileNameBox = 0x47C;  // the explorer-style file dialog's name box (cmb13)
@@ -104,7 +104,7 @@ struct TaskValues {
     explicit TaskValues(int tasks) {
         for (int n = 1; n <= tasks; ++n) {
             for (int l = 0; l < 4; ++l) {
-                names.push_back(TaskValueName(kLetters[l], n));
+                names.push_back(TaskValueName(kTaskFields[l], n));
                 texts.push_back(TaskValue(l, n));
                 byName.push_back(byName.size());
             }

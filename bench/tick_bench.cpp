@@ -6,6 +6,7 @@
 #include "bench/stopwatch.h"
 #include "scheduler/scheduler.h"
 #include "store/options.h"
+#include "store/schedule_text.h"
 
 #ifdef _WIN32
 #include "platform/registry_win32.h"
@@ -81,7 +82,7 @@ public:
     void DialDefault() override { ++calls; }
     void CleanSystemJunk(bool) override { ++calls; }
     void SetAdapterState(const std::string&, bool) override { ++calls; }
-    void StartBackup(const std::string&, const std::string&) override { ++calls; }
+    void StartBackup(TaskType, const std::string&) override { ++calls; }
     void CloseAllPrograms() override { ++calls; }
     void ExecutePowerAction(const std::string&, const std::string&) override { ++calls; }
     void MyChangeCaption(const CountdownTexts&) override { ++calls; }
@@ -114,10 +115,10 @@ std::string ScheduleOf(int n) {
 void WriteRecords(RegistryAccessor& registry, int count) {
     if (!OpenStore(registry)) throw StoreError("cannot open the store key");
     for (int n = 1; n <= count; ++n) {
-        registry.WriteString(TaskValueName('A', n), ScheduleOf(n));
-        registry.WriteString(TaskValueName('B', n), kTaskTypeNames[static_cast<int>(TaskType::Reminder)]);
-        registry.WriteString(TaskValueName('C', n), "起来活动一下，喝杯水 #" + std::to_string(n));
-        registry.WriteString(TaskValueName('D', n), n % 7 == 3 ? kStateDisabled : kStateEnabled);
+        registry.WriteString(TaskValueName(TaskField::Schedule, n), ScheduleOf(n));
+        registry.WriteString(TaskValueName(TaskField::Type, n), kTaskTypeNames[static_cast<int>(TaskType::Reminder)]);
+        registry.WriteString(TaskValueName(TaskField::Attribute, n), "起来活动一下，喝杯水 #" + std::to_string(n));
+        registry.WriteString(TaskValueName(TaskField::State, n), n % 7 == 3 ? kStateDisabled : kStateEnabled);
     }
     registry.CloseKey();
 }
@@ -135,8 +136,8 @@ int BareReads(RegistryAccessor& registry, int count) {
     OpenStore(registry);
     int found = 0;
     for (int n = 1; n <= count; ++n) {
-        found += !registry.ReadString(TaskValueName('A', n)).empty();
-        found += !registry.ReadString(TaskValueName('D', n)).empty();
+        found += !registry.ReadString(TaskValueName(TaskField::Schedule, n)).empty();
+        found += !registry.ReadString(TaskValueName(TaskField::State, n)).empty();
     }
     registry.CloseKey();
     return found;

@@ -2,7 +2,8 @@
 // return lies within the text, and a text made as the editor makes it reads
 // back to the parts it was made from.
 #include "fuzz/fuzz_check.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -14,7 +14,7 @@
 #include "platform/fake_registry.h"
 #include "platform/fake_text_files.h"
 #include "store/settings_file.h"
-#include "store/task_record.h"
+#include "store/task_texts.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -32,7 +32,6 @@ namespace {
 constexpr char kPath[] = "Software\\Qelvora\\Tempiro";
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
 constexpr char kFile[] = "D:\\设置.txt";
-constexpr char kLetters[] = "ABCD";
 const char* const kSettingKeys[] = {"soundpath", "tishi", "shutapp", "TaskNum", "kaiji", "rejian"};
 
 // What the store should hold: value name -> value.
@@ -141,7 +140,7 @@ void AnyFile(FuzzedDataProvider& in) {
     PutOptions(backend, options);
     for (int n = 1; n <= present; ++n)
         for (int l = 0; l < 4; ++l)
-            backend.Put(kHklm, kPath, TaskValueName(kLetters[l], n), StringValue("old" + std::to_string(n * 4 + l)));
+            backend.Put(kHklm, kPath, TaskValueName(kTaskFields[l], n), StringValue("old" + std::to_string(n * 4 + l)));
 
     const PlainReading reading = ReadPlainly(file);
     Store expected = Stored(backend);
@@ -163,14 +162,14 @@ void AnyFile(FuzzedDataProvider& in) {
     // stay unless the file's records land on them.
     if (replace)
         for (int n = 1; n <= std::min<std::int64_t>(present, held); ++n)
-            for (int l = 0; l < 4; ++l) expected.erase(TaskValueName(kLetters[l], n));
+            for (int l = 0; l < 4; ++l) expected.erase(TaskValueName(kTaskFields[l], n));
     for (const auto& [key, value] : reading.tasks)
         if (key.first <= count)
-            expected[TaskValueName(kLetters[key.second], static_cast<int>(base + key.first))] = StringValue(value);
+            expected[TaskValueName(kTaskFields[key.second], static_cast<int>(base + key.first))] = StringValue(value);
     // A replaced record keeps none of its old texts.
     if (replace)
         for (int n = 1; n <= std::min<std::int64_t>(count, held); ++n)
-            for (int l = 0; l < 4; ++l) expected.emplace(TaskValueName(kLetters[l], n), StringValue(""));
+            for (int l = 0; l < 4; ++l) expected.emplace(TaskValueName(kTaskFields[l], n), StringValue(""));
 
     auto found = reading.settings.find("soundpath");
     expected["soundpath"] = StringValue(found == reading.settings.end() ? "" : found->second);
@@ -228,7 +227,7 @@ void ExportedFile(FuzzedDataProvider& in) {
     Store original;
     for (int n = 1; n <= records; ++n) {
         for (int l = 0; l < 4; ++l) {
-            const std::string name = TaskValueName(kLetters[l], n);
+            const std::string name = TaskValueName(kTaskFields[l], n);
             // A missing value is exported, and so imported, as an empty one.
             // D is always there, so that the key holds more values than
             // records and the export writes every record.
@@ -257,7 +256,7 @@ void ExportedFile(FuzzedDataProvider& in) {
     // cannot be misled, and finds what the import took.
     std::vector<std::string> keys(std::begin(kSettingKeys), std::end(kSettingKeys));
     for (int n = 1; n <= records; ++n)
-        for (int l = 0; l < 4; ++l) keys.push_back(TaskValueName(kLetters[l], n));
+        for (int l = 0; l < 4; ++l) keys.push_back(TaskValueName(kTaskFields[l], n));
     for (const std::string& name : keys) {
         const std::string key = name + "=";
         if (Occurrences(file, key) != 1) continue;

@@ -2,6 +2,7 @@
 // fills are within their ranges, and a task saved from what was loaded
 // loads back to the same texts.
 #include "fuzz/fuzz_check.h"
+#include "store/task_texts.h"
 #include "windows/editor_model.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -3,7 +3,7 @@
 // and a text made by a writer reads back to the fields it was made from and
 // is due exactly when the calendar says.
 #include "fuzz/fuzz_check.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

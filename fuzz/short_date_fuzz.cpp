@@ -2,7 +2,7 @@
 // date that exists, and a date written in a picture whose fields can be told
 // apart reads back as the same date.
 #include "fuzz/fuzz_check.h"
-#include "store/task_record.h"
+#include "store/short_date.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

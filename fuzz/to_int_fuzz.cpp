@@ -2,7 +2,7 @@
 // sign and decimal digits whose value fits 32 bits, nothing else; and every
 // 32-bit value written in decimal reads back.
 #include "fuzz/fuzz_check.h"
-#include "store/task_record.h"
+#include "store/task_texts.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,8 @@
 #include "scheduler/scheduler.h"
 
+#include "store/gbk.h"
 #include "store/options.h"
+#include "store/schedule_text.h"
 
 std::string PowerWordFor(TaskType type) {
     switch (type) {
@@ -54,21 +56,20 @@ void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
         },
     };
     if (countdown_.HoldsTick(inputs.now)) return;
-    OpenStore(registry);
+    const OpenedStore store(registry);
     // Never past the records the key can hold, whatever TaskNum says.
     const int count = TaskRecordBound(registry, state_.options.TaskNum);
     for (int n = 1; n <= count; ++n) {
         try {
-            std::string a = registry.ReadString(TaskValueName('A', n));
-            std::string d = registry.ReadString(TaskValueName('D', n));
+            std::string a = ReadTaskField(registry, n, TaskField::Schedule);
+            std::string d = ReadTaskField(registry, n, TaskField::State);
             if (a.empty() || d != kStateEnabled || !IsScheduleDue(a, inputs)) continue;
-            std::optional<TaskType> type = TaskTypeOf(registry.ReadString(TaskValueName('B', n)));
+            std::optional<TaskType> type = TaskTypeOf(ReadTaskField(registry, n, TaskField::Type));
             if (type) Dispatch(n, a, *type, moment);
         } catch (const StoreError&) {
             // A value of the wrong type: this record cannot act; the others still do.
         }
     }
-    registry.CloseKey();
 }
 
 void Scheduler::Timer3Timer() {
@@ -106,7 +107,7 @@ void Scheduler::HoldTick(bool held) {
 
 void Scheduler::CountdownOver() { timers_.SetEnabled(kTimer1, TickMayRun()); }
 
-std::string Scheduler::ReadC(int number) { return state_.registry->ReadString(TaskValueName('C', number)); }
+std::string Scheduler::ReadC(int number) { return ReadTaskField(*state_.registry, number, TaskField::Attribute); }
 
 void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment) {
     std::string word = PowerWordFor(type);
@@ -127,7 +128,7 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const 
     case TaskType::EnableAdapter: actions_.SetAdapterState(ReadC(number), true); break;
     case TaskType::BackupFile:
     case TaskType::BackupFolder:
-        actions_.StartBackup(kTaskTypeNames[static_cast<int>(type)], ReadC(number));
+        actions_.StartBackup(type, ReadC(number));
         break;
     default: break;
     }

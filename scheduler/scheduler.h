@@ -14,7 +14,7 @@
 #include "scheduler/countdown.h"
 #include "scheduler/timers.h"
 #include "scheduler/task_actions.h"
-#include "store/task_record.h"
+#include "store/task_texts.h"
 
 #include <string>
 

@@ -3,6 +3,8 @@
 // modules carry them out.
 #pragma once
 
+#include "store/task_texts.h"
+
 #include <string>
 
 class TaskActions {
@@ -14,7 +16,7 @@ public:
     virtual void DialDefault() = 0;
     virtual void CleanSystemJunk(bool openList) = 0;  // returns when the cleaning has finished
     virtual void SetAdapterState(const std::string& connection, bool enable) = 0;
-    virtual void StartBackup(const std::string& type, const std::string& spec) = 0;  // does not wait
+    virtual void StartBackup(TaskType type, const std::string& spec) = 0;  // does not wait
     virtual void CloseAllPrograms() = 0;
     // Carries out a countdown's word (the hibernation with its wake text).
     virtual void ExecutePowerAction(const std::string& word, const std::string& wakeSpec) = 0;

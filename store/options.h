@@ -1,48 +1,59 @@
-// The store: the program's registry key, its six options and the numbered task
-// values, plus the autostart entry under the Run key.
+// The program's six options in the store key, and the autostart entry under
+// the Run key.
 #pragma once
 
 #include "platform/registry.h"
+#include "store/task_store.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-inline constexpr char kStoreKeyPath[] = "\\Software\\Qelvora\\Tempiro";
 inline constexpr char kRunKeyPath[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kAutostartValue[] = "Horlane";
 
 inline constexpr char kShutappValue[] = "shutapp";
 inline constexpr char kSoundpathValue[] = "soundpath";
 inline constexpr char kTishiValue[] = "tishi";
-inline constexpr char kTaskNumValue[] = "TaskNum";
 inline constexpr char kKaijiValue[] = "kaiji";
 inline constexpr char kRejianValue[] = "rejian";
 
-// In-memory copies of the six options, loaded at start.
+inline constexpr std::int32_t kDefaultCountdownSeconds = 60;
+
+// In-memory copies of the six options, loaded at start; a new one holds the
+// defaults of the table below.
 struct StoreOptions {
-    std::int32_t shutapp = 0;
+    StoreOptions();
+    std::int32_t shutapp;
     std::string soundpath;
-    std::int32_t tishi = 60;  // countdown length in seconds
-    std::int32_t TaskNum = 0;
-    std::int32_t kaiji = 0;
-    std::int32_t rejian = 0;
+    std::int32_t tishi;  // countdown length in seconds
+    std::int32_t TaskNum;
+    std::int32_t kaiji;
+    std::int32_t rejian;
 };
 
-// One row per option, in the order start-up loads them; drives load and tests.
+// One row per option, in the order start-up loads them and the import writes
+// them (its task records just before TaskNum).
 struct OptionSpec {
     const char* name;
-    bool isText;
-    std::int32_t StoreOptions::*integer;
-    std::string StoreOptions::*text;
+    std::int32_t StoreOptions::*integer;  // for a number; null for the text
+    std::string StoreOptions::*text;      // for the text; null for a number
+    std::int32_t defaultNumber;           // a text's default is empty
+    int fileLine;                         // its place among the settings file's six lines
+    int saveStep;                         // its place in the settings window's OK; -1: not written there
+    bool readAtStartOnly;                 // the settings window's OK stores it for the next start alone
 };
-extern const OptionSpec kOptionTable[6];
-
-// "A" + n, "B" + n, ...
-std::string TaskValueName(char letter, int number);
-
-// Selects HKEY_LOCAL_MACHINE and opens the store key, creating it when missing.
-bool OpenStore(RegistryAccessor& registry);
+inline constexpr int kOptionCount = 6;
+inline constexpr OptionSpec kOptionTable[kOptionCount] = {
+    {kShutappValue, &StoreOptions::shutapp, nullptr, 0, 2, 3, false},
+    {kSoundpathValue, nullptr, &StoreOptions::soundpath, 0, 0, 2, false},
+    {kTishiValue, &StoreOptions::tishi, nullptr, kDefaultCountdownSeconds, 1, 1, false},
+    {kTaskNumValue, &StoreOptions::TaskNum, nullptr, 0, 3, -1, false},
+    {kKaijiValue, &StoreOptions::kaiji, nullptr, 0, 4, 0, true},
+    {kRejianValue, &StoreOptions::rejian, nullptr, 0, 5, 4, false},
+};
+inline constexpr int kTaskNumOption = 3;
+static_assert(kOptionTable[kTaskNumOption].integer == &StoreOptions::TaskNum);
 
 struct LoadReport {
     bool keyOpened = false;
@@ -57,51 +68,19 @@ struct LoadReport {
 // writing the default of every missing one. The key stays open. An option that
 // cannot be read or written keeps its default and is reported; loading goes on.
 LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options);
-// The highest number that has any of the values A n to D n, walking no
-// further than the key's values allow.
-int PresentTaskRecords(RegistryAccessor& registry);
 
-// What the settings window's OK hands over.
+// What the settings window's OK hands over: the options it shows (all but
+// TaskNum) and the autostart box.
 struct SettingsChoice {
-    std::int32_t tishiSeconds = 60;
-    bool showBootTime = false;  // kaiji
-    std::string soundPath;
-    bool closeAppsBeforeStandby = false;  // shutapp
-    bool ctrlHotkeys = false;             // rejian
+    StoreOptions options;
     bool autostart = false;
 };
 
-// Writes the options in the order the program always has; the in-memory
-// kaiji stays as loaded. Throws StoreError on a failed write.
+// Writes the options the window shows in the order the program always has;
+// a text is written only when it changed, and the in-memory kaiji stays as
+// loaded. Throws StoreError on a failed write.
 void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice,
                  const std::string& exePath);
 
 // Autostart shows as on only when the entry names this executable byte for byte.
 bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath);
-
-// The highest task number worth reading in the open store key: TaskNum,
-// but never more than the values the key holds (a record present has at
-// least its A), so that a TaskNum out of all proportion to the key costs
-// nothing. Asks the key for its value count once; 0 when TaskNum is not
-// positive or the count cannot be had. Every walk over the task numbers
-// (the tick, the task list, export) goes from 1 to this bound.
-int TaskRecordBound(RegistryAccessor& registry, std::int32_t taskNum);
-
-// Removes record n and moves the records above it down by one, up to the
-// bound above, which then less one is the new TaskNum. Returns false and
-// changes nothing when n is not a record number.
-bool DeleteTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number);
-
-void SetTaskState(RegistryAccessor& registry, int number, const std::string& state);
-
-// Writes a task composed in the editor: over record `number` when it is one
-// (A, B and C are emptied first and its state kept), otherwise as a new
-// record after the bound above (TaskNum is set to its number and written first). Then A, B, C,
-// and D "启用" when the record had no state. Returns the number written and
-// the state the record now has.
-struct SavedTask {
-    int number = 0;
-    std::string state;
-};
-SavedTask SaveTaskRecord(RegistryAccessor& registry, StoreOptions& options, int number, const std::string& a,
-                         const std::string& b, const std::string& c);

@@ -1,6 +1,7 @@
 #include "store/settings_file.h"
 
-#include "store/task_record.h"
+#include "store/gbk.h"
+#include "store/task_texts.h"
 
 #include <algorithm>
 #include <array>
@@ -15,27 +16,11 @@
 
 namespace {
 
-constexpr char kLetters[4] = {'A', 'B', 'C', 'D'};
 constexpr char kLineEnd[] = "\r\n";
-
-// Closes the store key however the command ends.
-class OpenedStore {
-public:
-    explicit OpenedStore(RegistryAccessor& registry) : registry_(registry) { OpenStore(registry_); }
-    ~OpenedStore() { registry_.CloseKey(); }
-
-private:
-    RegistryAccessor& registry_;
-};
-
-// The settings keys the import reads.
-enum Setting { kSoundpath, kTishi, kShutapp, kTaskNum, kKaiji, kRejian, kSettingCount };
-constexpr std::string_view kSettingNames[kSettingCount] = {kSoundpathValue, kTishiValue,  kShutappValue,
-                                                           kTaskNumValue,   kKaijiValue, kRejianValue};
 
 struct TaskLine {
     std::int32_t number;
-    int letter;  // index into kLetters
+    int letter;  // 0 to 3: A to D
     std::string_view value;
 
     // Where the line stands in the export's order: by number, then letter.
@@ -107,10 +92,10 @@ public:
     bool holdsAnySetting() const {
         return std::any_of(settings_.begin(), settings_.end(), [](const auto& v) { return v.has_value(); });
     }
-    std::string Text(Setting setting) const { return std::string(settings_[setting].value_or("")); }
-    std::int32_t Integer(Setting setting, std::int32_t fallback) const {
-        if (!settings_[setting]) return fallback;
-        return ToInt(*settings_[setting]).value_or(fallback);
+    std::string Text(int option) const { return std::string(settings_[option].value_or("")); }
+    std::int32_t Integer(int option, std::int32_t fallback) const {
+        if (!settings_[option]) return fallback;
+        return ToInt(*settings_[option]).value_or(fallback);
     }
     std::int32_t highestTask() const { return highestTask_; }
 
@@ -143,8 +128,8 @@ private:
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) return;
         const std::string_view key = line.substr(0, equals);
-        for (int s = 0; s < kSettingCount; ++s) {
-            if (key == kSettingNames[s]) {
+        for (int s = 0; s < kOptionCount; ++s) {
+            if (key == kOptionTable[s].name) {
                 if (!settings_[s]) settings_[s] = line.substr(equals + 1);
                 return;
             }
@@ -152,7 +137,7 @@ private:
     }
 
     const std::string& data_;
-    std::array<std::optional<std::string_view>, kSettingCount> settings_;
+    std::array<std::optional<std::string_view>, kOptionCount> settings_;  // by the option table's rows
     std::int32_t highestTask_ = 0;
     // Each task line comes after the one before it, as the export writes them.
     bool ascending_ = true;
@@ -164,12 +149,7 @@ private:
 // the byte after it are one character.
 std::string_view Bounded(std::string_view text) {
     if (text.size() <= kImportedTextCharacters) return text;  // no more characters than bytes
-    size_t end = 0;
-    for (size_t characters = 0; characters < kImportedTextCharacters && end < text.size(); ++characters) {
-        const unsigned char c = static_cast<unsigned char>(text[end]);
-        end += c >= 0x81 && c <= 0xFE && end + 1 < text.size() ? 2 : 1;
-    }
-    return text.substr(0, end);
+    return text.substr(0, GbkPrefixBytes(text, kImportedTextCharacters));
 }
 
 // Writes the file's records as numbers base + 1 onwards, from task lines
@@ -213,11 +193,9 @@ private:
     }
 
     void Write() {
-        char digits[16];
-        const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, base_ + record_).ptr;
         for (int l = 0; l < 4; ++l) {
             if (!found_[l] && record_ > overwritten_) continue;
-            name_.assign(1, kLetters[l]).append(digits, static_cast<size_t>(digitsEnd - digits));
+            name_ = TaskValueName(kTaskFields[l], base_ + record_);
             const std::string_view text = Bounded(found_[l].value_or(std::string_view()));
             if (record_ <= overwritten_)
                 Store(name_, text);
@@ -252,19 +230,17 @@ std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& 
     auto entry = [&text](std::string_view key, std::string_view value) {
         text.append(key).append("=").append(value.substr(0, value.find_first_of(kLineEnd))).append(kLineEnd);
     };
-    entry(kSoundpathValue, options.soundpath);
-    entry(kTishiValue, std::to_string(options.tishi));
-    entry(kShutappValue, std::to_string(options.shutapp));
-    entry(kTaskNumValue, std::to_string(options.TaskNum));
-    entry(kKaijiValue, std::to_string(options.kaiji));
-    entry(kRejianValue, std::to_string(options.rejian));
+    std::array<const OptionSpec*, kOptionCount> lines{};
+    for (const OptionSpec& spec : kOptionTable) lines[spec.fileLine] = &spec;
+    for (const OptionSpec* spec : lines)
+        entry(spec->name, spec->text ? options.*spec->text : std::to_string(options.*spec->integer));
 
     OpenedStore store(registry);
     // Never past the records the key can hold, whatever TaskNum says.
     const int last = TaskRecordBound(registry, options.TaskNum);
     for (std::int64_t n = 1; n <= last; ++n) {
-        for (char letter : kLetters) {
-            const std::string name = TaskValueName(letter, static_cast<int>(n));
+        for (TaskField field : kTaskFields) {
+            const std::string name = TaskValueName(field, n);
             entry(name, registry.ReadString(name));
         }
     }
@@ -309,37 +285,40 @@ ImportOutcome ImportSettings(RegistryAccessor& registry, TextFiles& files, Store
         // A negative count is none; a count beyond the highest record the file
         // holds, or beyond what the store can number, is cut down to it.
         const std::int32_t count =
-            std::min({std::max(file.Integer(kTaskNum, 0), 0), file.highestTask(),
+            std::min({std::max(file.Integer(kTaskNumOption, 0), 0), file.highestTask(),
                       std::numeric_limits<std::int32_t>::max() - base});
 
-        auto writeInteger = [&](const char* name, std::int32_t value, std::int32_t StoreOptions::*field) {
-            registry.WriteInteger(name, value);
-            options.*field = value;
-        };
-        writeInteger(kShutappValue, file.Integer(kShutapp, 0), &StoreOptions::shutapp);
-        const std::string soundpath(Bounded(file.Text(kSoundpath)));
-        registry.WriteString(kSoundpathValue, soundpath);
-        options.soundpath = soundpath;
-        writeInteger(kTishiValue, file.Integer(kTishi, 60), &StoreOptions::tishi);
-
-        // Records first, the count after them, and only then the surplus of
-        // the replaced records goes: a failure at any point leaves a store
-        // whose records 1 to TaskNum are all there.
-        RecordWriter records(registry, base, replace ? std::min(count, present) : 0);
-        file.ForEachTaskUpTo(count, [&records](const TaskLine& task) { records.Add(task); });
-        records.Finish();
-        writeInteger(kTaskNumValue, base + count, &StoreOptions::TaskNum);
-        if (replace) {
-            // The last name first, so that Wine moves none of those still to go (see RecordWriter).
-            std::vector<std::string> surplus;
-            for (std::int64_t n = std::int64_t{count} + 1; n <= present; ++n)
-                for (char letter : kLetters) surplus.push_back(TaskValueName(letter, static_cast<int>(n)));
-            std::sort(surplus.begin(), surplus.end(), std::greater<>());
-            for (const std::string& name : surplus) registry.DeleteValue(name);
+        for (int option = 0; option < kOptionCount; ++option) {
+            const OptionSpec& spec = kOptionTable[option];
+            if (spec.text) {
+                const std::string text(Bounded(file.Text(option)));
+                registry.WriteString(spec.name, text);
+                options.*spec.text = text;
+                continue;
+            }
+            if (spec.integer != &StoreOptions::TaskNum) {
+                const std::int32_t value = file.Integer(option, spec.defaultNumber);
+                registry.WriteInteger(spec.name, value);
+                options.*spec.integer = value;
+                continue;
+            }
+            // Records first, the count after them, and only then the surplus
+            // of the replaced records goes: a failure at any point leaves a
+            // store whose records 1 to TaskNum are all there.
+            RecordWriter records(registry, base, replace ? std::min(count, present) : 0);
+            file.ForEachTaskUpTo(count, [&records](const TaskLine& task) { records.Add(task); });
+            records.Finish();
+            registry.WriteInteger(kTaskNumValue, base + count);
+            options.TaskNum = base + count;
+            if (replace) {
+                // The last name first, so that Wine moves none of those still to go (see RecordWriter).
+                std::vector<std::string> surplus;
+                for (std::int64_t n = std::int64_t{count} + 1; n <= present; ++n)
+                    for (TaskField field : kTaskFields) surplus.push_back(TaskValueName(field, n));
+                std::sort(surplus.begin(), surplus.end(), std::greater<>());
+                for (const std::string& name : surplus) registry.DeleteValue(name);
+            }
         }
-
-        writeInteger(kKaijiValue, file.Integer(kKaiji, 0), &StoreOptions::kaiji);
-        writeInteger(kRejianValue, file.Integer(kRejian, 0), &StoreOptions::rejian);
     } catch (const StoreError& e) {
         return {ImportStatus::StoreFailed, {MessageKind::StoreError, e.what()}};
     }

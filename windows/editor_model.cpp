@@ -1,5 +1,8 @@
 #include "windows/editor_model.h"
 
+#include "store/gbk.h"
+#include "store/task_texts.h"
+
 namespace {
 
 constexpr int kTypeReminder = 0, kTypeOpenFile = 1, kTypeOpenFolder = 2, kTypeCloseProgram = 3, kTypeHibernate = 8,
@@ -179,8 +182,6 @@ LoadedTask LoadTask(const std::string& a, const std::string& b, const std::strin
 }
 
 bool DigitKeyAllowed(unsigned character) { return (character >= '0' && character <= '9') || character == 8; }
-
-bool MinutesKeyAllowed(unsigned character) { return DigitKeyAllowed(character) || character == '.'; }
 
 std::string UptimeText(std::uint64_t milliseconds) {
     const std::uint64_t t = milliseconds / 1000;

@@ -3,7 +3,7 @@
 // loading a stored task back, the typing filters and the folder proposals.
 #pragma once
 
-#include "store/task_record.h"
+#include "store/schedule_text.h"
 
 #include <cstdint>
 #include <string>
@@ -70,9 +70,8 @@ struct LoadedTask {
 LoadedTask LoadTask(const std::string& a, const std::string& b, const std::string& c, const ShortDateFormat& format,
                     const LocalTime& now);
 
-// Edit1 to Edit4 take digits and backspace; the countdown length also the point.
+// Edit1 to Edit4 take digits and backspace.
 bool DigitKeyAllowed(unsigned character);
-bool MinutesKeyAllowed(unsigned character);
 
 // "已开机时间:" with hours, minutes and seconds since the system started.
 std::string UptimeText(std::uint64_t milliseconds);

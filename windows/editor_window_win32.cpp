@@ -4,6 +4,7 @@
 #include "platform/text_win32.h"
 #include "platform/window_win32.h"
 #include "store/options.h"
+#include "store/task_texts.h"
 
 #include <commctrl.h>
 
@@ -303,7 +304,7 @@ private:
         const std::string b = TypeNameAt(attribute.typeIndex);
         const int number = target_ ? *target_ : 0;
         SavedTask saved =
-            SaveTaskRecord(*context_.state->registry, context_.state->options, number, a, b, ComposeAttribute(attribute));
+            SaveTaskRecord(*context_.state->registry, context_.state->options.TaskNum, number, a, b, ComposeAttribute(attribute));
         if (context_.saved) context_.saved({saved.number, a, b, attribute.text, saved.state}, number);
         DestroyWindow(hwnd_);
     }

@@ -1,26 +1,15 @@
 #include "windows/settings_model.h"
 
-#include "store/task_record.h"
+#include "windows/editor_model.h"
+
+#include "store/gbk.h"
+#include "store/options.h"
+#include "store/task_texts.h"
 
 #include <cmath>
 #include <cstdio>
 
 namespace {
-
-unsigned char Folded(char c) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 0x20) : byte;
-}
-
-int CompareTexts(const std::string& left, const std::string& right) {
-    const size_t common = std::min(left.size(), right.size());
-    for (size_t i = 0; i < common; ++i) {
-        const unsigned char l = Folded(left[i]), r = Folded(right[i]);
-        if (l != r) return l < r ? -1 : 1;
-    }
-    if (left.size() == right.size()) return 0;
-    return left.size() < right.size() ? -1 : 1;
-}
 
 // A decimal number with an optional sign, digits around one optional point
 // and an optional exponent; nothing else.
@@ -54,7 +43,7 @@ int CompareTaskRows(int column, const std::string& left, const std::string& righ
         const std::int32_t l = ToInt(left).value_or(0), r = ToInt(right).value_or(0);
         order = l < r ? -1 : (l > r ? 1 : 0);
     } else {
-        order = CompareTexts(left, right);
+        order = CompareGbkFolded(left, right);
     }
     return ascending ? order : -order;
 }
@@ -65,8 +54,10 @@ std::string MinutesText(std::int32_t seconds) {
     return text;
 }
 
+bool MinutesKeyAllowed(unsigned character) { return DigitKeyAllowed(character) || character == '.'; }
+
 std::int32_t SecondsFromMinutesText(const std::string& text) {
-    if (text.empty()) return 60;
+    if (text.empty()) return kDefaultCountdownSeconds;
     double minutes = 0;
     if (!ParseDecimal(text, minutes)) throw ConversionError("'" + text + "' is not a valid floating point value");
     const double seconds = std::nearbyint(minutes * 60);  // the default rounding takes halves to the even neighbour

@@ -22,6 +22,8 @@ int CompareTaskRows(int column, const std::string& left, const std::string& righ
 // The stored seconds as the minutes the window shows: 60 is "1", 90 "1.5",
 // 100 "1.66666666666667".
 std::string MinutesText(std::int32_t seconds);
+// The countdown length's box takes digits, the point and backspace.
+bool MinutesKeyAllowed(unsigned character);
 // Minutes typed with a decimal point back into seconds, rounded half to
 // even; an empty box is 60. Throws ConversionError
 // "'<text>' is not a valid floating point value".

@@ -6,7 +6,9 @@
 #include "platform/window_win32.h"
 #include "store/options.h"
 #include "store/settings_file.h"
-#include "store/task_record.h"
+#include "store/short_date.h"
+#include "store/task_texts.h"
+#include "store/gbk.h"
 #include "windows/editor_window_win32.h"
 #include "windows/settings_model.h"
 
@@ -41,6 +43,25 @@ constexpr char kSoundFilter[] = "wav文件(*.wav)|*.wav|任何文件(*.*)|*.*";
 constexpr char kErrorTitle[] = "错误";
 constexpr char kChooseTaskToModify[] = "请选择要修改的任务";
 constexpr char kChooseTaskToDelete[] = "请选择要删除的任务";
+
+// The box that shows each option of the window, and how it shows it.
+enum class OptionBox { Check, Minutes, Text };
+struct OptionControl {
+    const char* option;  // a name of the option table
+    int control;
+    OptionBox box;
+};
+constexpr OptionControl kOptionControls[] = {
+    {kTishiValue, kEdit5, OptionBox::Minutes}, {kShutappValue, kCheckBox5, OptionBox::Check},
+    {kKaijiValue, kCheckBox1, OptionBox::Check}, {kSoundpathValue, kEdit8, OptionBox::Text},
+    {kRejianValue, kCheckBox3, OptionBox::Check},
+};
+
+const OptionSpec& OptionNamed(std::string_view name) {
+    const OptionSpec* spec = kOptionTable;
+    while (spec->name != name) ++spec;  // every box names a row
+    return *spec;
+}
 
 // Process-wide, as the program keeps them between windows.
 bool g_sortAscending = false;
@@ -180,7 +201,7 @@ private:
                    "是否在热键F9、F10、F11前加Ctrl键，使用该键防止软件热键冲突。");
         Add(L"STATIC", "关机前等待:", SS_LEFT, 16, 409, 74, 14, -1);
         FilterTyping(Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 406, 44, 20, kEdit5),
-                     [](unsigned c) { return c == '.' || (c >= '0' && c <= '9') || c == 8; });
+                     MinutesKeyAllowed);
         Add(L"STATIC", "分钟", SS_LEFT, 140, 409, 40, 14, -1);
         Add(L"STATIC", "关机前声音:", SS_LEFT, 16, 437, 74, 14, -1);
         Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 434, 356, 20, kEdit8);
@@ -199,32 +220,32 @@ private:
         const DrawingHeld held(list);
         ListView_DeleteAllItems(list);
         RegistryAccessor& registry = Registry();
-        OpenStore(registry);
+        const OpenedStore store(registry);
         const int last = TaskRecordBound(registry, context_.state->options.TaskNum);
         ListView_SetItemCount(list, last);  // room for every row at once
         for (int n = 1; n <= last; ++n) {
             try {
-                TaskRow row{n, registry.ReadString(TaskValueName('A', n)), {}, {}, {}};
-                if (row.a.empty()) continue;
-                row.b = registry.ReadString(TaskValueName('B', n));
-                row.c = registry.ReadString(TaskValueName('C', n));
-                row.d = registry.ReadString(TaskValueName('D', n));
-                AppendRow(row);
+                TaskRecord record = ReadTaskRecord(registry, n);
+                if (record.schedule.empty()) continue;
+                AppendRow({n, std::move(record.schedule), std::move(record.type), std::move(record.attribute),
+                           std::move(record.state)});
             } catch (const StoreError&) {
             }
         }
-        registry.CloseKey();
     }
 
     // The options as the program holds them, which start-up read or kept at
     // their defaults, and the autostart entry.
     void FillOptions() {
         const StoreOptions& options = context_.state->options;
-        SetControlText(Item(kEdit5), MinutesText(options.tishi));
-        SetChecked(Item(kCheckBox5), options.shutapp != 0);
-        SetChecked(Item(kCheckBox1), options.kaiji != 0);
-        SetControlText(Item(kEdit8), options.soundpath);
-        SetChecked(Item(kCheckBox3), options.rejian != 0);
+        for (const OptionControl& shown : kOptionControls) {
+            const OptionSpec& spec = OptionNamed(shown.option);
+            switch (shown.box) {
+            case OptionBox::Check: SetChecked(Item(shown.control), options.*spec.integer != 0); break;
+            case OptionBox::Minutes: SetControlText(Item(shown.control), MinutesText(options.*spec.integer)); break;
+            case OptionBox::Text: SetControlText(Item(shown.control), options.*spec.text); break;
+            }
+        }
         bool autostart = false;
         try {
             autostart = AutostartEnabled(Registry(), context_.exePath);
@@ -254,22 +275,40 @@ private:
         return Narrow(text);
     }
 
+    // A row carries its task number in its lParam, and shows it in "序号".
     void AppendRow(const TaskRow& row) {
         std::wstring caption = std::to_wstring(row.number);
         LVITEMW item{};
-        item.mask = LVIF_TEXT;
+        item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = ListView_GetItemCount(List());
         item.pszText = caption.data();
+        item.lParam = row.number;
         const int index = ListView_InsertItem(List(), &item);
         const std::string* texts[] = {&row.a, &row.b, &row.c, &row.d};
         for (int column = 1; column <= 4; ++column) SetCell(index, column, *texts[column - 1]);
     }
 
+    int NumberAt(int index) const {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = index;
+        return ListView_GetItem(List(), &item) ? static_cast<int>(item.lParam) : 0;
+    }
+
+    void Renumber(int index, int number) {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = index;
+        item.lParam = number;
+        ListView_SetItem(List(), &item);
+        SetCell(index, 0, std::to_string(number));
+    }
+
     int RowOf(int number) const {
-        for (int i = 0; i < ListView_GetItemCount(List()); ++i) {
-            if (ToInt(Cell(i, 0)).value_or(0) == number) return i;
-        }
-        return -1;
+        LVFINDINFOW find{};
+        find.flags = LVFI_PARAM;
+        find.lParam = number;
+        return ListView_FindItem(List(), -1, &find);
     }
 
     int Selected() const { return ListView_GetNextItem(List(), -1, LVNI_SELECTED); }
@@ -293,16 +332,17 @@ private:
             HideEnableBox();
             return;
         }
-        clickedTask_ = ToInt(Cell(index, 0)).value_or(0);
+        clickedTask_ = NumberAt(index);
         RECT cell{};
         cell.top = kStateColumn;
         cell.left = LVIR_BOUNDS;
         SendMessageW(List(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
         SetWindowPos(EnableBox(), HWND_TOP, cell.left, cell.top, cell.right - cell.left, Scale(120), SWP_SHOWWINDOW);
-        RegistryAccessor& registry = Registry();
-        OpenStore(registry);
-        const std::string state = registry.ReadString(TaskValueName('D', clickedTask_));
-        registry.CloseKey();
+        std::string state;
+        {
+            const OpenedStore store(Registry());
+            state = ReadTaskField(Registry(), clickedTask_, TaskField::State);
+        }
         if (state == kStateEnabled) SendMessageW(EnableBox(), CB_SETCURSEL, 0, 0);
         if (state == kStateDisabled) SendMessageW(EnableBox(), CB_SETCURSEL, 1, 0);
     }
@@ -352,15 +392,14 @@ private:
             ShowError(hwnd_, kChooseTaskToModify);
             return;
         }
-        const int number = ToInt(Cell(index, 0)).value_or(0);
-        RegistryAccessor& registry = Registry();
-        OpenStore(registry);
-        const std::string a = registry.ReadString(TaskValueName('A', number));
-        const std::string b = registry.ReadString(TaskValueName('B', number));
-        const std::string c = registry.ReadString(TaskValueName('C', number));
-        registry.CloseKey();
-        LoadedTask loaded =
-            LoadTask(a, b, c, ShortDateFormat(context_.clock->ShortDatePicture()), context_.clock->Now());
+        const int number = NumberAt(index);
+        TaskRecord record;
+        {
+            const OpenedStore store(Registry());
+            record = ReadTaskRecord(Registry(), number);
+        }
+        LoadedTask loaded = LoadTask(record.schedule, record.type, record.attribute,
+                                     ShortDateFormat(context_.clock->ShortDatePicture()), context_.clock->Now());
         OpenTaskEditor(EditorFor(), g_editTargets.Track(number), &loaded);
     }
 
@@ -370,24 +409,28 @@ private:
             ShowError(hwnd_, kChooseTaskToDelete);
             return;
         }
-        const int number = ToInt(Cell(index, 0)).value_or(0);
+        const int number = NumberAt(index);
         HideEnableBox();
-        if (!DeleteTaskRecord(Registry(), context_.state->options, number)) return;
+        if (!DeleteTaskRecord(Registry(), context_.state->options.TaskNum, number)) return;
         g_editTargets.Deleted(number);
         ListView_DeleteItem(List(), index);
         for (int i = 0; i < ListView_GetItemCount(List()); ++i) {
-            const int shown = ToInt(Cell(i, 0)).value_or(0);
-            if (shown > number) SetCell(i, 0, std::to_string(shown - 1));
+            const int shown = NumberAt(i);
+            if (shown > number) Renumber(i, shown - 1);
         }
     }
 
     void Button1Click() {
         SettingsChoice choice;
-        choice.tishiSeconds = SecondsFromMinutesText(ControlText(Item(kEdit5)));
-        choice.showBootTime = IsChecked(Item(kCheckBox1));
-        choice.soundPath = ControlText(Item(kEdit8));
-        choice.closeAppsBeforeStandby = IsChecked(Item(kCheckBox5));
-        choice.ctrlHotkeys = IsChecked(Item(kCheckBox3));
+        for (const OptionControl& shown : kOptionControls) {
+            const OptionSpec& spec = OptionNamed(shown.option);
+            const HWND control = Item(shown.control);
+            switch (shown.box) {
+            case OptionBox::Check: choice.options.*spec.integer = IsChecked(control) ? 1 : 0; break;
+            case OptionBox::Minutes: choice.options.*spec.integer = SecondsFromMinutesText(ControlText(control)); break;
+            case OptionBox::Text: choice.options.*spec.text = ControlText(control); break;
+            }
+        }
         choice.autostart = IsChecked(Item(kCheckBox2));
         SaveOptions(Registry(), context_.state->options, choice, context_.exePath);
         DestroyWindow(hwnd_);

@@ -30,8 +30,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFile = "备份文件";
-const std::string kFolder = "备份文件夹";
+constexpr TaskType kFile = TaskType::BackupFile;
+constexpr TaskType kFolder = TaskType::BackupFolder;
 constexpr time_t kT = 1710469807;  // 2024-03-15 10:30:07 at UTC+8
 const std::string kStamp = "20240315103007";
 
@@ -442,7 +442,7 @@ TEST_F(BackupTest, OtherFlagsAndTypesCopyNothingAndOnlyAFolderBackupMakesItsTarg
     Put("src/a.txt", "a", kT);
     Probe probe(posix);
     RunBackup(kFolder, Spec("src", "flag2", "2"), probe);
-    RunBackup("打开文件夹", Spec("src", "other", "0"), probe);
+    RunBackup(TaskType::OpenFolder, Spec("src", "other", "0"), probe);
     RunBackup(kFile, Spec("src/a.txt", "missing/target", "0"), probe);
     RunBackup(kFile, Spec("src/a.txt", "missing/target", "1"), probe);
     RunBackup(kFile, Spec("src", "flag2", "0"), probe);  // a folder given as the file

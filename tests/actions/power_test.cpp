@@ -1,7 +1,7 @@
 #include "actions/power.h"
 
 #include "platform/recording_calls.h"
-#include "store/task_record.h"
+#include "store/task_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 #include "scheduler/scheduler.h"
 
+#include "store/gbk.h"
+
 #include "platform/fake_registry.h"
 #include "store/options.h"
 
@@ -53,7 +55,7 @@ public:
     void DialDefault() override { log.push_back("dial"); }
     void CleanSystemJunk(bool openList) override { log.push_back(openList ? "clean:list" : "clean"); }
     void SetAdapterState(const std::string& c, bool e) override { log.push_back((e ? "enable:" : "disable:") + c); }
-    void StartBackup(const std::string& type, const std::string& spec) override { log.push_back(type + ":" + spec); }
+    void StartBackup(TaskType type, const std::string& spec) override { log.push_back(std::string(TaskTypeName(type)) + ":" + spec); }
     void CloseAllPrograms() override { log.push_back("closeall"); }
     void ExecutePowerAction(const std::string& word, const std::string& wake) override {
         log.push_back("execute:" + word + "|" + wake);
@@ -117,10 +119,10 @@ protected:
     // Adds record n and raises TaskNum to cover it.
     void Put(int n, const std::string& a, const std::string& b, const std::string& c = "",
              const std::string& d = "启用") {
-        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('A', n), StringValue(a));
-        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('B', n), StringValue(b));
-        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('C', n), StringValue(c));
-        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('D', n), StringValue(d));
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName(TaskField::Schedule, n), StringValue(a));
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName(TaskField::Type, n), StringValue(b));
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName(TaskField::Attribute, n), StringValue(c));
+        backend.Put(RegRoot::LocalMachine, kStore, TaskValueName(TaskField::State, n), StringValue(d));
         state.options.TaskNum = std::max(state.options.TaskNum, n);
     }
     void Filler(int n) { Put(n, "每天23时59分", "提醒", "not now"); }
@@ -312,9 +314,9 @@ TEST_F(SchedulerTest, AHugeTaskNumWalksOnlyAsFarAsTheKeyHoldsValues) {
     // Thirteen values: record 13 lies within the bound and fires.
     recorder.log.clear();
     scheduler.Timer3Timer();
-    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('A', 13), StringValue("每天8时30分"));
-    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('B', 13), StringValue("提醒"));
-    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName('D', 13), StringValue("启用"));
+    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName(TaskField::Schedule, 13), StringValue("每天8时30分"));
+    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName(TaskField::Type, 13), StringValue("提醒"));
+    backend.Put(RegRoot::LocalMachine, kStore, TaskValueName(TaskField::State, 13), StringValue("启用"));
     state.options.TaskNum = 13;
     scheduler.Timer1Timer();
     EXPECT_EQ(recorder.log.back(), "reminder:|每天8时30分") << "the record at the bound itself is read";

@@ -162,7 +162,7 @@ public:
     void DialDefault() override { ++other; }
     void CleanSystemJunk(bool) override { ++other; }
     void SetAdapterState(const std::string&, bool) override { ++other; }
-    void StartBackup(const std::string&, const std::string&) override { ++other; }
+    void StartBackup(TaskType, const std::string&) override { ++other; }
     void CloseAllPrograms() override { ++other; }
     void ExecutePowerAction(const std::string&, const std::string&) override { ++other; }
     void MyChangeCaption(const CountdownTexts&) override { ++other; }

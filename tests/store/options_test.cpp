@@ -1,7 +1,8 @@
 #include "store/options.h"
 
 #include "platform/fake_registry.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -28,10 +29,10 @@ protected:
         return value && value->type == RegType::Dword ? value->dword : 0xDEADBEEF;
     }
     void PutRecord(int n, const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-        backend.Put(kHklm, kStore, TaskValueName('A', n), StringValue(a));
-        backend.Put(kHklm, kStore, TaskValueName('B', n), StringValue(b));
-        backend.Put(kHklm, kStore, TaskValueName('C', n), StringValue(c));
-        backend.Put(kHklm, kStore, TaskValueName('D', n), StringValue(d));
+        backend.Put(kHklm, kStore, TaskValueName(TaskField::Schedule, n), StringValue(a));
+        backend.Put(kHklm, kStore, TaskValueName(TaskField::Type, n), StringValue(b));
+        backend.Put(kHklm, kStore, TaskValueName(TaskField::Attribute, n), StringValue(c));
+        backend.Put(kHklm, kStore, TaskValueName(TaskField::State, n), StringValue(d));
     }
     void PutAllOptions() {
         backend.Put(kHklm, kStore, "shutapp", DwordValue(1));
@@ -129,7 +130,7 @@ TEST_F(StoreTest, LoadOptions_ATaskNumOfTheWrongTypeCountsTheRecordsPresentAndAN
     LoadReport report = LoadOptions(registry, options);
     EXPECT_EQ(report.keptDefaults, (std::vector<std::string>{"TaskNum"}));
     EXPECT_EQ(options.TaskNum, 4);
-    EXPECT_EQ(SaveTaskRecord(registry, options, 0, "每天11时0分", "提醒", "new").number, 5);
+    EXPECT_EQ(SaveTaskRecord(registry, options.TaskNum, 0, "每天11时0分", "提醒", "new").number, 5);
     EXPECT_EQ(Text("C3"), "t3");
 }
 
@@ -192,16 +193,16 @@ TEST_F(StoreTest, DeleteAndSaveTaskRecord_AHugeTaskNumIsBoundByTheKeyAndNeverOve
     PutRecord(2, "每天9时0分", "提醒", "two", "启用");
     backend.Put(kHklm, kStore, "TaskNum", DwordValue(2147483647));  // nine values in all
 
-    SavedTask added = SaveTaskRecord(registry, options, 0, "每天10时0分", "提醒", "new");
+    SavedTask added = SaveTaskRecord(registry, options.TaskNum, 0, "每天10时0分", "提醒", "new");
     EXPECT_EQ(added.number, 10) << "after the nine values the key held";
     EXPECT_EQ(options.TaskNum, 10);
     EXPECT_EQ(Number("TaskNum"), 10u);
     EXPECT_EQ(Text("C10"), "new");
 
     options.TaskNum = 2147483647;
-    EXPECT_FALSE(DeleteTaskRecord(registry, options, 14)) << "14 is past the thirteen values";
+    EXPECT_FALSE(DeleteTaskRecord(registry, options.TaskNum, 14)) << "14 is past the thirteen values";
     EXPECT_EQ(options.TaskNum, 2147483647);
-    ASSERT_TRUE(DeleteTaskRecord(registry, options, 1));
+    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 1));
     EXPECT_EQ(Text("C1"), "two");
     EXPECT_EQ(Text("C9"), "new") << "the records up to the bound moved down";
     EXPECT_EQ(Text("A13"), "(missing)");
@@ -209,7 +210,7 @@ TEST_F(StoreTest, DeleteAndSaveTaskRecord_AHugeTaskNumIsBoundByTheKeyAndNeverOve
     EXPECT_EQ(Number("TaskNum"), 12u);
 
     options.TaskNum = -5;
-    SavedTask first = SaveTaskRecord(registry, options, 0, "每天11时0分", "提醒", "neg");
+    SavedTask first = SaveTaskRecord(registry, options.TaskNum, 0, "每天11时0分", "提醒", "neg");
     EXPECT_EQ(first.number, 1) << "a negative TaskNum never makes record 0 or below";
 }
 
@@ -219,7 +220,7 @@ TEST_F(StoreTest, DeleteTaskRecord_MovesTheRecordsAboveDownByOne) {
     for (int n = 1; n <= 4; ++n) PutRecord(n, DailyText(8, n), "提醒", std::string(1, 'c').append(std::to_string(n)), "启用");
     backend.Put(kHklm, kStore, "D3", StringValue("禁用"));
 
-    ASSERT_TRUE(DeleteTaskRecord(registry, options, 2));
+    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 2));
     EXPECT_EQ(Text("A2"), "每天8时3分");
     EXPECT_EQ(Text("C2"), "c3");
     EXPECT_EQ(Text("D2"), "禁用");
@@ -235,7 +236,7 @@ TEST_F(StoreTest, DeleteTaskRecord_TheLastRecordLosesOnlyItsFourValues) {
     options.TaskNum = 2;
     PutRecord(1, "每天8时0分", "提醒", "one", "启用");
     PutRecord(2, "每天9时0分", "提醒", "two", "启用");
-    ASSERT_TRUE(DeleteTaskRecord(registry, options, 2));
+    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 2));
     EXPECT_EQ(Text("C1"), "one");
     EXPECT_EQ(Text("A2"), "(missing)");
     EXPECT_EQ(Number("TaskNum"), 1u);
@@ -249,7 +250,7 @@ TEST_F(StoreTest, DeleteTaskRecord_AMissingValueAboveMovesDownAsAnEmptyValue) {
     backend.Put(kHklm, kStore, "A3", StringValue("每天10时0分"));
     backend.Put(kHklm, kStore, "B3", StringValue("提醒"));
     backend.Put(kHklm, kStore, "D3", StringValue("启用"));  // no C3
-    ASSERT_TRUE(DeleteTaskRecord(registry, options, 1));
+    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 1));
     EXPECT_EQ(Text("A2"), "每天10时0分");
     EXPECT_EQ(Text("C2"), "");
     EXPECT_EQ(Text("C1"), "two");
@@ -259,8 +260,8 @@ TEST_F(StoreTest, DeleteTaskRecord_ANumberOutsideTheRecordsChangesNothing) {
     options.TaskNum = 2;
     PutRecord(1, "每天8时0分", "提醒", "one", "启用");
     PutRecord(2, "每天9时0分", "提醒", "two", "启用");
-    EXPECT_FALSE(DeleteTaskRecord(registry, options, 3));
-    EXPECT_FALSE(DeleteTaskRecord(registry, options, 0));
+    EXPECT_FALSE(DeleteTaskRecord(registry, options.TaskNum, 3));
+    EXPECT_FALSE(DeleteTaskRecord(registry, options.TaskNum, 0));
     EXPECT_EQ(backend.writes, 0);
     EXPECT_EQ(options.TaskNum, 2);
     EXPECT_EQ(Text("C2"), "two");
@@ -277,28 +278,28 @@ TEST_F(StoreTest, SaveTaskRecord_AddsAtTheEndOrRewritesInPlaceKeepingTheState) {
     options.TaskNum = 2;
     PutRecord(1, "每天8时0分", "提醒", "one", "禁用");
     PutRecord(2, "每天9时0分", "提醒", "two", "");
-    SavedTask added = SaveTaskRecord(registry, options, 0, "每天10时0分", "打开文件", "a.txt");
+    SavedTask added = SaveTaskRecord(registry, options.TaskNum, 0, "每天10时0分", "打开文件", "a.txt");
     EXPECT_EQ(added.number, 3);
     EXPECT_EQ(added.state, "启用");
     EXPECT_EQ(Number("TaskNum"), 3u);
     EXPECT_EQ(Text("C3"), "a.txt");
     EXPECT_EQ(Text("D3"), "启用");
 
-    SavedTask kept = SaveTaskRecord(registry, options, 1, "每天11时0分", "提醒", "new one");
+    SavedTask kept = SaveTaskRecord(registry, options.TaskNum, 1, "每天11时0分", "提醒", "new one");
     EXPECT_EQ(kept.number, 1);
     EXPECT_EQ(kept.state, "禁用") << "an edited task keeps its state";
     EXPECT_EQ(Text("D1"), "禁用");
     EXPECT_EQ(Text("A1"), "每天11时0分");
-    SavedTask filled = SaveTaskRecord(registry, options, 2, "每天12时0分", "提醒", "two");
+    SavedTask filled = SaveTaskRecord(registry, options.TaskNum, 2, "每天12时0分", "提醒", "two");
     EXPECT_EQ(filled.state, "启用") << "an empty state becomes enabled";
     EXPECT_EQ(options.TaskNum, 3);
 
-    SavedTask last = SaveTaskRecord(registry, options, 3, "每天9时9分", "提醒", "last");
+    SavedTask last = SaveTaskRecord(registry, options.TaskNum, 3, "每天9时9分", "提醒", "last");
     EXPECT_EQ(last.number, 3) << "the last record is rewritten in place";
     EXPECT_EQ(Text("C3"), "last");
     EXPECT_EQ(options.TaskNum, 3);
 
-    SavedTask beyond = SaveTaskRecord(registry, options, 4, "每天13时0分", "提醒", "gone");
+    SavedTask beyond = SaveTaskRecord(registry, options.TaskNum, 4, "每天13时0分", "提醒", "gone");
     EXPECT_EQ(beyond.number, 4) << "a number that is no record any more is added at the end";
     EXPECT_EQ(Number("TaskNum"), 4u);
     EXPECT_EQ(backend.openKeys(), 0);
@@ -312,11 +313,9 @@ protected:
         PutAllOptions();
         LoadOptions(registry, options);
         backend.writes = 0;
-        choice.tishiSeconds = 120;
-        choice.showBootTime = true;
-        choice.soundPath = options.soundpath;
-        choice.closeAppsBeforeStandby = false;
-        choice.ctrlHotkeys = false;
+        choice.options.tishi = 120;
+        choice.options.kaiji = 1;
+        choice.options.soundpath = options.soundpath;
     }
     std::string Autostart() {
         auto value = backend.Get(kHklm, kRun, "Horlane");
@@ -342,7 +341,7 @@ TEST_F(SaveOptionsTest, AnUnchangedSoundPathIsNotWrittenAndAChangedOneIs) {
     EXPECT_EQ(backend.writes, 4) << "kaiji, tishi, shutapp, rejian";
 
     backend.writes = 0;
-    choice.soundPath = "C:\\警告2.wav";
+    choice.options.soundpath = "C:\\警告2.wav";
     SaveOptions(registry, options, choice, exe);
     EXPECT_EQ(backend.writes, 5);
     EXPECT_EQ(Text("soundpath"), "C:\\警告2.wav");
@@ -371,7 +370,9 @@ TEST_F(SaveOptionsTest, AutostartNamingAnotherPathShowsOffAndIsReplacedOrRemoved
 TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
     LoadOptions(registry, options);
     ASSERT_FALSE(backend.KeyExists(kHklm, kRun));
-    SettingsChoice all{90, true, "", true, true, true};
+    SettingsChoice all{options, true};
+    all.options.tishi = 90;
+    all.options.kaiji = all.options.shutapp = all.options.rejian = 1;
     const std::string exe = "D:\\工具\\Tempiro.exe";
     SaveOptions(registry, options, all, exe);
     EXPECT_EQ(Number("shutapp"), 1u);

@@ -56,7 +56,7 @@ protected:
     void PutRecords(const std::vector<Record>& records) {
         for (size_t i = 0; i < records.size(); ++i)
             for (int l = 0; l < 4; ++l)
-                backend.Put(kHklm, kStore, TaskValueName("ABCD"[l], static_cast<int>(i + 1)), StringValue(records[i][l]));
+                backend.Put(kHklm, kStore, TaskValueName(kTaskFields[l], static_cast<int>(i + 1)), StringValue(records[i][l]));
         options.TaskNum = static_cast<int>(records.size());
         backend.Put(kHklm, kStore, "TaskNum", DwordValue(options.TaskNum));
     }
@@ -83,7 +83,7 @@ protected:
     }
     Record StoredRecord(int n) {
         Record r;
-        for (int l = 0; l < 4; ++l) r[l] = Text(TaskValueName("ABCD"[l], n));
+        for (int l = 0; l < 4; ++l) r[l] = Text(TaskValueName(kTaskFields[l], n));
         return r;
     }
     std::vector<Record> StoredRecords() {
@@ -347,7 +347,7 @@ TEST_F(SettingsFileTest, Import_TaskNumbersOfSeveralDigits) {
     for (int n : {9, 10, 19, 20}) file += "A" + std::to_string(n) + "=a" + std::to_string(n) + "\r\n";
     Import(file, ImportAnswer::Replace);
     EXPECT_EQ(options.TaskNum, 20);
-    for (int n : {9, 10, 19, 20}) EXPECT_EQ(Text(TaskValueName('A', n)), "a" + std::to_string(n));
+    for (int n : {9, 10, 19, 20}) EXPECT_EQ(Text(TaskValueName(TaskField::Schedule, n)), "a" + std::to_string(n));
     EXPECT_EQ(Text("A1"), "(missing)") << "nothing is written for a record the file lacks";
 }
 
@@ -464,7 +464,7 @@ TEST(SettingsFile, Import_NewValuesGoInByNameAfterThoseOfThePresentRecords) {
     StoreOptions options;
     std::vector<std::string> added;  // the values of records 2 to 12 by name: A10, A11, A12, A2, ...
     for (int n = 2; n <= 12; ++n)
-        for (char l : {'A', 'B', 'C', 'D'}) added.push_back(TaskValueName(l, n));
+        for (TaskField l : kTaskFields) added.push_back(TaskValueName(l, n));
     std::sort(added.begin(), added.end());
     for (int tasks : {1, 12}) {  // record 1 into the empty store, then over it with eleven new ones
         files.files[kFile] = "TaskNum=" + std::to_string(tasks) + "\r\nA1=a\r\nB1=b\r\nC1=c\r\nD1=d\r\n";
@@ -521,7 +521,7 @@ TEST_P(ImportFailureTest, AfterEveryFailedWriteTheStoreReadsAsOldOrNewTasksAndMe
                     const std::string& text = stored[n][l];
                     const size_t newIndex = replace ? n : n + 1000;
                     EXPECT_TRUE(text == oldRecords[n][l] || (newIndex < 2 && text == newRecords[newIndex][l]))
-                        << allowed << ": " << TaskValueName("ABCD"[l], static_cast<int>(n + 1)) << "=" << text;
+                        << allowed << ": " << TaskValueName(kTaskFields[l], static_cast<int>(n + 1)) << "=" << text;
                 }
             }
         }

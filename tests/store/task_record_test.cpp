@@ -1,4 +1,5 @@
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 #include "windows/editor_model.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "windows/settings_model.h"
 
-#include "store/task_record.h"
+#include "store/task_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +21,13 @@ TEST(SortTaskRows, NumbersByValueTextsByFoldedGbkBytesAndTheDirectionTurns) {
     // GBK bytes compare unsigned: 提醒 (CC E1) after 关闭 (B9 D8), and after ASCII.
     EXPECT_GT(CompareTaskRows(2, "提醒", "关闭计算机", true), 0);
     EXPECT_GT(CompareTaskRows(2, "提醒", "zzz", true), 0);
+    EXPECT_GT(CompareTaskRows(2, "\x81\x61", "\x81\x41", true), 0) << "a second byte is no letter";
+    EXPECT_EQ(CompareTaskRows(2, "\x81\x41" "a", "\x81\x41" "A", true), 0) << "the byte after a character is";
 }
 
 TEST(CountdownLength, MinutesShownAndReadBack) {
+    for (unsigned c : {unsigned{'.'}, unsigned{'5'}, 8u}) EXPECT_TRUE(MinutesKeyAllowed(c)) << c;
+    for (unsigned c : {unsigned{','}, unsigned{'-'}, unsigned{'/'}}) EXPECT_FALSE(MinutesKeyAllowed(c)) << c;
     EXPECT_EQ(MinutesText(60), "1");
     EXPECT_EQ(MinutesText(90), "1.5");
     EXPECT_EQ(MinutesText(100), "1.66666666666667");

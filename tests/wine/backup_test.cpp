@@ -15,7 +15,7 @@
 namespace {
 
 const std::string kRoot = "C:\\备份测试";
-const std::string kFolderType = "备份文件夹";
+constexpr TaskType kFolderType = TaskType::BackupFolder;
 constexpr SYSTEMTIME kTime{2024, 3, 5, 15, 10, 30, 7, 0};  // the stamp 20240315103007
 
 FILETIME Utc(const SYSTEMTIME& local, int secondsLater = 0) {
@@ -126,7 +126,7 @@ TEST(BackupTask, AMirrorInsideItsSourceRunThreeTimesByTheProgramHoldsOneCopyOfEa
     const std::string source = "C:\\资料", mirror = source + "\\镜像";
     Put(source + "\\a.txt", "v1", Utc(kTime));
     Put(source + "\\子\\b.txt", "b", Utc(kTime));
-    driver::PutRecord(1, "每隔1分开始0时0分", kFolderType, source + "*" + mirror + "*1", "启用");
+    driver::PutRecord(1, "每隔1分开始0时0分", TaskTypeName(kFolderType), source + "*" + mirror + "*1", "启用");
     ASSERT_TRUE(driver::WriteDword(HKEY_LOCAL_MACHINE, driver::kStore, L"TaskNum", 1));
     driver::EarlyInAMinute(20);
     driver::Process program(driver::ProgramPath());

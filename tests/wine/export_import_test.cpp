@@ -4,7 +4,8 @@
 #include "platform/controls_win32.h"
 #include "platform/text_win32.h"
 #include "store/settings_file.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 #include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>

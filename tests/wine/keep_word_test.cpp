@@ -3,7 +3,8 @@
 #include "app/shell_texts.h"
 #include "app/tray_icon_win32.h"
 #include "platform/text_win32.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 #include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,8 @@
 #include "app/main_window.h"
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+#include "store/task_texts.h"
 #include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,6 @@
-#include "store/task_record.h"
+#include "store/schedule_text.h"
+
+#include "store/task_texts.h"
 
 #include <array>
 #include <cstring>
@@ -132,124 +134,6 @@ ScheduleKind KindOf(const std::string& a) {
     return g ? g->kind : ScheduleKind::None;
 }
 
-std::optional<std::int32_t> ToInt(std::string_view text) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == text.size()) return std::nullopt;
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-        if (value > 2147483648LL) return std::nullopt;
-    }
-    if (negative) value = -value;
-    if (value > 2147483647LL) return std::nullopt;
-    return static_cast<std::int32_t>(value);
-}
-
-std::int32_t StrToInt(std::string_view text) {
-    std::optional<std::int32_t> value = ToInt(text);
-    if (!value) throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
-    return *value;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
-ShortDateFormat::ShortDateFormat(const std::string& picture) {
-    for (size_t i = 0; i < picture.size();) {
-        char c = picture[i];
-        if (c == 'y' || c == 'M' || c == 'd') {
-            size_t j = i;
-            while (j < picture.size() && picture[j] == c) ++j;
-            tokens_.push_back({c, static_cast<int>(j - i), {}});
-            i = j;
-            continue;
-        }
-        std::string literal;
-        if (c == '\'') {
-            size_t close = picture.find('\'', i + 1);
-            if (close == std::string::npos) close = picture.size();
-            literal = picture.substr(i + 1, close - i - 1);
-            i = close + 1;
-        } else {
-            literal = std::string(1, c);
-            ++i;
-        }
-        if (literal.empty()) continue;  // '' stands for nothing: the fields around it stay adjacent
-        if (!tokens_.empty() && tokens_.back().field == 0)
-            tokens_.back().literal += literal;
-        else
-            tokens_.push_back({0, 0, literal});
-    }
-}
-
-std::string ShortDateFormat::Format(int year, int month, int day) const {
-    auto padded = [](int value, int width) {
-        std::string s = std::to_string(value);
-        return s.size() < static_cast<size_t>(width) ? std::string(width - s.size(), '0') + s : s;
-    };
-    std::string out;
-    for (const Token& t : tokens_) {
-        switch (t.field) {
-        case 'y': out += t.width <= 2 ? padded(year % 100, 2) : std::to_string(year); break;
-        case 'M': out += padded(month, t.width >= 2 ? 2 : 1); break;
-        case 'd': out += padded(day, t.width >= 2 ? 2 : 1); break;
-        default: out += t.literal; break;
-        }
-    }
-    return out;
-}
-
-std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view text, int currentYear) const {
-    Date date{0, 0, 0};
-    bool seen[3] = {};
-    size_t pos = 0;
-    for (size_t i = 0; i < tokens_.size(); ++i) {
-        const Token& t = tokens_[i];
-        if (t.field == 0) {
-            if (text.substr(pos, t.literal.size()) != t.literal) return std::nullopt;  // pos never passes the end
-            pos += t.literal.size();
-            continue;
-        }
-        const size_t maxDigits = t.field == 'y' && t.width > 2 ? 4 : 2;
-        // A field written straight before another ("yyyyMMdd") ends after
-        // its own digits; before a literal or the end it takes all digits
-        // there are, and too many make the text no date.
-        const bool fieldFollows = i + 1 < tokens_.size() && tokens_[i + 1].field != 0;
-        const size_t scanLimit = fieldFollows ? maxDigits : 4;
-        size_t digits = 0;
-        int value = 0;
-        while (pos + digits < text.size() && text[pos + digits] >= '0' && text[pos + digits] <= '9' &&
-               digits < scanLimit) {
-            value = value * 10 + (text[pos + digits] - '0');
-            ++digits;
-        }
-        if (digits == 0 || digits > (t.field == 'y' ? 4 : 2)) return std::nullopt;
-        if (t.field == 'y') {
-            date.year = digits <= 2 ? currentYear / 100 * 100 + value : value;
-            seen[0] = true;
-        } else if (t.field == 'M') {
-            date.month = value;
-            seen[1] = true;
-        } else {
-            date.day = value;
-            seen[2] = true;
-        }
-        pos += digits;
-    }
-    if (pos != text.size() || !seen[0] || !seen[1] || !seen[2]) return std::nullopt;
-    // Only years the system's clock and date pickers can hold.
-    if (date.year < 1601 || date.year > 30827) return std::nullopt;
-    if (date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
-    if (date.day > DaysInMonth(date.year, date.month)) return std::nullopt;
-    return date;
-}
-
 std::string IdleText(const std::string& minutes) { return "空闲" + minutes + "分钟"; }
 std::string OnceText(const std::string& date, int hour, int minute) {
     return "一次" + date + "日" + Num(hour) + "时" + Num(minute) + "分";
@@ -294,24 +178,6 @@ std::vector<std::string> ScheduleFields(const std::string& a) {
     Fields fields = ScanFields(a, *g);
     return std::vector<std::string>(fields.at.begin(), fields.at.begin() + fields.count);
 }
-
-size_t LastGbkByteOf(const std::string& text, std::string_view bytes) {
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x81 && i + 1 < text.size())
-            ++i;
-        else if (bytes.find(static_cast<char>(c)) != std::string_view::npos)
-            last = i;
-    }
-    return last;
-}
-
-std::string FileNamePart(const std::string& path) {
-    const size_t last = LastGbkByteOf(path, "\\:");
-    return last == std::string::npos ? path : path.substr(last + 1);
-}
-
 WakeSpecFields SplitWakeSpec(const std::string& c) {
     WakeSpecFields w;
     if (c == kNoWake) {
@@ -329,34 +195,4 @@ WakeSpecFields SplitWakeSpec(const std::string& c) {
     w.hour = hour;
     w.minute = ScanTo(c, ca + 2, kMinuteByte).first;
     return w;
-}
-
-BackupSpecFields SplitBackupSpec(const std::string& c) {
-    std::string parts[3];
-    size_t field = 0;
-    for (char ch : c) {
-        if (ch == '*') {
-            if (++field == 3) break;  // text after a third "*" is dropped
-            continue;
-        }
-        parts[field] += ch;
-    }
-    return {parts[0], parts[1], parts[2].empty() ? "0" : parts[2]};
-}
-
-std::string BackupText(const std::string& source, const std::string& target, bool overwrite) {
-    return source + "*" + target + (overwrite ? "*1" : "*0");
-}
-
-const char* const kTaskTypeNames[kTaskTypeCount] = {
-    "提醒",       "打开文件",   "打开文件夹", "关闭程序",   "断开拨号",     "拨号连接",
-    "注销计算机", "待机计算机", "休眠计算机", "重启计算机", "关闭计算机",   "快速重启",
-    "快速关机",   "清理系统垃圾", "禁用网卡", "启用网卡",   "备份文件",     "备份文件夹",
-};
-
-std::optional<TaskType> TaskTypeOf(const std::string& b) {
-    for (int i = 0; i < kTaskTypeCount; ++i) {
-        if (b == kTaskTypeNames[i]) return static_cast<TaskType>(i);
-    }
-    return std::nullopt;
 }

@@ -1,0 +1,59 @@
+// A, the schedule of a task: one writer per kind, from the editor's controls,
+// and the readers that tell its fields and whether it is due. The wake text of
+// a hibernate task (its C) is written in the same units and read here too.
+#pragma once
+
+#include "platform/clock.h"
+#include "store/short_date.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class ScheduleKind { None, Idle, Once, Daily, Weekly, Monthly, Yearly, AtBoot, Interval };
+
+// Told by the first two characters (four bytes) of A.
+ScheduleKind KindOf(const std::string& a);
+
+// Writers of A, one per kind, from the editor's controls. Numbers from time
+// pickers are written without leading zeros; texts from edit and list boxes
+// are copied as they stand.
+std::string IdleText(const std::string& minutes);
+std::string OnceText(const std::string& date, int hour, int minute);
+std::string DailyText(int hour, int minute);
+std::string WeeklyText(const std::string& weekday, int hour, int minute);
+std::string MonthlyText(const std::string& day, int hour, int minute);
+std::string YearlyText(const std::string& month, const std::string& day, int hour, int minute);
+std::string AtBootText(const std::string& hours, const std::string& minutes);  // empty boxes count as "0"
+std::string IntervalText(const std::string& n, int hour, int minute);          // empty n gives an empty A
+
+// What a due test may need beyond the time snapshot; asked only by the kinds
+// that need it, at the moment the record is tested.
+struct DueInputs {
+    LocalTime now;
+    std::function<std::uint32_t()> idleMinutes;
+    std::function<std::uint64_t()> uptimeMilliseconds;
+    std::function<const ShortDateFormat&()> dateFormat;
+};
+
+struct ScheduleMatch {
+    ScheduleKind kind = ScheduleKind::None;
+    std::vector<std::string> fields;  // in the order of the kind's separators
+    bool due = false;                 // a field that does not convert makes it not due
+};
+
+// The readers of A: the field texts of its kind and whether it is due.
+ScheduleMatch MatchSchedule(const std::string& a, const DueInputs& inputs);
+// The due flag alone, without copying the fields: what the tick asks of
+// every enabled record.
+bool IsScheduleDue(const std::string& a, const DueInputs& inputs);
+// The field texts alone, for filling the editor.
+std::vector<std::string> ScheduleFields(const std::string& a);
+
+// C of a hibernate task: "不唤醒" or 第<day>天<hour>时<minute>分唤醒.
+inline constexpr char kNoWake[] = "不唤醒";
+struct WakeSpecFields {
+    std::string choice, day, hour, minute;
+};
+WakeSpecFields SplitWakeSpec(const std::string& c);
