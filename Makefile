@@ -138,7 +138,7 @@ soak: win64
 
 # Runs on $DISPLAY when there is one, otherwise on a private Xvfb display.
 run: deps win64
-	@export WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix $(WINE_ENV); \
+	@export WINEPREFIX=$(abspath $(BUILD))/run-prefix $(WINE_ENV); \
 	if [ -z "$$DISPLAY" ]; then \
 	  echo "No DISPLAY: starting Tempiro on a private Xvfb display (nothing will be visible)."; \
 	  exec xvfb-run -a -s "-screen 0 1280x800x24" wine $(BUILD)/win64/Tempiro.exe; \

@@ -3,7 +3,8 @@
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+set(TEMPIRO_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "The GoogleTest sources (Debian's googletest)")
+add_subdirectory(${TEMPIRO_GOOGLETEST_DIR}/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 set_property(TARGET gtest gtest_main PROPERTY COMPILE_OPTIONS -w)
 
 add_executable(tempiro_wine_tests
@@ -45,7 +46,8 @@ enable_testing()
 set(TEMPIRO_WINE_RUNNER ${CMAKE_SOURCE_DIR}/tests/wine/run_in_prefix.sh)
 set(TEMPIRO_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
 
-# name, locale, gtest filter[, the program under test: Tempiro.exe unless given]
+# name, locale, gtest filter[, the program under test: Tempiro.exe unless given];
+# wine.EveryCaseHasAnEntry below checks the filters against the cases.
 function(tempiro_wine_test name locale filter)
   set(program $<TARGET_FILE:Tempiro>)
   if(ARGC GREATER 3)
@@ -55,6 +57,7 @@ function(tempiro_wine_test name locale filter)
     COMMAND bash ${TEMPIRO_WINE_RUNNER} ${TEMPIRO_WINE_TEMPLATE} ${locale} ${program}
             $<TARGET_FILE:tempiro_wine_tests> --gtest_filter=${filter})
   set_tests_properties(wine.${name}.${locale} PROPERTIES TIMEOUT 240)
+  set_property(GLOBAL APPEND PROPERTY TEMPIRO_WINE_ENTRIES "wine.${name}=${filter}")
 endfunction()
 
 foreach(locale zh_CN.UTF-8 en_US.UTF-8)
@@ -102,7 +105,7 @@ endforeach()
 
 # The windows at 100 % and 150 %: the prefix's LogPixels is set before the
 # program starts. Each leaves a picture of the settings window and the task
-# editor in build/win64/screenshots, which `make screenshots` takes to PNG.
+# editor in <build>/win64/screenshots, which `make screenshots` takes to PNG.
 string(REPLACE "/" "\\" TEMPIRO_SCREENSHOTS_WINDOWS "Z:${CMAKE_BINARY_DIR}/screenshots")
 foreach(scale 96 144)
   tempiro_wine_test(Dpi${scale} zh_CN.UTF-8 DpiTest.*)
@@ -113,7 +116,8 @@ endforeach()
 # The installer, built from installer/tempiro.nsi by the fixture below as a
 # 64-bit installer (the prefixes run 64-bit programs only) of this version,
 # and of an older one; each case runs it in a prefix of its own.
-set(TEMPIRO_WIN32_DIR ${CMAKE_SOURCE_DIR}/build/win32 CACHE PATH
+cmake_path(GET CMAKE_BINARY_DIR PARENT_PATH builds)
+set(TEMPIRO_WIN32_DIR ${builds}/win32 CACHE PATH
     "The 32-bit build, whose Tempiro.exe the installer packs beside this build's")
 set(TEMPIRO_TEST_INSTALLERS ${CMAKE_BINARY_DIR}/installer-test)
 add_test(NAME installer.build
@@ -124,6 +128,17 @@ foreach(case SilentInstallAndUninstall OverARunningOlderCopy UninstallKeeps Wiza
   tempiro_wine_test(Installer${case} zh_CN.UTF-8 Installer.${case}* ${TEMPIRO_TEST_INSTALLERS}/Tempiro-Setup-test.exe)
   set_tests_properties(wine.Installer${case}.zh_CN.UTF-8 PROPERTIES FIXTURES_REQUIRED installers)
 endforeach()
+
+# Every case the test program lists is run by an entry above, and every
+# entry's filter finds a case; the Screens cases take the pictures of
+# `make screenshots` (tests/wine/screenshots.sh) instead.
+get_property(entries GLOBAL PROPERTY TEMPIRO_WINE_ENTRIES)
+list(REMOVE_DUPLICATES entries)
+add_test(NAME wine.EveryCaseHasAnEntry
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/wine/check_entries.py ${entries} screenshots.sh=Screens.* --
+          bash ${TEMPIRO_WINE_RUNNER} ${TEMPIRO_WINE_TEMPLATE} en_US.UTF-8 $<TARGET_FILE:Tempiro>
+          $<TARGET_FILE:tempiro_wine_tests> --gtest_list_tests)
+set_tests_properties(wine.EveryCaseHasAnEntry PROPERTIES TIMEOUT 240)
 
 # The soak (`make soak`, not part of the tests): the program for minutes on
 # end with tasks due every minute, its handles, windows and memory sampled.
