@@ -3,16 +3,55 @@
 #include "store/gbk.h"
 #include "store/task_texts.h"
 
-namespace {
+#include <span>
 
-constexpr int kTypeReminder = 0, kTypeOpenFile = 1, kTypeOpenFolder = 2, kTypeCloseProgram = 3, kTypeHibernate = 8,
-              kTypeDisableAdapter = 14, kTypeEnableAdapter = 15, kTypeBackupFile = 16, kTypeBackupFolder = 17;
+namespace {
 
 constexpr char kOpenFileHint[] = "可以打开mp3文件，程序，网址，电影视频等";
 constexpr char kOpenFolderHint[] = "可以定时打开指定的文件夹。";
 constexpr char kCloseProgramHint[] = "在此输入程序的文件名或按浏览。";
+constexpr const char* kReminders[] = {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"};
+constexpr const char* kAdapters[] = {"本地连接", "以太网"};
 
-std::vector<std::string> WakeChoices() { return std::vector<std::string>(std::begin(kNoWakeChoices), std::end(kNoWakeChoices)); }
+// What the attribute row shows for a type.
+struct TypeRow {
+    TaskType type;
+    const char* label = "属性：";  // Label6
+    const char* hint = "";  // ComboBox6's hint
+    std::span<const char* const> items = {};  // ComboBox6's proposals
+    const char* text = "";  // ComboBox6's text on choosing the type
+    const char* textBefore10 = nullptr;  // that text on Windows before 10, if another
+    bool itemsOnLoad = false;  // a stored task loads with the proposals too
+    bool wakeTime = false;
+    bool backup = false;
+};
+
+constexpr TypeRow kTypeRows[] = {
+    {.type = TaskType::Reminder, .label = "提醒语：", .items = kReminders, .text = kReminders[0]},
+    {.type = TaskType::OpenFile, .label = "文件:", .hint = kOpenFileHint, .text = kOpenFileHint},
+    {.type = TaskType::OpenFolder, .label = "文件夹:", .hint = kOpenFolderHint},
+    {.type = TaskType::CloseProgram, .label = "程序：", .hint = kCloseProgramHint, .text = kCloseProgramHint},
+    {.type = TaskType::HangUp}, {.type = TaskType::Dial}, {.type = TaskType::LogOff}, {.type = TaskType::Standby},
+    {.type = TaskType::Hibernate, .label = "自动开机：", .items = kNoWakeChoices, .text = kNoWake, .itemsOnLoad = true,
+     .wakeTime = true},
+    {.type = TaskType::Restart}, {.type = TaskType::ShutDown}, {.type = TaskType::FastRestart},
+    {.type = TaskType::FastShutDown}, {.type = TaskType::CleanJunk},
+    {.type = TaskType::DisableAdapter, .items = kAdapters, .text = "以太网", .textBefore10 = "本地连接"},
+    {.type = TaskType::EnableAdapter, .items = kAdapters, .text = "以太网", .textBefore10 = "本地连接"},
+    {.type = TaskType::BackupFile, .label = "源文件：", .backup = true},
+    {.type = TaskType::BackupFolder, .label = "源文件夹：", .backup = true},
+};
+static_assert(std::size(kTypeRows) == kTaskTypeCount && [] {
+    for (int i = 0; i < kTaskTypeCount; ++i)
+        if (kTypeRows[i].type != static_cast<TaskType>(i)) return false;
+    return true;
+}(), "a row for each type, in the order of TaskType");
+
+// The row's controls; the proposals only when asked for.
+TypeView ViewOf(const TypeRow& row, bool withItems) {
+    const std::span<const char* const> items = withItems ? row.items : std::span<const char* const>();
+    return {row.label, std::vector<std::string>(items.begin(), items.end()), "", row.hint, row.wakeTime, row.backup};
+}
 
 // The byte position of the last "\" of a GBK text, or npos.
 size_t LastBackslash(const std::string& text) { return LastGbkByteOf(text, "\\"); }
@@ -28,47 +67,10 @@ TimeOfDay TimeFrom(const std::string& hour, const std::string& minute, TimeOfDay
 }  // namespace
 
 TypeView TypeViewFor(int typeIndex, unsigned osMajorVersion) {
-    TypeView view;
-    view.label = "属性：";
-    switch (typeIndex) {
-    case kTypeReminder:
-        view.label = "提醒语：";
-        view.items = {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"};
-        view.text = view.items.front();
-        break;
-    case kTypeOpenFile:
-        view.label = "文件:";
-        view.text = view.hint = kOpenFileHint;
-        break;
-    case kTypeOpenFolder:
-        view.label = "文件夹:";
-        view.hint = kOpenFolderHint;
-        break;
-    case kTypeCloseProgram:
-        view.label = "程序：";
-        view.text = view.hint = kCloseProgramHint;
-        break;
-    case kTypeDisableAdapter:
-    case kTypeEnableAdapter:
-        view.items = {"本地连接", "以太网"};
-        view.text = osMajorVersion < 10 ? "本地连接" : "以太网";
-        break;
-    case kTypeHibernate:
-        view.label = "自动开机：";
-        view.items = WakeChoices();
-        view.text = kNoWake;
-        view.wakeTime = true;
-        break;
-    case kTypeBackupFile:
-        view.label = "源文件：";
-        view.backup = true;
-        break;
-    case kTypeBackupFolder:
-        view.label = "源文件夹：";
-        view.backup = true;
-        break;
-    default: break;
-    }
+    if (typeIndex < 0 || typeIndex >= kTaskTypeCount) return ViewOf(TypeRow{}, false);
+    const TypeRow& row = kTypeRows[typeIndex];
+    TypeView view = ViewOf(row, true);
+    view.text = osMajorVersion < 10 && row.textBefore10 ? row.textBefore10 : row.text;
     return view;
 }
 
@@ -99,51 +101,15 @@ std::string TypeNameAt(int typeIndex) {
 }
 
 std::string ComposeAttribute(const EditorAttribute& a) {
-    if (a.typeIndex == kTypeHibernate && a.text != kNoWake)
+    const auto is = [&](TaskType type) { return a.typeIndex == static_cast<int>(type); };
+    if (is(TaskType::Hibernate) && a.text != kNoWake)
         return a.text + std::to_string(a.wake.hour) + "时" + std::to_string(a.wake.minute) + "分唤醒";
-    if (a.typeIndex == kTypeBackupFile || a.typeIndex == kTypeBackupFolder)
-        return BackupText(a.text, a.target, a.overwrite);
+    if (is(TaskType::BackupFile) || is(TaskType::BackupFolder)) return BackupText(a.text, a.target, a.overwrite);
     return a.text;
 }
 
-LoadedTask LoadTask(const std::string& a, const std::string& b, const std::string& c, const ShortDateFormat& format,
-                    const LocalTime& now) {
-    LoadedTask task;
-    EditorAttribute& attribute = task.attribute;
-    std::optional<TaskType> type = TaskTypeOf(b);
-    attribute.typeIndex = type ? static_cast<int>(*type) : kTypeReminder;
-    attribute.text = c;
-    TypeView& view = task.view;
-    view.label = "属性：";
-    switch (attribute.typeIndex) {
-    case kTypeReminder: view.label = "提醒语："; break;
-    case kTypeOpenFile: view.label = "文件:"; view.hint = kOpenFileHint; break;
-    case kTypeOpenFolder: view.label = "文件夹:"; view.hint = kOpenFolderHint; break;
-    case kTypeCloseProgram: view.label = "程序："; view.hint = kCloseProgramHint; break;
-    case kTypeHibernate: {
-        view.label = "自动开机：";
-        WakeSpecFields wake = SplitWakeSpec(c);
-        attribute.text = wake.choice;
-        attribute.wake = TimeFrom(wake.hour, wake.minute, attribute.wake);
-        view.items = WakeChoices();
-        view.wakeTime = true;
-        break;
-    }
-    case kTypeBackupFile:
-    case kTypeBackupFolder: {
-        view.label = attribute.typeIndex == kTypeBackupFile ? "源文件：" : "源文件夹：";
-        view.backup = true;
-        BackupSpecFields backup = SplitBackupSpec(c);
-        attribute.text = backup.source;
-        attribute.target = backup.target;
-        attribute.overwrite = backup.overwrite();
-        break;
-    }
-    default: break;
-    }
-    view.text = attribute.text;
-
-    EditorSchedule& s = task.schedule;
+EditorSchedule LoadSchedule(const std::string& a, const ShortDateFormat& format, const LocalTime& now) {
+    EditorSchedule s;
     s.onceDate = {now.year, now.month, now.day};
     s.onceTime = s.anchor = {now.hour, now.minute};
     s.kind = KindOf(a);
@@ -178,7 +144,35 @@ LoadedTask LoadTask(const std::string& a, const std::string& b, const std::strin
         break;
     case ScheduleKind::None: break;
     }
-    return task;
+    return s;
+}
+
+LoadedAttribute LoadAttribute(const std::string& b, const std::string& c) {
+    const TaskType type = TaskTypeOf(b).value_or(TaskType::Reminder);
+    const TypeRow& row = kTypeRows[static_cast<int>(type)];
+    LoadedAttribute loaded;
+    EditorAttribute& attribute = loaded.attribute;
+    attribute.typeIndex = static_cast<int>(type);
+    attribute.text = c;
+    if (type == TaskType::Hibernate) {
+        WakeSpecFields wake = SplitWakeSpec(c);
+        attribute.text = wake.choice;
+        attribute.wake = TimeFrom(wake.hour, wake.minute, attribute.wake);
+    } else if (type == TaskType::BackupFile || type == TaskType::BackupFolder) {
+        BackupSpecFields backup = SplitBackupSpec(c);
+        attribute.text = backup.source;
+        attribute.target = backup.target;
+        attribute.overwrite = backup.overwrite();
+    }
+    loaded.view = ViewOf(row, row.itemsOnLoad);
+    loaded.view.text = attribute.text;
+    return loaded;
+}
+
+LoadedTask LoadTask(const std::string& a, const std::string& b, const std::string& c, const ShortDateFormat& format,
+                    const LocalTime& now) {
+    LoadedAttribute loaded = LoadAttribute(b, c);
+    return {LoadSchedule(a, format, now), loaded.attribute, loaded.view};
 }
 
 bool DigitKeyAllowed(unsigned character) { return (character >= '0' && character <= '9') || character == 8; }

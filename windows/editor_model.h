@@ -25,8 +25,8 @@ struct TypeView {
     bool backup = false;             // the target row and "备份时覆盖(&F)" shown
 };
 
-inline constexpr char kNoWakeChoices[][8] = {"不唤醒", "第1天", "第2天", "第3天", "第4天",
-                                             "第5天", "第6天", "第7天", "第8天", "第9天"};
+inline constexpr const char* kNoWakeChoices[] = {kNoWake, "第1天", "第2天", "第3天", "第4天",
+                                                  "第5天", "第6天", "第7天", "第8天", "第9天"};
 
 // What choosing a type in ComboBox5 shows; index -1 is no type.
 TypeView TypeViewFor(int typeIndex, unsigned osMajorVersion);
@@ -55,13 +55,21 @@ struct EditorAttribute {
     std::string target;     // ComboBox7
     bool overwrite = false;  // CheckBox1
     TimeOfDay wake;          // DateTimePicker8
+    bool operator==(const EditorAttribute&) const = default;
 };
 
 std::string TypeNameAt(int typeIndex);  // B; empty for no type
 std::string ComposeAttribute(const EditorAttribute& attribute);
 
 // A stored task read back into the editor. A field that does not convert
-// leaves its control as it was: loading never stops half-way.
+// leaves its control as it was: loading never stops half-way. An unknown B
+// loads as a reminder; of the proposals only the wake choices come along.
+EditorSchedule LoadSchedule(const std::string& a, const ShortDateFormat& format, const LocalTime& now);
+struct LoadedAttribute {
+    EditorAttribute attribute;
+    TypeView view;
+};
+LoadedAttribute LoadAttribute(const std::string& b, const std::string& c);
 struct LoadedTask {
     EditorSchedule schedule;
     EditorAttribute attribute;

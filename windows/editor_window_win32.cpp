@@ -35,7 +35,6 @@ constexpr char kOpenFolderTitle[] = "请选择需要定时打开的文件夹。"
 constexpr char kBackupTargetTitle[] = "选择要备份到的目标文件夹。";
 constexpr char kChooseTime[] = "请选择时间";
 constexpr char kNoticeTitle[] = "提示";
-constexpr int kTypeOpenFolder = 2, kTypeBackupFile = 16, kTypeBackupFolder = 17;
 
 std::vector<std::string> Numbers(int last) {
     std::vector<std::string> items;
@@ -207,6 +206,7 @@ private:
     }
 
     int TypeIndex() const { return static_cast<int>(SendMessageW(Item(kComboBox5), CB_GETCURSEL, 0, 0)); }
+    bool TypeIs(TaskType type) const { return TypeIndex() == static_cast<int>(type); }
 
     TimeOfDay TimeOf(int id) const {
         SYSTEMTIME time = PickerTime(Item(id));
@@ -262,19 +262,19 @@ private:
 
     void ComboBox5Change() {
         hints_.Set(Item(kComboBox6), "");
-        const int type = TypeIndex();
-        ApplyView(TypeViewFor(type, context_.osMajorVersion));
-        if (type == kTypeBackupFile || type == kTypeBackupFolder) {
+        const TypeView view = TypeViewFor(TypeIndex(), context_.osMajorVersion);
+        ApplyView(view);
+        if (view.backup) {
             SetControlText(Item(kComboBox6), "");
             SetControlText(Item(kComboBox7), "");
         }
     }
 
     void Button1Click() {
-        const int type = TypeIndex();
-        if (type == kTypeBackupFolder || type == kTypeOpenFolder) {
+        const bool backupFolder = TypeIs(TaskType::BackupFolder);
+        if (backupFolder || TypeIs(TaskType::OpenFolder)) {
             SetControlText(Item(kComboBox6),
-                           BrowseForFolder(hwnd_, type == kTypeBackupFolder ? kBackupSourceTitle : kOpenFolderTitle));
+                           BrowseForFolder(hwnd_, backupFolder ? kBackupSourceTitle : kOpenFolderTitle));
             return;
         }
         std::string file = OpenFileDialog(hwnd_, "", "", "", nullptr);
@@ -282,11 +282,10 @@ private:
     }
 
     void Button4Click() {
-        const int type = TypeIndex();
-        if (type == kTypeBackupFolder) {
+        if (TypeIs(TaskType::BackupFolder)) {
             SetControlText(Item(kComboBox7), ProposeFolderTarget(ControlText(Item(kComboBox6)),
                                                                  BrowseForFolder(hwnd_, kBackupTargetTitle)));
-        } else if (type == kTypeBackupFile) {
+        } else if (TypeIs(TaskType::BackupFile)) {
             SetControlText(Item(kComboBox7), BrowseForFolder(hwnd_, kBackupTargetTitle));
         }
     }

@@ -1,10 +1,14 @@
 #include "windows/editor_model.h"
 
+#include "store/task_texts.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using Items = std::vector<std::string>;
+
+int IndexOf(TaskType type) { return static_cast<int>(type); }
 
 LocalTime Now() {
     LocalTime t;
@@ -12,43 +16,67 @@ LocalTime Now() {
     return t;
 }
 
-TEST(TypeView, EveryTypeShowsItsLabelProposalsHintAndRows) {
-    struct Row {
-        int index;
-        const char* label;
-        const char* text;
-        const char* hint;
-        size_t items;
-        bool wake, backup;
-    };
-    const Row rows[] = {
-        {0, "提醒语：", "下班时间到。", "", 5, false, false},
-        {1, "文件:", "可以打开mp3文件，程序，网址，电影视频等", "可以打开mp3文件，程序，网址，电影视频等", 0, false, false},
-        {2, "文件夹:", "", "可以定时打开指定的文件夹。", 0, false, false},
-        {3, "程序：", "在此输入程序的文件名或按浏览。", "在此输入程序的文件名或按浏览。", 0, false, false},
-        {4, "属性：", "", "", 0, false, false},   {5, "属性：", "", "", 0, false, false},
-        {6, "属性：", "", "", 0, false, false},   {7, "属性：", "", "", 0, false, false},
-        {8, "自动开机：", "不唤醒", "", 10, true, false},
-        {9, "属性：", "", "", 0, false, false},   {10, "属性：", "", "", 0, false, false},
-        {11, "属性：", "", "", 0, false, false},  {12, "属性：", "", "", 0, false, false},
-        {13, "属性：", "", "", 0, false, false},
-        {14, "属性：", "以太网", "", 2, false, false}, {15, "属性：", "以太网", "", 2, false, false},
-        {16, "源文件：", "", "", 0, false, true}, {17, "源文件夹：", "", "", 0, false, true},
-    };
-    for (const Row& row : rows) {
-        TypeView view = TypeViewFor(row.index, 10);
-        EXPECT_EQ(view.label, row.label) << row.index;
-        EXPECT_EQ(view.text, row.text) << row.index;
-        EXPECT_EQ(view.hint, row.hint) << row.index;
-        EXPECT_EQ(view.items.size(), row.items) << row.index;
-        EXPECT_EQ(view.wakeTime, row.wake) << row.index;
-        EXPECT_EQ(view.backup, row.backup) << row.index;
+TypeView ViewOf(TaskType type, unsigned osMajorVersion = 10) { return TypeViewFor(IndexOf(type), osMajorVersion); }
+
+TEST(TypeView, ChoosingATypeShowsItsLabelProposalsAndHint) {
+    const TypeView reminder = ViewOf(TaskType::Reminder);
+    EXPECT_EQ(reminder.label, "提醒语：");
+    EXPECT_EQ(reminder.items, (Items{"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}));
+    EXPECT_EQ(reminder.text, "下班时间到。");
+    EXPECT_EQ(ViewOf(TaskType::OpenFile).text, "可以打开mp3文件，程序，网址，电影视频等");
+    EXPECT_EQ(ViewOf(TaskType::OpenFile).hint, ViewOf(TaskType::OpenFile).text);
+    EXPECT_EQ(ViewOf(TaskType::OpenFolder).hint, "可以定时打开指定的文件夹。");
+    EXPECT_EQ(ViewOf(TaskType::OpenFolder).text, "") << "a hint only";
+    EXPECT_EQ(ViewOf(TaskType::CloseProgram).text, "在此输入程序的文件名或按浏览。");
+    EXPECT_EQ(ViewOf(TaskType::CloseProgram).hint, ViewOf(TaskType::CloseProgram).text);
+    const TypeView hibernate = ViewOf(TaskType::Hibernate);
+    EXPECT_EQ(hibernate.label, "自动开机：");
+    EXPECT_EQ(hibernate.items.size(), 10u);
+    EXPECT_EQ(hibernate.items.back(), "第9天");
+    EXPECT_EQ(hibernate.text, "不唤醒");
+    EXPECT_TRUE(hibernate.wakeTime);
+    EXPECT_EQ(ViewOf(TaskType::EnableAdapter).label, "属性：");
+    EXPECT_EQ(ViewOf(TaskType::DisableAdapter).items, (Items{"本地连接", "以太网"}));
+    EXPECT_EQ(ViewOf(TaskType::DisableAdapter, 10).text, "以太网");
+    EXPECT_EQ(ViewOf(TaskType::EnableAdapter, 9).text, "本地连接") << "below 10";
+    EXPECT_EQ(ViewOf(TaskType::BackupFile).label, "源文件：");
+    EXPECT_EQ(ViewOf(TaskType::BackupFolder).label, "源文件夹：");
+    EXPECT_TRUE(ViewOf(TaskType::BackupFolder).backup);
+    EXPECT_EQ(ViewOf(TaskType::CleanJunk).label, "属性：");
+    for (int none : {-1, kTaskTypeCount}) {
+        const TypeView view = TypeViewFor(none, 10);
+        EXPECT_EQ(view.label + view.text + view.hint, "属性：") << none;
+        EXPECT_TRUE(view.items.empty() && !view.wakeTime && !view.backup) << none;
     }
-    EXPECT_EQ(TypeViewFor(0, 10).items, (Items{"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}));
-    EXPECT_EQ(TypeViewFor(8, 10).items.back(), "第9天");
-    EXPECT_EQ(TypeViewFor(14, 6).text, "本地连接");
-    EXPECT_EQ(TypeViewFor(15, 9).text, "本地连接") << "below 10";
-    EXPECT_EQ(TypeViewFor(14, 10).items, (Items{"本地连接", "以太网"}));
+}
+
+// Whatever the type, a stored task shows the rows choosing the type shows,
+// and a task saved from those rows loads back the same.
+TEST(TypeView, EveryTypeLoadsBackAsChosenAndSaved) {
+    const ShortDateFormat format("yyyy/M/d");
+    EditorSchedule schedule;
+    schedule.kind = ScheduleKind::Weekly;
+    schedule.weekday = "3";
+    schedule.weekly = {8, 5};
+    const std::string a = ComposeSchedule(schedule, format);
+    for (int type = 0; type < kTaskTypeCount; ++type) {
+        const TypeView chosen = TypeViewFor(type, 10);
+        EditorAttribute saved;
+        saved.typeIndex = type;
+        saved.text = chosen.items.empty() ? "D:\\歌.mp3" : chosen.items.back();
+        if (chosen.wakeTime) saved.wake = {7, 30};
+        if (chosen.backup) saved.target = "E:\\bak";
+        saved.overwrite = chosen.backup;
+        const LoadedTask loaded = LoadTask(a, TypeNameAt(type), ComposeAttribute(saved), format, Now());
+        EXPECT_EQ(loaded.view.label + loaded.view.hint, chosen.label + chosen.hint) << type;
+        EXPECT_EQ(loaded.view.wakeTime, chosen.wakeTime) << type;
+        EXPECT_EQ(loaded.view.backup, chosen.backup) << type;
+        EXPECT_TRUE(loaded.view.items.empty() || loaded.view.items == chosen.items) << type;
+        EXPECT_TRUE(loaded.attribute == saved) << type;
+        EXPECT_EQ(loaded.view.text, saved.text) << type;
+        EditorSchedule back = loaded.schedule;
+        EXPECT_EQ(ComposeSchedule(back, format), a) << type;
+    }
 }
 
 TEST(ComposeSchedule, WritesTheTickedOptionUnpadded) {
@@ -90,24 +118,24 @@ TEST(ComposeSchedule, WritesTheTickedOptionUnpadded) {
 
 TEST(ComposeAttribute, HibernateAndBackupComposeTheirTexts) {
     EditorAttribute a;
-    a.typeIndex = 8;
+    a.typeIndex = IndexOf(TaskType::Hibernate);
     a.text = "不唤醒";
     a.wake = {6, 5};
     EXPECT_EQ(ComposeAttribute(a), "不唤醒");
     a.text = "第3天";
     EXPECT_EQ(ComposeAttribute(a), "第3天6时5分唤醒");
-    a.typeIndex = 16;
+    a.typeIndex = IndexOf(TaskType::BackupFile);
     a.text = "D:\\a.xls";
     a.target = "E:\\bak";
     EXPECT_EQ(ComposeAttribute(a), "D:\\a.xls*E:\\bak*0");
     a.overwrite = true;
-    a.typeIndex = 17;
+    a.typeIndex = IndexOf(TaskType::BackupFolder);
     EXPECT_EQ(ComposeAttribute(a), "D:\\a.xls*E:\\bak*1");
-    a.typeIndex = 0;
+    a.typeIndex = IndexOf(TaskType::Reminder);
     EXPECT_EQ(ComposeAttribute(a), "D:\\a.xls") << "other types store the field as it is";
     EXPECT_EQ(TypeNameAt(-1), "");
-    EXPECT_EQ(TypeNameAt(17), "备份文件夹");
-    EXPECT_EQ(TypeNameAt(18), "");
+    EXPECT_EQ(TypeNameAt(IndexOf(TaskType::BackupFolder)), "备份文件夹");
+    EXPECT_EQ(TypeNameAt(kTaskTypeCount), "");
 }
 
 TEST(LoadTask, EveryKindComesBackIntoItsControls) {
@@ -146,9 +174,11 @@ TEST(LoadTask, EveryKindComesBackIntoItsControls) {
 TEST(LoadTask, TypesComeBackWithTheirAttributeControls) {
     ShortDateFormat format("yyyy/M/d");
     LoadedTask unknown = LoadTask("每天8时0分", "闹钟", "起床", format, Now());
-    EXPECT_EQ(unknown.attribute.typeIndex, 0);
+    EXPECT_EQ(unknown.attribute.typeIndex, IndexOf(TaskType::Reminder));
     EXPECT_EQ(unknown.view.label, "提醒语：");
     EXPECT_EQ(unknown.view.text, "起床");
+    EXPECT_TRUE(unknown.view.items.empty()) << "a loaded reminder proposes nothing";
+    EXPECT_TRUE(LoadTask("每天8时0分", "禁用网卡", "以太网", format, Now()).view.items.empty());
 
     LoadedTask backup = LoadTask("每天8时0分", "备份文件", "D:\\a.txt*E:\\bak*1", format, Now());
     EXPECT_EQ(backup.attribute.text, "D:\\a.txt");
