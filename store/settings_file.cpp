@@ -7,7 +7,6 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <string_view>
@@ -28,65 +27,37 @@ struct TaskLine {
     bool operator<(const TaskLine& other) const { return place() < other.place(); }
 };
 
-// Whether any of the eight bytes at `p` lies below 14, that is, is CR, LF,
-// zero or another control byte. The bytes of text, GBK ones included, all lie
-// above.
-inline bool HasControlByte(const char* p) {
-    std::uint64_t bytes;
-    std::memcpy(&bytes, p, sizeof bytes);
-    return ((bytes - 0x0E0E0E0E0E0E0E0Eull) & ~bytes & 0x8080808080808080ull) != 0;
-}
-
-// Hands each line of the data, without its line end, to `take`. CR LF, LF and
-// CR each end a line; the data ends at its first zero byte.
-template <typename Take>
-void ForEachLine(const std::string& data, Take take) {
-    const char* const stop = data.data() + data.size();
-    for (const char* line = data.c_str();;) {
-        const char* end = line;
-        while (stop - end >= 8 && !HasControlByte(end)) end += 8;
-        while (static_cast<unsigned char>(*end) > '\r' || (*end != '\r' && *end != '\n' && *end != '\0')) ++end;
-        take(std::string_view(line, static_cast<size_t>(end - line)));
-        if (*end == '\0') break;
-        line = end + 1;
-    }
-}
-
 // A letter A to D, a task number in decimal without leading zeros, as the
 // export writes them, and "=" at the start of the line.
-[[gnu::always_inline]] inline bool ReadTaskLine(std::string_view line, TaskLine& task) {
-    if (line.empty() || line[0] < 'A' || line[0] > 'D') return false;
+std::optional<TaskLine> ReadTaskLine(std::string_view line) {
+    if (line.size() < 2 || line[0] < 'A' || line[0] > 'D' || line[1] < '1' || line[1] > '9') return std::nullopt;
+    std::int32_t number;
     const char* const end = line.data() + line.size();
-    const char* digit = line.data() + 1;
-    if (digit == end || *digit < '1' || *digit > '9') return false;
-    std::int64_t number = 0;
-    for (; digit != end && *digit >= '0' && *digit <= '9'; ++digit) {
-        number = number * 10 + (*digit - '0');
-        if (number > std::numeric_limits<std::int32_t>::max()) return false;
-    }
-    if (digit == end || *digit != '=') return false;
-    task = {static_cast<std::int32_t>(number), line[0] - 'A', std::string_view(digit + 1, static_cast<size_t>(end - digit - 1))};
-    return true;
+    const auto [equals, error] = std::from_chars(line.data() + 1, end, number);
+    if (error != std::errc() || equals == end || *equals != '=') return std::nullopt;
+    return TaskLine{number, line[0] - 'A', std::string_view(equals + 1, static_cast<size_t>(end - equals - 1))};
 }
 
-// What the import takes from the file: the lines of the form key=value whose
-// key is one it knows. A key counts only at the start of a line, its value runs
-// to the end of that line, and the first line of a key counts. The file is
-// read through once; the task lines are read again as they are written, or,
-// when they do not stand in order (an edited file), kept in a sorted list.
+// What the import takes from the file, read through once line by line: the
+// lines of the form key=value whose key is one it knows. CR LF, LF and CR each
+// end a line, and the data ends at its first zero byte. A key counts only at
+// the start of a line, its value runs to the end of that line, and the first
+// line of a key counts.
 class SettingsIndex {
 public:
-    explicit SettingsIndex(const std::string& data) : data_(data) {
-        ForEachLine(data_, [this](std::string_view line) { ReadLine(line); });
+    explicit SettingsIndex(std::string_view data) {
+        data = data.substr(0, data.find('\0'));
+        for (auto line = data.begin();; ++line) {
+            const auto end = std::find_if(line, data.end(), [](char c) { return c == '\r' || c == '\n'; });
+            ReadLine(std::string_view(line, end));
+            if (end == data.end()) break;
+            line = end;
+        }
         if (ascending_) return;
-        TaskLine task;
-        ForEachLine(data_, [&](std::string_view line) {
-            if (ReadTaskLine(line, task)) sorted_.push_back(task);
-        });
         // Stable, so that the first line of a key stays first.
-        std::stable_sort(sorted_.begin(), sorted_.end());
+        std::stable_sort(tasks_.begin(), tasks_.end());
         auto repeated = [](const TaskLine& a, const TaskLine& b) { return a.place() == b.place(); };
-        sorted_.erase(std::unique(sorted_.begin(), sorted_.end(), repeated), sorted_.end());
+        tasks_.erase(std::unique(tasks_.begin(), tasks_.end(), repeated), tasks_.end());
     }
 
     bool holdsAnySetting() const {
@@ -103,26 +74,16 @@ public:
     // order, one per key.
     template <typename Take>
     void ForEachTaskUpTo(std::int32_t count, Take take) const {
-        auto within = [&](const TaskLine& task) {
+        for (const TaskLine& task : tasks_)
             if (task.number <= count) take(task);
-        };
-        if (!ascending_) {
-            for (const TaskLine& task : sorted_) within(task);
-            return;
-        }
-        TaskLine task;
-        ForEachLine(data_, [&](std::string_view line) {
-            if (ReadTaskLine(line, task)) within(task);
-        });
     }
 
 private:
     void ReadLine(std::string_view line) {
-        TaskLine task;
-        if (ReadTaskLine(line, task)) {
-            if (task.place() <= lastPlace_) ascending_ = false;
-            lastPlace_ = task.place();
-            highestTask_ = std::max(highestTask_, task.number);
+        if (const std::optional<TaskLine> task = ReadTaskLine(line)) {
+            if (!tasks_.empty() && !(tasks_.back() < *task)) ascending_ = false;
+            tasks_.push_back(*task);
+            highestTask_ = std::max(highestTask_, task->number);
             return;
         }
         const size_t equals = line.find('=');
@@ -136,13 +97,10 @@ private:
         }
     }
 
-    const std::string& data_;
     std::array<std::optional<std::string_view>, kOptionCount> settings_;  // by the option table's rows
     std::int32_t highestTask_ = 0;
-    // Each task line comes after the one before it, as the export writes them.
-    bool ascending_ = true;
-    std::pair<std::int32_t, int> lastPlace_{0, 0};  // before every line: numbers start at 1
-    std::vector<TaskLine> sorted_;  // only when they do not
+    std::vector<TaskLine> tasks_;  // in the file's order, and sorted when that is not ascending
+    bool ascending_ = true;        // each task line after the one before it, as the export writes them
 };
 
 // `text` cut after kImportedTextCharacters characters; a GBK lead byte and
