@@ -118,7 +118,7 @@ std::string BrowseForFolder(HWND owner, const std::string& title) {
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = wideTitle.c_str();
-    info.ulFlags = 0x54;  // new dialog style, edit box, status text
+    info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_STATUSTEXT;  // 0x54
     PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
     if (!item) return {};
     wchar_t path[MAX_PATH + 1] = {};
