@@ -3,7 +3,6 @@
 #include "actions/backup.h"
 #include "actions/desktop.h"
 #include "actions/network.h"
-#include "actions/power.h"
 
 void ProgramActions::ShowReminder(const std::string& message, const std::string& note) {
     showReminder_(message, note);
@@ -25,8 +24,8 @@ void ProgramActions::SetAdapterState(const std::string& connection, bool enable)
 
 void ProgramActions::CloseAllPrograms() { power_.CloseAllPrograms(); }
 
-void ProgramActions::ExecutePowerAction(const std::string& word, const std::string& wakeSpec) {
-    ::ExecutePowerAction(word, wakeSpec, clock_.Now(), power_, [this] {
+void ProgramActions::ExecutePowerAction(PowerAction action, const std::string& wakeSpec) {
+    ::ExecutePowerAction(action, wakeSpec, clock_.Now(), power_, [this] {
         HangUpDialup(network_, [this](const std::string& message) { showReminder_(message, ""); });
     });
 }

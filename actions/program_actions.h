@@ -26,7 +26,7 @@ public:
     void SetAdapterState(const std::string& connection, bool enable) override;
     void StartBackup(TaskType type, const std::string& spec) override;
     void CloseAllPrograms() override;
-    void ExecutePowerAction(const std::string& word, const std::string& wakeSpec) override;
+    void ExecutePowerAction(PowerAction action, const std::string& wakeSpec) override;
 
 private:
     PowerSystem& power_;

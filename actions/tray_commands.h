@@ -4,13 +4,14 @@
 
 #include "platform/clock.h"
 #include "platform/system_calls.h"
+#include "scheduler/power_action.h"
 
 #include <cstdint>
+#include <variant>
 
-enum class TrayCommand {
-    LogOff, Standby, Hibernate, Restart, ShutDown, OpenCdDoor, CloseCdDoor, MonitorOff, CleanJunk,
-    FastRestart, FastShutDown, ProductPage, Help,
-};
+// An entry is a power action, which acts at once, or one of these others.
+enum class TrayTool { OpenCdDoor, CloseCdDoor, MonitorOff, CleanJunk, ProductPage, Help };
+using TrayCommand = std::variant<PowerAction, TrayTool>;
 
 inline constexpr char kProductPage[] = "https://tempiro.qelvora.com/";
 inline constexpr wchar_t kHelpFile[] = L"Tempiro.CHM";

@@ -6,13 +6,14 @@ struct HotkeyDef {
     Hotkey key;
     const wchar_t* atomName;
     UINT virtualKey;
+    PowerAction action;
 };
 
 constexpr HotkeyDef kKeys[] = {
-    {Hotkey::F8, L"MyHotkeyF8", VK_F8},
-    {Hotkey::F9, L"MyHotkeyF9", VK_F9},
-    {Hotkey::F10, L"MyHotkeyF10", VK_F10},
-    {Hotkey::F11, L"MyHotkeyF11", VK_F11},
+    {Hotkey::F8, L"MyHotkeyF8", VK_F8, PowerAction::LogOff},
+    {Hotkey::F9, L"MyHotkeyF9", VK_F9, PowerAction::Standby},
+    {Hotkey::F10, L"MyHotkeyF10", VK_F10, PowerAction::FastRestart},
+    {Hotkey::F11, L"MyHotkeyF11", VK_F11, PowerAction::FastShutDown},
 };
 
 // Atoms are taken and released in this order, F8 last.
@@ -40,9 +41,9 @@ void Hotkeys::Unregister() {
     owner_ = nullptr;
 }
 
-Hotkey Hotkeys::Identify(WPARAM id) const {
+std::optional<PowerAction> Hotkeys::Identify(WPARAM id) const {
     for (const HotkeyDef& def : kKeys) {
-        if (atoms_[Index(def.key)] != 0 && id == atoms_[Index(def.key)]) return def.key;
+        if (atoms_[Index(def.key)] != 0 && id == atoms_[Index(def.key)]) return def.action;
     }
-    return Hotkey::None;
+    return std::nullopt;
 }

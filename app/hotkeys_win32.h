@@ -1,9 +1,14 @@
-// The four global hotkeys F8 to F11, each identified by a global atom.
+// The four global hotkeys F8 to F11, each identified by a global atom and
+// standing for a power action.
 #pragma once
+
+#include "scheduler/power_action.h"
 
 #include <windows.h>
 
-enum class Hotkey { F8, F9, F10, F11, None };
+#include <optional>
+
+enum class Hotkey { F8, F9, F10, F11 };
 
 class Hotkeys {
 public:
@@ -11,7 +16,8 @@ public:
     // program holds simply never reaches this one.
     void Register(HWND owner, bool withCtrl);
     void Unregister();
-    Hotkey Identify(WPARAM id) const;
+    // The action of a WM_HOTKEY id; none for an id that is not one of the four.
+    std::optional<PowerAction> Identify(WPARAM id) const;
 
 private:
     HWND owner_ = nullptr;

@@ -186,10 +186,9 @@ void MainWindow::OnCommand(unsigned id) {
 }
 
 // The hotkeys act at once, without the countdown.
-bool MainWindow::OnHotkey(Hotkey key) {
-    static constexpr PowerHotkey kPowerKeys[] = {PowerHotkey::F8, PowerHotkey::F9, PowerHotkey::F10, PowerHotkey::F11};
-    if (key == Hotkey::None) return false;
-    RunHotkeyPower(kPowerKeys[static_cast<int>(key)], *calls_);
+bool MainWindow::OnHotkey(std::optional<PowerAction> action) {
+    if (!action) return false;
+    RunHotkeyPower(*action, *calls_);
     return true;
 }
 

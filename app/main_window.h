@@ -53,7 +53,7 @@ private:
     void FormDestroy();
     void ShowTrayMenu();
     void OnCommand(unsigned id);
-    bool OnHotkey(Hotkey key);  // whether the key was one of the four
+    bool OnHotkey(std::optional<PowerAction> action);  // whether the key was one of the four
     void OnTimer(UINT_PTR id);
     void N1Click();
     void N4Click();

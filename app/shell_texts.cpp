@@ -18,19 +18,19 @@ std::string TrayMenuCaption(const MenuEntry& entry, const HotkeyCaptions& captio
 
 std::optional<TrayCommand> TrayCommandFor(MenuCommand command) {
     switch (command) {
-    case kCmdLogOff: return TrayCommand::LogOff;
-    case kCmdStandby: return TrayCommand::Standby;
-    case kCmdHibernate: return TrayCommand::Hibernate;
-    case kCmdRestart: return TrayCommand::Restart;
-    case kCmdShutDown: return TrayCommand::ShutDown;
-    case kCmdOpenCdDoor: return TrayCommand::OpenCdDoor;
-    case kCmdCloseCdDoor: return TrayCommand::CloseCdDoor;
-    case kCmdMonitorOff: return TrayCommand::MonitorOff;
-    case kCmdCleanJunk: return TrayCommand::CleanJunk;
-    case kCmdFastRestart: return TrayCommand::FastRestart;
-    case kCmdFastShutDown: return TrayCommand::FastShutDown;
-    case kCmdUpdate: return TrayCommand::ProductPage;
-    case kCmdHelp: return TrayCommand::Help;
+    case kCmdLogOff: return PowerAction::LogOff;
+    case kCmdStandby: return PowerAction::Standby;
+    case kCmdHibernate: return PowerAction::Hibernate;
+    case kCmdRestart: return PowerAction::Restart;
+    case kCmdShutDown: return PowerAction::ShutDown;
+    case kCmdOpenCdDoor: return TrayTool::OpenCdDoor;
+    case kCmdCloseCdDoor: return TrayTool::CloseCdDoor;
+    case kCmdMonitorOff: return TrayTool::MonitorOff;
+    case kCmdCleanJunk: return TrayTool::CleanJunk;
+    case kCmdFastRestart: return PowerAction::FastRestart;
+    case kCmdFastShutDown: return PowerAction::FastShutDown;
+    case kCmdUpdate: return TrayTool::ProductPage;
+    case kCmdHelp: return TrayTool::Help;
     default: return std::nullopt;
     }
 }

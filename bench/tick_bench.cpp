@@ -84,7 +84,7 @@ public:
     void SetAdapterState(const std::string&, bool) override { ++calls; }
     void StartBackup(TaskType, const std::string&) override { ++calls; }
     void CloseAllPrograms() override { ++calls; }
-    void ExecutePowerAction(const std::string&, const std::string&) override { ++calls; }
+    void ExecutePowerAction(PowerAction, const std::string&) override { ++calls; }
     void MyChangeCaption(const CountdownTexts&) override { ++calls; }
     void ShowProgress(int, int) override { ++calls; }
     void ShowRemaining(const std::string&) override { ++calls; }

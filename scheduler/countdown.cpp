@@ -20,7 +20,7 @@ bool SameMinute(const LocalTime& a, const LocalTime& b) {
 }  // namespace
 
 void Countdown::Open() {
-    face_.MyChangeCaption(CountdownTextsFor(state_.PendingPowerAction));
+    face_.MyChangeCaption(CountdownTextsFor(RowOf(*state_.PendingPowerAction).word));
     if (!counting_) {
         position_ = 0;
         face_.ShowProgress(0, Length());
@@ -62,7 +62,7 @@ void Countdown::Finish() {
     counting_ = false;
     timers_.SetEnabled(kTimer2, false);
     if (listener_) listener_->CountdownOver();
-    actions_.ExecutePowerAction(state_.PendingPowerAction, state_.WakeSpec);
+    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec);
 }
 
 void Countdown::BitBtn2Click() {

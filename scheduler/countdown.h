@@ -1,6 +1,6 @@
 // The countdown before a power action or the hang-up: it counts the seconds
 // of `tishi` on its face, plays the warning sound, and at its end (or on
-// "立即…") carries out the pending word; its Cancel switches monitoring off.
+// "立即…") carries out the pending action; its Cancel switches monitoring off.
 #pragma once
 
 #include "platform/clock.h"
@@ -27,7 +27,7 @@ public:
         : state_(state), clock_(clock), timers_(timers), face_(face), sound_(sound), actions_(actions) {}
 
     void ReportTo(CountdownListener& listener) { listener_ = &listener; }
-    // Opens the dialog for the pending word, or rewrites the one that counts.
+    // Opens the dialog for the pending action, or rewrites the one that counts.
     void Open();
     void Timer2Timer();   // one second
     // The buttons act only while the countdown is on screen: a key that

@@ -4,25 +4,6 @@
 #include "store/options.h"
 #include "store/schedule_text.h"
 
-std::string PowerWordFor(TaskType type) {
-    switch (type) {
-    case TaskType::HangUp: return "断开拨号";
-    case TaskType::LogOff: return "注销";
-    case TaskType::Standby: return "待机";
-    case TaskType::Hibernate: return "休眠";
-    case TaskType::Restart: return "重启";
-    case TaskType::ShutDown: return "关机";
-    case TaskType::FastRestart: return "快速重启";
-    case TaskType::FastShutDown: return "快速关机";
-    default: return {};
-    }
-}
-
-bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp) {
-    if (word == "待机" || word == "休眠") return shutapp == 1;
-    return word == "注销" || word == "重启" || word == "关机" || word == "快速重启" || word == "快速关机";
-}
-
 LocalTime NextMinute(LocalTime t) {
     if (++t.minute < 60) return t;
     t.minute = 0;
@@ -110,9 +91,8 @@ void Scheduler::CountdownOver() { timers_.SetEnabled(kTimer1, TickMayRun()); }
 std::string Scheduler::ReadC(int number) { return ReadTaskField(*state_.registry, number, TaskField::Attribute); }
 
 void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment) {
-    std::string word = PowerWordFor(type);
-    if (!word.empty()) {
-        state_.PendingPowerAction = word;
+    if (std::optional<PowerAction> action = PowerActionFor(type)) {
+        state_.PendingPowerAction = action;
         if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(number);
         OpenCountdown();
         return;
@@ -133,7 +113,7 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const 
     default: break;
     }
     // A countdown on screen keeps the word it shows.
-    if (!countdown_.Counting()) state_.PendingPowerAction.clear();
+    if (!countdown_.Counting()) state_.PendingPowerAction.reset();
     timers_.SetEnabled(kTimer1, false);
     // The pause runs a minute from the moment of this tick, whatever the
     // actions took; a later task of the same tick leaves it as it is.
@@ -148,5 +128,5 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const 
 void Scheduler::OpenCountdown() {
     countdown_.Open();
     timers_.SetEnabled(kTimer1, TickMayRun());
-    if (ClosesProgramsBeforeCountdown(state_.PendingPowerAction, state_.options.shutapp)) actions_.CloseAllPrograms();
+    if (SweepsFirst(*state_.PendingPowerAction, state_.options.shutapp)) actions_.CloseAllPrograms();
 }

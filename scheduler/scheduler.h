@@ -18,11 +18,6 @@
 
 #include <string>
 
-// The word a countdown type waits with, or empty for an immediate type.
-std::string PowerWordFor(TaskType type);
-// Whether opening the countdown for `word` sends close requests first.
-bool ClosesProgramsBeforeCountdown(const std::string& word, std::int32_t shutapp);
-
 // The tick's one owner: whether it runs is decided here alone, for the
 // monitoring switch, the settings window's hold, the re-arm pause and the
 // countdown's end.

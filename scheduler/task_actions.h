@@ -3,6 +3,7 @@
 // modules carry them out.
 #pragma once
 
+#include "scheduler/power_action.h"
 #include "store/task_texts.h"
 
 #include <string>
@@ -18,8 +19,8 @@ public:
     virtual void SetAdapterState(const std::string& connection, bool enable) = 0;
     virtual void StartBackup(TaskType type, const std::string& spec) = 0;  // does not wait
     virtual void CloseAllPrograms() = 0;
-    // Carries out a countdown's word (the hibernation with its wake text).
-    virtual void ExecutePowerAction(const std::string& word, const std::string& wakeSpec) = 0;
+    // Carries out a countdown's action (the hibernation with its wake text).
+    virtual void ExecutePowerAction(PowerAction action, const std::string& wakeSpec) = 0;
 };
 
 // The dialog's texts for one word.

@@ -82,7 +82,7 @@ TEST_F(NetworkTest, TheProgramsActionsReachTheNetworkAndReportTheHangUpInARemind
     ProgramActions actions(network, files, clock,
                            [&](const std::string& m, const std::string& note) { reminders.push_back(m + "|" + note); });
     network.connections = std::vector<DialupHandle>{7};
-    actions.ExecutePowerAction("断开拨号", "");
+    actions.ExecutePowerAction(PowerAction::HangUp, "");
     actions.DialDefault();
     actions.SetAdapterState("本地连接", false);
     actions.CloseAllPrograms();

@@ -27,8 +27,8 @@ protected:
     Log calls;
     RecordingCalls power{[this](const std::string& line) { calls.push_back(line); }};
     int hangUps = 0;
-    void Execute(const std::string& word, const std::string& wake = "", const LocalTime& today = Day(2030, 1, 14)) {
-        ExecutePowerAction(word, wake, today, power, [this] { ++hangUps; });
+    void Execute(PowerAction action, const std::string& wake = "", const LocalTime& today = Day(2030, 1, 14)) {
+        ExecutePowerAction(action, wake, today, power, [this] { ++hangUps; });
     }
 };
 
@@ -61,74 +61,69 @@ TEST(WakeMoment, AMalformedWakeTextRaisesTheConversionError) {
     EXPECT_EQ(Show(WakeMoment("第1天23时59分唤醒", Day(2030, 1, 14))), "2030-1-14 23:59:0 wd1");
 }
 
-TEST_F(PowerTest, EachWordMakesItsOneCall) {
-    const std::pair<const char*, Log> table[] = {
-        {"注销", {"ExitWindowsEx 4"}},
-        {"待机", {"SetSystemPowerState 1 1"}},
-        {"休眠", {"SetSystemPowerState 1 0"}},
-        {"重启", {"ExitWindowsEx 6"}},
-        {"关机", {"ExitWindowsEx 12"}},
-        {"断开拨号", {}},
-        {"快速重启", {"NtShutdownSystem 1"}},
-        {"快速关机", {"NtShutdownSystem 2"}},
-        {"", {}},
-        {"关机 ", {}},
+TEST_F(PowerTest, EachActionMakesItsOneCall) {
+    const std::pair<PowerAction, Log> table[] = {
+        {PowerAction::LogOff, {"ExitWindowsEx 4"}},
+        {PowerAction::Standby, {"SetSystemPowerState 1 1"}},
+        {PowerAction::Hibernate, {"SetSystemPowerState 1 0"}},
+        {PowerAction::Restart, {"ExitWindowsEx 6"}},
+        {PowerAction::ShutDown, {"ExitWindowsEx 12"}},
+        {PowerAction::HangUp, {}},
+        {PowerAction::FastRestart, {"NtShutdownSystem 1"}},
+        {PowerAction::FastShutDown, {"NtShutdownSystem 2"}},
     };
-    for (const auto& [word, expected] : table) {
+    static_assert(std::size(table) == kPowerActionCount);
+    for (const auto& [action, expected] : table) {
         calls.clear();
-        Execute(word);
-        EXPECT_EQ(calls, expected) << word;
+        Execute(action);
+        EXPECT_EQ(calls, expected) << RowOf(action).word;
     }
-    EXPECT_EQ(hangUps, 1) << "only the hang-up word reaches the hang-up, and it closes no programs";
+    EXPECT_EQ(hangUps, 1) << "only the hang-up reaches the hang-up, and it closes no programs";
 }
 
 TEST_F(PowerTest, AScheduledHibernationArmsItsWakeTimerThenSuspends) {
-    Execute("休眠", "第2天7时5分唤醒");
+    Execute(PowerAction::Hibernate, "第2天7时5分唤醒");
     EXPECT_EQ(calls, (Log{"SetWaitableTimer 2030-1-15 7:5", "SetSystemPowerState 1 0"}));
     calls.clear();
-    Execute("休眠", "不唤醒");
+    Execute(PowerAction::Hibernate, "不唤醒");
     EXPECT_EQ(calls, (Log{"SetSystemPowerState 1 0"}));
     calls.clear();
-    EXPECT_THROW(Execute("休眠", "第2天7时x分唤醒"), ConversionError);
+    EXPECT_THROW(Execute(PowerAction::Hibernate, "第2天7时x分唤醒"), ConversionError);
     EXPECT_TRUE(calls.empty()) << "a malformed wake text sets no timer and does not suspend";
 }
 
-TEST_F(PowerTest, TrayEntriesCloseProgramsAsTheirRowSays) {
-    struct Row {
-        TrayPower entry;
-        std::int32_t shutapp;
-        Log expected;
-    };
-    const Row rows[] = {
-        {TrayPower::LogOff, 0, {"CloseAllPrograms", "ExitWindowsEx 4"}},
-        {TrayPower::Standby, 0, {"SetSystemPowerState 1 1"}},
-        {TrayPower::Standby, 1, {"CloseAllPrograms", "SetSystemPowerState 1 1"}},
-        {TrayPower::Standby, 2, {"SetSystemPowerState 1 1"}},
-        {TrayPower::Hibernate, 1, {"CloseAllPrograms", "SetSystemPowerState 0 1"}},
-        {TrayPower::Hibernate, 2, {"SetSystemPowerState 0 1"}},
-        {TrayPower::Restart, 0, {"CloseAllPrograms", "ExitWindowsEx 6"}},
-        {TrayPower::ShutDown, 2, {"CloseAllPrograms", "ExitWindowsEx 12"}},
-        {TrayPower::FastRestart, 0, {"CloseAllPrograms", "NtShutdownSystem 1"}},
-        {TrayPower::FastShutDown, 1, {"CloseAllPrograms", "NtShutdownSystem 2"}},
-    };
-    for (const Row& row : rows) {
-        calls.clear();
-        RunTrayPower(row.entry, row.shutapp, power);
-        EXPECT_EQ(calls, row.expected) << static_cast<int>(row.entry) << " shutapp " << row.shutapp;
+// The tray sweeps as the countdown would and then makes the countdown's call,
+// for every action but the hang-up, which it does not offer; only its
+// hibernation differs: forced, and with no wake timer.
+TEST_F(PowerTest, TheTraySweepsAndCallsAsTheCountdownButHibernatesForced) {
+    for (const PowerActionRow& row : kPowerActions) {
+        if (row.action == PowerAction::HangUp) continue;
+        for (std::int32_t shutapp = 0; shutapp <= 2; ++shutapp) {
+            calls.clear();
+            Execute(row.action);
+            Log expected = row.action == PowerAction::Hibernate ? Log{"SetSystemPowerState 0 1"} : calls;
+            if (SweepsFirst(row.action, shutapp)) expected.insert(expected.begin(), "CloseAllPrograms");
+            calls.clear();
+            RunTrayPower(row.action, shutapp, power);
+            EXPECT_EQ(calls, expected) << row.word << " shutapp " << shutapp;
+        }
     }
+    calls.clear();
+    RunTrayPower(PowerAction::Standby, 2, power);
+    EXPECT_EQ(calls, (Log{"SetSystemPowerState 1 1"})) << "only shutapp 1 sweeps before standby";
 }
 
-TEST_F(PowerTest, HotkeysActAtOnceAndF9NeverClosesPrograms) {
-    const std::pair<PowerHotkey, Log> rows[] = {
-        {PowerHotkey::F8, {"CloseAllPrograms", "ExitWindowsEx 4"}},
-        {PowerHotkey::F9, {"SetSystemPowerState 1 1"}},
-        {PowerHotkey::F10, {"CloseAllPrograms", "NtShutdownSystem 1"}},
-        {PowerHotkey::F11, {"CloseAllPrograms", "NtShutdownSystem 2"}},
+TEST_F(PowerTest, TheKeysActAtOnceAndStandbyNeverClosesPrograms) {
+    const std::pair<PowerAction, Log> rows[] = {
+        {PowerAction::LogOff, {"CloseAllPrograms", "ExitWindowsEx 4"}},
+        {PowerAction::Standby, {"SetSystemPowerState 1 1"}},
+        {PowerAction::FastRestart, {"CloseAllPrograms", "NtShutdownSystem 1"}},
+        {PowerAction::FastShutDown, {"CloseAllPrograms", "NtShutdownSystem 2"}},
     };
-    for (const auto& [key, expected] : rows) {
+    for (const auto& [action, expected] : rows) {
         calls.clear();
-        RunHotkeyPower(key, power);
-        EXPECT_EQ(calls, expected) << static_cast<int>(key);
+        RunHotkeyPower(action, power);
+        EXPECT_EQ(calls, expected) << RowOf(action).word;
     }
 }
 

@@ -57,8 +57,8 @@ public:
     void SetAdapterState(const std::string& c, bool e) override { log.push_back((e ? "enable:" : "disable:") + c); }
     void StartBackup(TaskType type, const std::string& spec) override { log.push_back(std::string(TaskTypeName(type)) + ":" + spec); }
     void CloseAllPrograms() override { log.push_back("closeall"); }
-    void ExecutePowerAction(const std::string& word, const std::string& wake) override {
-        log.push_back("execute:" + word + "|" + wake);
+    void ExecutePowerAction(PowerAction action, const std::string& wake) override {
+        log.push_back(std::string("execute:") + RowOf(action).word + "|" + wake);
     }
     void MyChangeCaption(const CountdownTexts& texts) override { log.push_back("caption:" + texts.caption); }
     void ShowProgress(int p, int max) override { position = p; maximum = max; }
@@ -362,7 +362,7 @@ TEST_F(SchedulerTest, ImmediateTypesRunTheirActionWithC) {
     EXPECT_EQ(recorder.log, (Log{"open:http://example.invalid/", "open:D:\\文档", "kill:app.exe", "dial", "clean",
                                  "disable:本地连接", "enable:以太网", "备份文件:D:\\a.xls*E:\\bak*1",
                                  "备份文件夹:D:\\分公司*E:\\备份\\分公司*0", "kill:qq.exe"}));
-    EXPECT_TRUE(state.PendingPowerAction.empty());
+    EXPECT_FALSE(state.PendingPowerAction);
 }
 
 TEST(FileNamePart, TakesTheTextAfterTheLastBackslashOrColonGbkAware) {
@@ -380,43 +380,47 @@ TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
     state.options.soundpath = "C:\\警告.wav";
     Put(1, "每天8时30分", "关闭计算机");
     scheduler.Timer1Timer();
-    EXPECT_EQ(state.PendingPowerAction, "关机");
+    EXPECT_EQ(state.PendingPowerAction, PowerAction::ShutDown);
     EXPECT_EQ(recorder.log, (Log{Caption("关机"), "show", "sound:C:\\警告.wav", "closeall"}));
     EXPECT_FALSE(timers.IsEnabled(kTimer1));
     EXPECT_TRUE(timers.IsEnabled(kTimer2));
     EXPECT_FALSE(timers.IsEnabled(kTimer3));
 }
 
-TEST_F(SchedulerTest, CloseRequestsGoOutByTheWord) {
+// Every power type opens the countdown with its word and carries out that
+// word's action; close requests go out first as shown for shutapp 0, 1, 2.
+TEST_F(SchedulerTest, EachPowerTypeShowsItsWordAndClosesProgramsByShutapp) {
     struct Case {
         const char* type;
-        std::int32_t shutapp;
         const char* word;
-        bool closes;
+        const char* closes;  // for shutapp 0, 1, 2
     };
     const Case cases[] = {
-        {"注销计算机", 0, "注销", true},    {"待机计算机", 0, "待机", false}, {"待机计算机", 1, "待机", true},
-        {"待机计算机", 2, "待机", false},   {"休眠计算机", 1, "休眠", true},  {"休眠计算机", 0, "休眠", false},
-        {"重启计算机", 0, "重启", true},    {"关闭计算机", 0, "关机", true},  {"快速重启", 0, "快速重启", true},
-        {"快速关机", 0, "快速关机", true},  {"断开拨号", 1, "断开拨号", false},
+        {"注销计算机", "注销", "yyy"}, {"待机计算机", "待机", "-y-"}, {"休眠计算机", "休眠", "-y-"},
+        {"重启计算机", "重启", "yyy"}, {"关闭计算机", "关机", "yyy"}, {"快速重启", "快速重启", "yyy"},
+        {"快速关机", "快速关机", "yyy"}, {"断开拨号", "断开拨号", "---"},
     };
+    static_assert(std::size(cases) == kPowerActionCount);
     for (const Case& c : cases) {
-        recorder.log.clear();
-        state.options.shutapp = c.shutapp;
-        ++clock.now.minute;  // each in a minute of its own: a countdown's minute stays quiet
-        Put(1, "每隔1分开始0时0分", c.type, "");
-        scheduler.Timer1Timer();
-        EXPECT_EQ(state.PendingPowerAction, c.word) << c.type;
-        ASSERT_FALSE(recorder.log.empty()) << c.type;
-        EXPECT_EQ(recorder.log.back() == "closeall", c.closes) << c.type << " shutapp " << c.shutapp;
-        EXPECT_EQ(recorder.log.front(), Caption(c.word));
+        for (std::int32_t shutapp = 0; shutapp <= 2; ++shutapp) {
+            recorder.log.clear();
+            state.options.shutapp = shutapp;
+            ++clock.now.minute;  // each in a minute of its own: a countdown's minute stays quiet
+            Put(1, "每隔1分开始0时0分", c.type, "");
+            scheduler.Timer1Timer();
+            ASSERT_FALSE(recorder.log.empty()) << c.type;
+            EXPECT_EQ(recorder.log.front(), Caption(c.word));
+            EXPECT_EQ(recorder.log.back() == "closeall", c.closes[shutapp] == 'y') << c.type << " shutapp " << shutapp;
+            countdown.BitBtn1Click();
+            EXPECT_EQ(recorder.log.back(), std::string("execute:") + c.word + "|") << c.type;
+        }
     }
 }
 
 TEST_F(SchedulerTest, AHibernateTaskCarriesItsWakeText) {
     Put(1, "每天8时30分", "休眠计算机", "第2天7时5分唤醒");
     scheduler.Timer1Timer();
-    EXPECT_EQ(state.PendingPowerAction, "休眠");
+    EXPECT_EQ(state.PendingPowerAction, PowerAction::Hibernate);
     EXPECT_EQ(state.WakeSpec, "第2天7时5分唤醒");
 }
 
@@ -425,7 +429,7 @@ TEST_F(SchedulerTest, ACountdownOnScreenKeepsItsWordAndHoldsTheTickUntilItsEnd) 
     Put(1, "每天8时30分", "重启计算机");
     Put(2, "每天8时30分", "提醒", "later");
     RunFor(6000);
-    EXPECT_EQ(state.PendingPowerAction, "重启") << "an immediate task later in the tick leaves the word alone";
+    EXPECT_EQ(state.PendingPowerAction, PowerAction::Restart) << "an immediate task later in the tick leaves it alone";
     EXPECT_TRUE(timers.IsEnabled(kTimer3));
     RunFor(60000);  // the re-arm comes while the countdown still counts
     EXPECT_FALSE(timers.IsEnabled(kTimer3));
@@ -542,7 +546,7 @@ TEST_F(SchedulerTest, OfTwoCountdownTasksTheLaterWordWins) {
     Put(6, "每天8时30分", "快速关机");
     Filler(1); Filler(2); Filler(4); Filler(5);
     scheduler.Timer1Timer();
-    EXPECT_EQ(state.PendingPowerAction, "快速关机");
+    EXPECT_EQ(state.PendingPowerAction, PowerAction::FastShutDown);
     EXPECT_EQ(recorder.log, (Log{Caption("注销"), "show", "sound:a.wav", "closeall", Caption("快速关机"), "show",
                                  "sound:a.wav", "closeall"}));
     countdown.BitBtn1Click();

@@ -164,7 +164,7 @@ public:
     void SetAdapterState(const std::string&, bool) override { ++other; }
     void StartBackup(TaskType, const std::string&) override { ++other; }
     void CloseAllPrograms() override { ++other; }
-    void ExecutePowerAction(const std::string&, const std::string&) override { ++other; }
+    void ExecutePowerAction(PowerAction, const std::string&) override { ++other; }
     void MyChangeCaption(const CountdownTexts&) override { ++other; }
     void ShowProgress(int, int) override {}
     void ShowRemaining(const std::string&) override {}

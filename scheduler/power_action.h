@@ -1,0 +1,59 @@
+// The eight power actions, each with one row: the word its countdown shows,
+// the task type that schedules it, its call, and whether the close-all sweep
+// goes before it.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/system_calls.h"
+#include "store/task_texts.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+enum class PowerAction { LogOff, Standby, Hibernate, Restart, ShutDown, FastRestart, FastShutDown, HangUp };
+inline constexpr int kPowerActionCount = 8;
+
+enum class Sweep { Always, WhenShutappIsOne, Never };
+
+// What a call may use: the wake text of a scheduled hibernation with the day
+// it counts from, and the hang-up, which is the network's.
+struct PowerCallInputs {
+    PowerSystem& power;
+    const std::string& wakeSpec;
+    const LocalTime& today;
+    const std::function<void()>& hangUp;
+};
+
+struct PowerActionRow {
+    PowerAction action;
+    const char* word;  // what the countdown shows
+    TaskType type;
+    Sweep sweep;
+    void (*call)(const PowerCallInputs& in);
+};
+
+// In the order of the enum.
+extern const PowerActionRow kPowerActions[kPowerActionCount];
+
+inline const PowerActionRow& RowOf(PowerAction action) { return kPowerActions[static_cast<int>(action)]; }
+
+// The action a task type waits for its countdown with; none for an immediate type.
+std::optional<PowerAction> PowerActionFor(TaskType type);
+
+// Whether the close-all sweep goes first, before the countdown and from the tray alike.
+inline bool SweepsFirst(PowerAction action, std::int32_t shutapp) {
+    const Sweep sweep = RowOf(action).sweep;
+    return sweep == Sweep::Always || (sweep == Sweep::WhenShutappIsOne && shutapp == 1);
+}
+
+// Makes the row's call: a countdown's end, or its "立即…".
+void ExecutePowerAction(PowerAction action, const std::string& wakeSpec, const LocalTime& today, PowerSystem& power,
+                        const std::function<void()>& hangUp);
+
+// The wake moment of a wake text: day 1 is `today`, day 2 the next day and so
+// on, at hour:minute:00. "不唤醒" and an empty text ask for none. Throws
+// ConversionError for a field that is not a number, and for a time of day
+// that does not exist.
+std::optional<LocalTime> WakeMoment(const std::string& wakeSpec, const LocalTime& today);
