@@ -2,20 +2,6 @@
 
 #include "store/task_texts.h"
 
-namespace {
-
-std::string& FieldOf(TaskRecord& record, TaskField field) {
-    switch (field) {
-    case TaskField::Schedule: return record.schedule;
-    case TaskField::Type: return record.type;
-    case TaskField::Attribute: return record.attribute;
-    case TaskField::State: break;
-    }
-    return record.state;
-}
-
-}  // namespace
-
 bool OpenStore(RegistryAccessor& registry) {
     registry.SetRoot(RegRoot::LocalMachine);
     return registry.OpenKey(kStoreKeyPath, true);
@@ -32,9 +18,8 @@ std::string ReadTaskField(RegistryAccessor& registry, int number, TaskField fiel
 }
 
 TaskRecord ReadTaskRecord(RegistryAccessor& registry, int number) {
-    TaskRecord record;
-    for (TaskField field : kTaskFields) FieldOf(record, field) = ReadTaskField(registry, number, field);
-    return record;
+    return {ReadTaskField(registry, number, TaskField::Schedule), ReadTaskField(registry, number, TaskField::Type),
+            ReadTaskField(registry, number, TaskField::Attribute), ReadTaskField(registry, number, TaskField::State)};
 }
 
 int TaskRecordBound(RegistryAccessor& registry, std::int32_t taskNum) {
