@@ -10,6 +10,7 @@ TEST(SortTaskRows, NumbersByValueTextsByFoldedGbkBytesAndTheDirectionTurns) {
     EXPECT_LT(CompareTaskRows(0, "9", "10", true), 0) << "10 after 9";
     EXPECT_GT(CompareTaskRows(0, "9", "10", false), 0);
     EXPECT_EQ(CompareTaskRows(0, "x", "0", true), 0) << "no number counts as 0";
+    EXPECT_EQ(CompareTaskRows(0, "0", "", true), 0);
     EXPECT_EQ(CompareTaskRows(0, "12", "12", false), 0);
     EXPECT_LT(CompareTaskRows(1, "abc", "ABD", true), 0) << "a to z folded";
     EXPECT_EQ(CompareTaskRows(2, "Abc", "aBC", true), 0);
