@@ -187,29 +187,46 @@ std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root
 
 class BackupRun {
 public:
-    BackupRun(FileSystem& fs, bool keepVersions, bool coarseTimes)
+    BackupRun(FileSystem& fs, bool keepVersions, bool coarseTimes, BackupActivity* activity)
         : fs_(fs), keepVersions_(keepVersions), coarseTimes_(coarseTimes), ignoresCase_(fs.IgnoresCase()),
-          self_(fs.ProcessId()) {}
+          self_(fs.ProcessId()), activity_(activity) {}
+    // Files found and not gone through stop counting, however the run ends.
+    ~BackupRun() { Done(pending_); }
 
     void BackUpFile(const std::string& source, const std::string& target) {
         std::optional<FileEntry> file = fs_.Stat(source);
         if (!file || file->directory) return;
         file->name = source.substr(AfterLastSeparator(source));
+        Found(1);
         DestFolder& folder = Destination(target, false);
         if (folder.usable) BackUp(source, *file, target, folder);
+        Done(1);
     }
 
     void BackUpFolder(const std::string& source, const std::string& target) {
         const Fence fence(fs_, source, target);
-        for (const SourceFolder& group : ListSourceTree(fs_, source, fence)) {
+        const std::vector<SourceFolder> tree = ListSourceTree(fs_, source, fence);
+        for (const SourceFolder& group : tree) Found(static_cast<std::int64_t>(group.files.size()));
+        for (const SourceFolder& group : tree) {
             const std::string dir = target + group.relative;
             DestFolder& folder = Destination(dir, true);
-            if (!folder.usable) continue;
-            for (const FileEntry& file : group.files) BackUp(source + group.relative + "\\" + file.name, file, dir, folder);
+            for (const FileEntry& file : group.files) {
+                if (folder.usable) BackUp(source + group.relative + "\\" + file.name, file, dir, folder);
+                Done(1);
+            }
         }
     }
 
 private:
+    void Found(std::int64_t count) {
+        pending_ += count;
+        if (activity_) activity_->FilesFound(count);
+    }
+    void Done(std::int64_t count) {
+        pending_ -= count;
+        if (activity_) activity_->FilesDone(count);
+    }
+
     // Names that differ only in the case of ASCII letters are one name to
     // Windows.
     std::string Key(std::string name) const {
@@ -304,6 +321,8 @@ private:
     const bool coarseTimes_;
     const bool ignoresCase_;
     const std::uint32_t self_;
+    BackupActivity* const activity_;
+    std::int64_t pending_ = 0;  // files found and not gone through
     std::unordered_map<std::string, DestFolder> folders_;  // by key of the folder's path
 };
 
@@ -318,7 +337,7 @@ std::string BackupTempName(const std::string& fileName, std::uint32_t processId,
     return TempName(NameHash(fileName), processId, serial);
 }
 
-void RunBackup(TaskType type, const std::string& spec, FileSystem& fs) {
+void RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity) {
     try {
         if (type != TaskType::BackupFile && type != TaskType::BackupFolder) return;
         const BackupSpecFields fields = SplitBackupSpec(spec);
@@ -328,7 +347,7 @@ void RunBackup(TaskType type, const std::string& spec, FileSystem& fs) {
         if (type == TaskType::BackupFolder) ForceDirectories(fs, target);
         if (fields.flag != "0" && fields.flag != "1") return;
         const bool coarseTimes = fs.CoarseTimes(target) || fs.CoarseTimes(source);
-        BackupRun run(fs, fields.flag == "0", coarseTimes);
+        BackupRun run(fs, fields.flag == "0", coarseTimes, activity);
         if (type == TaskType::BackupFile) {
             run.BackUpFile(source, target);
         } else {
@@ -339,15 +358,17 @@ void RunBackup(TaskType type, const std::string& spec, FileSystem& fs) {
     }
 }
 
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs) { StartBackup(type, spec, fs, {}); }
-
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished) {
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished,
+                 BackupActivity* activity) {
+    if (activity) activity->RunBegins();
     try {
-        std::thread([type, spec, &fs, finished = std::move(finished)] {
-            RunBackup(type, spec, fs);
+        std::thread([type, spec, &fs, finished = std::move(finished), activity] {
+            RunBackup(type, spec, fs, activity);
+            if (activity) activity->RunEnds();
             if (finished) finished();
         }).detach();
     } catch (...) {
         // No thread to be had: this time the backup does not run.
+        if (activity) activity->RunEnds();
     }
 }

@@ -8,7 +8,10 @@
 #include "platform/file_system.h"
 #include "store/task_texts.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <functional>
 #include <string>
 
@@ -26,12 +29,34 @@ std::string VersionName(const std::string& fileName, const std::string& stamp);
 // per process) makes it unique among the runs of this process.
 std::string BackupTempName(const std::string& fileName, std::uint32_t processId, std::uint64_t serial);
 
+// The backups running in this process, and the files they have found and not
+// yet gone through: a scheduled shutdown waits for them. Safe to use from
+// any thread.
+class BackupActivity {
+public:
+    // None when no run is on.
+    std::optional<std::int64_t> FilesLeft() const {
+        if (runs_ == 0) return std::nullopt;
+        return std::max<std::int64_t>(filesLeft_, 0);
+    }
+    void RunBegins() { ++runs_; }
+    void RunEnds() { --runs_; }
+    void FilesFound(std::int64_t count) { filesLeft_ += count; }
+    void FilesDone(std::int64_t count) { filesLeft_ -= count; }
+
+private:
+    std::atomic<int> runs_{0};
+    std::atomic<std::int64_t> filesLeft_{0};
+};
+
 // Carries out one backup task on the calling thread: `type` is a backup
-// type (any other does nothing), `spec` its C text (source*target*flag). Never throws: an unexpected
-// error ends the run.
-void RunBackup(TaskType type, const std::string& spec, FileSystem& fs);
+// type (any other does nothing), `spec` its C text (source*target*flag).
+// Never throws: an unexpected error ends the run. The files it finds count
+// in `activity` until it has gone through them or ends.
+void RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity = nullptr);
 // The same on a worker thread of its own, with its own copies of the texts;
-// returns at once. `fs` must outlive the worker. `finished`, when given, is
-// called on the worker when the run is over.
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs);
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished);
+// returns at once. `fs` (and `activity`) must outlive the worker; the run
+// counts in `activity` from this call on. `finished`, when given, is called on
+// the worker when the run is over and no longer counts.
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished = {},
+                 BackupActivity* activity = nullptr);

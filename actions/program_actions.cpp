@@ -14,7 +14,10 @@ void ProgramActions::KillProcessByName(const std::string& fileName) { ::KillProc
 
 void ProgramActions::CleanSystemJunk(bool openList) { ::CleanSystemJunk(openList, clock_.Now(), desktop_); }
 
-void ProgramActions::StartBackup(TaskType type, const std::string& spec) { ::StartBackup(type, spec, files_); }
+void ProgramActions::StartBackup(TaskType type, const std::string& spec) {
+    ::StartBackup(type, spec, files_, backupsChanged_, &backups_);
+    if (backupsChanged_) backupsChanged_();
+}
 
 void ProgramActions::DialDefault() { network_.Autodial(); }
 

@@ -1,6 +1,7 @@
 // The actions of due tasks, carried out through the system-call seams.
 #pragma once
 
+#include "actions/backup.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/system_calls.h"
@@ -25,6 +26,9 @@ public:
     void CleanSystemJunk(bool openList) override;
     void SetAdapterState(const std::string& connection, bool enable) override;
     void StartBackup(TaskType type, const std::string& spec) override;
+    std::optional<std::int64_t> BackupFilesLeft() override { return backups_.FilesLeft(); }
+    // Called when a backup starts, on this thread, and when one ends, on its worker.
+    void OnBackupsChanged(std::function<void()> changed) { backupsChanged_ = std::move(changed); }
     void CloseAllPrograms() override;
     void ExecutePowerAction(PowerAction action, const std::string& wakeSpec) override;
 
@@ -35,4 +39,6 @@ private:
     FileSystem& files_;
     Clock& clock_;
     ReminderFunction showReminder_;
+    BackupActivity backups_;
+    std::function<void()> backupsChanged_;
 };

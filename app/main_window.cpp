@@ -48,7 +48,12 @@ MainWindow::MainWindow(ProgramState& state)
       calls_(MakeSystemCalls(hwnd_)),
       actions_(*calls_, BackupFiles(), clock_, ::ShowReminder),
       countdown_(state, clock_, *this, *this, *calls_, actions_),
-      scheduler_(state, clock_, *this, actions_, countdown_) {}
+      scheduler_(state, clock_, *this, actions_, countdown_) {
+    // From a backup worker too: the window's own thread answers.
+    actions_.OnBackupsChanged([this] {
+        if (hwnd_) PostMessageW(hwnd_, kBackupsChangedMessage, 0, 0);
+    });
+}
 
 bool MainWindow::Create() {
     if (!CreateWindowFor(kMainWindowClass, Wide(kMainCaption), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOPMOST,
@@ -144,6 +149,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(wParam);
         return 0;
+    case kBackupsChangedMessage:
+        OnBackupsChanged();
+        return 0;
+    case WM_QUERYENDSESSION:  // a shutdown started in Windows waits for the backups, or is forced
+        return actions_.BackupFilesLeft() ? FALSE : TRUE;
     case WM_CLOSE:
         FormClose();
         return 0;
@@ -154,6 +164,18 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = Default(msg, wParam, lParam);
     if (taskbarCreated_ != 0 && msg == taskbarCreated_) tray_.AddAgain();
     return result;
+}
+
+// While backups run, Windows names the reason this program asks a shutdown
+// to wait.
+void MainWindow::OnBackupsChanged() {
+    const bool running = actions_.BackupFilesLeft().has_value();
+    if (running == shutdownBlocked_) return;
+    shutdownBlocked_ = running;
+    if (running)
+        ShutdownBlockReasonCreate(hwnd_, Wide(kBackupBlockReason).c_str());
+    else
+        ShutdownBlockReasonDestroy(hwnd_);
 }
 
 void MainWindow::ShowTrayMenu() {

@@ -99,7 +99,7 @@ tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
 tempiro_wine_test(MenuEntries zh_CN.UTF-8 Menu.EveryEntry* $<TARGET_FILE:TempiroRecording>)
 tempiro_wine_test(AboutBox zh_CN.UTF-8 Menu.EachAbout* $<TARGET_FILE:TempiroRecording>)
-foreach(case ShutDown EscOn EnterOn HangUp)
+foreach(case ShutDownClose ShutDownWaits EscOn EnterOn HangUp)
   tempiro_wine_test(Recorded${case} zh_CN.UTF-8 Recorded.${case}* $<TARGET_FILE:TempiroRecording>)
 endforeach()
 

@@ -36,6 +36,8 @@ public:
     void BitBtn2Click();  // cancel
 
     bool Counting() const { return counting_; }
+    // Ended while backups run, the countdown waits for them on screen.
+    bool Waiting() const { return waiting_; }
     int Position() const { return position_; }
     // A task fires once in its minute: after a countdown that ended within
     // the minute it opened in, the tick rests until the next minute.
@@ -54,6 +56,7 @@ private:
     TaskActions& actions_;
     CountdownListener* listener_ = nullptr;
     bool counting_ = false;
+    bool waiting_ = false;
     bool sounding_ = false;  // the warning sound was started, whatever the options say now
     int position_ = 0;
     std::optional<LocalTime> openedAt_;

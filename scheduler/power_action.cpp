@@ -29,24 +29,24 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 }  // namespace
 
 constexpr PowerActionRow kPowerActions[kPowerActionCount] = {
-    {PowerAction::LogOff, "注销", TaskType::LogOff, Sweep::Always,
+    {PowerAction::LogOff, "注销", TaskType::LogOff, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.ExitWindowsEx(kEwxLogOffForced); }},
-    {PowerAction::Standby, "待机", TaskType::Standby, Sweep::WhenShutappIsOne,
+    {PowerAction::Standby, "待机", TaskType::Standby, Sweep::WhenShutappIsOne, true,
      [](const PowerCallInputs& in) { in.power.SetSystemPowerState(true, true); }},
-    {PowerAction::Hibernate, "休眠", TaskType::Hibernate, Sweep::WhenShutappIsOne,
+    {PowerAction::Hibernate, "休眠", TaskType::Hibernate, Sweep::WhenShutappIsOne, true,
      [](const PowerCallInputs& in) {  // the wake timer when the text asks for one, then a suspend, not forced
          if (std::optional<LocalTime> wake = WakeMoment(in.wakeSpec, in.today)) in.power.SetWakeTimer(*wake);
          in.power.SetSystemPowerState(true, false);
      }},
-    {PowerAction::Restart, "重启", TaskType::Restart, Sweep::Always,
+    {PowerAction::Restart, "重启", TaskType::Restart, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.ExitWindowsEx(kEwxRebootForced); }},
-    {PowerAction::ShutDown, "关机", TaskType::ShutDown, Sweep::Always,
+    {PowerAction::ShutDown, "关机", TaskType::ShutDown, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.ExitWindowsEx(kEwxPowerOffForced); }},
-    {PowerAction::FastRestart, "快速重启", TaskType::FastRestart, Sweep::Always,
+    {PowerAction::FastRestart, "快速重启", TaskType::FastRestart, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.NtShutdownSystem(kShutdownReboot); }},
-    {PowerAction::FastShutDown, "快速关机", TaskType::FastShutDown, Sweep::Always,
+    {PowerAction::FastShutDown, "快速关机", TaskType::FastShutDown, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.NtShutdownSystem(kShutdownPowerOff); }},
-    {PowerAction::HangUp, "断开拨号", TaskType::HangUp, Sweep::Never, [](const PowerCallInputs& in) { in.hangUp(); }},
+    {PowerAction::HangUp, "断开拨号", TaskType::HangUp, Sweep::Never, false, [](const PowerCallInputs& in) { in.hangUp(); }},
 };
 
 static_assert([] {

@@ -31,6 +31,7 @@ struct PowerActionRow {
     const char* word;  // what the countdown shows
     TaskType type;
     Sweep sweep;
+    bool waitsForBackups;  // a countdown that ends while backups run holds the action until they end
     void (*call)(const PowerCallInputs& in);
 };
 

@@ -6,6 +6,8 @@
 #include "scheduler/power_action.h"
 #include "store/task_texts.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class TaskActions {
@@ -18,6 +20,8 @@ public:
     virtual void CleanSystemJunk(bool openList) = 0;  // returns when the cleaning has finished
     virtual void SetAdapterState(const std::string& connection, bool enable) = 0;
     virtual void StartBackup(TaskType type, const std::string& spec) = 0;  // does not wait
+    // The files the running backups have still to go through; none when no backup runs.
+    virtual std::optional<std::int64_t> BackupFilesLeft() { return std::nullopt; }
     virtual void CloseAllPrograms() = 0;
     // Carries out a countdown's action (the hibernation with its wake text).
     virtual void ExecutePowerAction(PowerAction action, const std::string& wakeSpec) = 0;
@@ -28,6 +32,10 @@ struct CountdownTexts {
     std::string caption, label1, actNow, cancel;
 };
 CountdownTexts CountdownTextsFor(const std::string& word);
+// The same while a countdown that has ended waits for the backups, with the
+// files they have left.
+CountdownTexts WaitingTextsFor(const std::string& word);
+std::string FilesLeftText(std::int64_t files);
 
 // The countdown dialog: the main window shown as a small topmost dialog.
 class CountdownFace {

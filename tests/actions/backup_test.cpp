@@ -302,6 +302,26 @@ TEST_F(BackupTest, AFailedCopyLeavesNothingBehindAndTheRunGoesOn) {
     EXPECT_EQ(Get("dst/b_20240315103007"), std::string(5000, 'b'));
 }
 
+TEST_F(BackupTest, TheFilesLeftCountDownAsTheyAreGoneThroughAndACrashLeavesNoneCounted) {
+    for (const char* name : {"a", "b", "c"}) Put(std::string("src/") + name, name, kT);
+    BackupActivity activity;
+    activity.RunBegins();
+    Probe probe(posix);
+    std::vector<std::int64_t> seen;
+    probe.afterCopy = [&] { seen.push_back(activity.FilesLeft().value_or(-1)); };
+    RunBackup(kFolder, Spec("src", "dst", "1"), probe, &activity);
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{3, 2, 1})) << "a file counts until it is gone through";
+    EXPECT_EQ(activity.FilesLeft(), 0);
+    Probe crashing(posix);
+    crashing.breakCopy = 1;
+    crashing.crash = true;
+    Put("src/a", "changed", kT + 5);
+    RunBackup(kFolder, Spec("src", "dst", "1"), crashing, &activity);
+    EXPECT_EQ(activity.FilesLeft(), 0);
+    activity.RunEnds();
+    EXPECT_EQ(activity.FilesLeft(), std::nullopt);
+}
+
 TEST_F(BackupTest, ACrashMidCopyLeavesTheFinalNameUntouchedAndTheNextRunCleansUp) {
     Put("src/a.txt", std::string(8000, 'n'), kT + 9);
     Put("dst/v/a_20240315103007.txt", "older version", kT);
@@ -390,17 +410,19 @@ TEST_F(BackupTest, RunsAtOnceOfDifferentTasksAndOfTheSameTaskEndWithCorrectCopie
     std::mutex mutex;
     std::condition_variable done;
     int finished = 0;
+    BackupActivity activity;
     for (int round = 0; round < 2; ++round) {
         for (const std::string& spec : {Spec("s1", "d1", "0"), Spec("s2", "d2", "1")}) {
             StartBackup(kFolder, spec, posix, [&] {
                 std::lock_guard<std::mutex> lock(mutex);
                 ++finished;
                 done.notify_all();
-            });
+            }, &activity);
         }
     }
     std::unique_lock<std::mutex> lock(mutex);
     ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(60), [&] { return finished == 4; }));
+    EXPECT_EQ(activity.FilesLeft(), std::nullopt);
     size_t versions = 0;
     for (const fs::directory_entry& e : fs::directory_iterator(P("d1"))) {
         ++versions;

@@ -49,6 +49,8 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> remaining;
     int position = -1, maximum = -1;
+    std::string label1;
+    std::optional<std::int64_t> filesLeft;  // of the running backups
     void ShowReminder(const std::string& m, const std::string& note) override { log.push_back("reminder:" + m + "|" + note); }
     void OpenTarget(const std::string& t) override { log.push_back("open:" + t); }
     void KillProcessByName(const std::string& f) override { log.push_back("kill:" + f); }
@@ -60,7 +62,11 @@ public:
     void ExecutePowerAction(PowerAction action, const std::string& wake) override {
         log.push_back(std::string("execute:") + RowOf(action).word + "|" + wake);
     }
-    void MyChangeCaption(const CountdownTexts& texts) override { log.push_back("caption:" + texts.caption); }
+    std::optional<std::int64_t> BackupFilesLeft() override { return filesLeft; }
+    void MyChangeCaption(const CountdownTexts& texts) override {
+        log.push_back("caption:" + texts.caption);
+        label1 = texts.label1;
+    }
     void ShowProgress(int p, int max) override { position = p; maximum = max; }
     void ShowRemaining(const std::string& text) override { remaining.push_back(text); }
     void Show() override { log.push_back("show"); }
@@ -467,6 +473,57 @@ TEST_F(SchedulerTest, CountdownOfTenSecondsCountsNineToZeroAndActsOnTheTenthStep
     EXPECT_EQ(countdown.Position(), 0);
     EXPECT_TRUE(timers.IsEnabled(kTimer1));
     EXPECT_FALSE(timers.IsEnabled(kTimer2));
+}
+
+TEST_F(SchedulerTest, ACountdownEndingWhileBackupsRunWaitsForThemOnScreenThenActsOnce) {
+    state.options.tishi = 3;
+    Put(1, "每天8时30分", "关闭计算机");
+    Put(2, "每天8时31分", "断开拨号");
+    recorder.filesLeft = 7;
+    RunFor(6000 + 2999);
+    EXPECT_EQ(recorder.label1, "要想取消关机，请按下<取消关机>按钮:剩余");
+    RunFor(1);
+    EXPECT_EQ(recorder.label1, "正在备份，完成后关机…剩余文件:");
+    EXPECT_EQ(recorder.remaining.back(), "7 个");
+    recorder.filesLeft = 0;  // the last file is being copied
+    recorder.log.clear();
+    RunFor(1000);
+    EXPECT_EQ(recorder.remaining.back(), "0 个");
+    EXPECT_TRUE(countdown.Counting() && countdown.Waiting());
+    EXPECT_FALSE(timers.IsEnabled(kTimer1)) << "the tick stays held";
+    recorder.filesLeft.reset();
+    RunFor(1000);
+    EXPECT_EQ(recorder.log, (Log{"hide", "execute:关机|"}));
+    RunFor(10000);
+    EXPECT_EQ(recorder.log.size(), 2u) << "acted once";
+
+    recorder.filesLeft = 3;  // the hang-up is no shutdown: it never waits
+    RunFor(60000);
+    EXPECT_EQ(recorder.log.back(), "execute:断开拨号|");
+    EXPECT_FALSE(countdown.Waiting());
+}
+
+TEST_F(SchedulerTest, WhileWaitingForBackupsActNowActsAndCancelCancels) {
+    state.options.tishi = 1;
+    Put(1, "每天8时30分", "重启计算机");
+    Put(2, "每天8时31分", "待机计算机");
+    recorder.filesLeft = 2;
+    RunFor(6000 + 1000 + 5000);
+    ASSERT_TRUE(countdown.Waiting());
+    recorder.log.clear();
+    countdown.BitBtn1Click();
+    EXPECT_EQ(recorder.log, (Log{"hide", "execute:重启|"}));
+    EXPECT_FALSE(countdown.Counting() || countdown.Waiting());
+
+    RunFor(60000);
+    ASSERT_TRUE(countdown.Waiting());
+    EXPECT_EQ(recorder.label1, "正在备份，完成后待机…剩余文件:");
+    recorder.log.clear();
+    countdown.BitBtn2Click();
+    recorder.filesLeft.reset();
+    RunFor(5000);
+    EXPECT_EQ(recorder.log, (Log{"sound:stop", "hide", "monitoring:off"})) << "and no restart";
+    EXPECT_FALSE(state.monitoring);
 }
 
 TEST_F(SchedulerTest, ActNowActsAtOnceAndCancelSwitchesMonitoringOff) {
