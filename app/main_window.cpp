@@ -235,6 +235,7 @@ void MainWindow::N4Click() {
     context.state = &state_;
     context.clock = &clock_;
     context.osMajorVersion = OsMajorVersion();
+    context.power = calls_.get();
     context.exePath = ExecutablePath();
     context.closed = [this] { scheduler_.HoldTick(false); };
     ShowSettingsWindow(context);

@@ -50,10 +50,13 @@ void RecordingCalls::SetSystemPowerState(bool suspend, bool force) {
 
 void RecordingCalls::NtShutdownSystem(int action) { record_("NtShutdownSystem " + std::to_string(action)); }
 
-void RecordingCalls::SetWakeTimer(const LocalTime& t) {
+std::uint32_t RecordingCalls::SetWakeTimer(const LocalTime& t) {
     record_("SetWaitableTimer " + std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day) +
             " " + std::to_string(t.hour) + ":" + std::to_string(t.minute));
+    return answers.wakeTimer;
 }
+
+WakeTimerSetting RecordingCalls::ReadWakeTimerSetting() { return answers.wakeTimers; }
 
 void RecordingCalls::CloseAllPrograms() { record_("CloseAllPrograms"); }
 

@@ -20,7 +20,8 @@ public:
     void ExitWindowsEx(unsigned flags) override;
     void SetSystemPowerState(bool suspend, bool force) override;
     void NtShutdownSystem(int action) override;
-    void SetWakeTimer(const LocalTime& wakeAt) override;
+    std::uint32_t SetWakeTimer(const LocalTime& wakeAt) override;  // answers answers.wakeTimer
+    WakeTimerSetting ReadWakeTimerSetting() override;           // answers answers.wakeTimers, not written down
     void CloseAllPrograms() override;
 
     // There is never a dial-up connection.
@@ -41,6 +42,13 @@ public:
     bool Terminate(std::uint32_t processId) override;
     void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) override;
     std::wstring ProgramFolder() override;
+
+    // What the wake timer and the power plan's setting answer: the timer
+    // armed, the setting unknown, as under Wine; the native tests set others.
+    struct Answers {
+        std::uint32_t wakeTimer = 0;
+        WakeTimerSetting wakeTimers;
+    } answers;
 
 private:
     std::function<void(const std::string&)> record_;

@@ -11,14 +11,33 @@
 #include <string>
 #include <vector>
 
+// The power plan's "allow wake timers" (the sleep group's setting) as the
+// active scheme holds it on mains power and on battery: 0 disabled, 1
+// enabled, 2 important wake timers only. None where it cannot be read (the
+// system has no such setting, or the calls fail).
+struct WakeTimerSetting {
+    std::optional<std::uint32_t> ac, dc;
+};
+
+// Only "enabled" lets the program's timer wake the machine: on Windows 10 and
+// later "important wake timers only" leaves ordinary timers like ours asleep,
+// as "disabled" does. Any other value counts as unknown, as an unread one.
+inline bool ForbidsWakeTimers(std::optional<std::uint32_t> index) { return index == 0u || index == 2u; }
+inline bool ForbidsWakeTimers(const WakeTimerSetting& s) { return ForbidsWakeTimers(s.ac) || ForbidsWakeTimers(s.dc); }
+
+inline constexpr std::uint32_t kErrorNotSupported = 50;  // ERROR_NOT_SUPPORTED
+
 class PowerSystem {
 public:
     virtual ~PowerSystem() = default;
     virtual void ExitWindowsEx(unsigned flags) = 0;                      // ExitWindowsEx(flags, 0)
     virtual void SetSystemPowerState(bool suspend, bool force) = 0;
     virtual void NtShutdownSystem(int action) = 0;                     // the native call of ntdll.dll
-    // Arms the program's one wake timer, with resume, for a local time.
-    virtual void SetWakeTimer(const LocalTime& wakeAt) = 0;
+    // Arms the program's one wake timer, with resume, for a local time. The
+    // system's error code, 0 when armed; kErrorNotSupported when the timer is
+    // set but the machine cannot wake by a timer.
+    virtual std::uint32_t SetWakeTimer(const LocalTime& wakeAt) = 0;
+    virtual WakeTimerSetting ReadWakeTimerSetting() = 0;
     // Posts WM_CLOSE to the titled main windows of all other programs.
     virtual void CloseAllPrograms() = 0;
 };

@@ -33,7 +33,17 @@ void Win32SystemCalls::NtShutdownSystem(int action) {
         shutdown(action);
 }
 
-void Win32SystemCalls::SetWakeTimer(const LocalTime& wakeAt) {
+namespace {
+
+// The last error of a failed call; never 0, which would read as success.
+std::uint32_t LastError() {
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
+std::uint32_t Win32SystemCalls::SetWakeTimer(const LocalTime& wakeAt) {
     SYSTEMTIME local{};
     local.wYear = static_cast<WORD>(wakeAt.year);
     local.wMonth = static_cast<WORD>(wakeAt.month);
@@ -45,13 +55,67 @@ void Win32SystemCalls::SetWakeTimer(const LocalTime& wakeAt) {
     // or from summer time still means the wall-clock time the user chose.
     SYSTEMTIME utc{};
     FILETIME due{};
-    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &due)) return;
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &due))
+        return LastError();
     if (!wakeTimer_) wakeTimer_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
-    if (!wakeTimer_) return;
+    if (!wakeTimer_) return LastError();
     LARGE_INTEGER dueTime;
     dueTime.LowPart = due.dwLowDateTime;
     dueTime.HighPart = static_cast<LONG>(due.dwHighDateTime);
-    SetWaitableTimer(wakeTimer_, &dueTime, 0, nullptr, nullptr, TRUE);
+    SetLastError(ERROR_SUCCESS);
+    if (!SetWaitableTimer(wakeTimer_, &dueTime, 0, nullptr, nullptr, TRUE)) return LastError();
+    // Set, but a machine that cannot resume by a timer says so in the last
+    // error of a call that succeeded.
+    return GetLastError() == ERROR_NOT_SUPPORTED ? kErrorNotSupported : ERROR_SUCCESS;
+}
+
+namespace {
+
+using PowerGetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
+using PowerReadValueIndexFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
+
+// GUID_SLEEP_SUBGROUP and its GUID_ALLOW_RTC_WAKE.
+const GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
+const GUID kAllowWakeTimers = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+
+// The power plan functions of Vista and later, looked up at run time in the
+// system folder's powrprof.dll (by its full path: the program runs
+// elevated), so that the program starts where they are missing.
+struct PowerPlanFunctions {
+    PowerGetActiveSchemeFn activeScheme = nullptr;
+    PowerReadValueIndexFn readAc = nullptr;
+    PowerReadValueIndexFn readDc = nullptr;
+
+    PowerPlanFunctions() {
+        wchar_t system[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return;
+        HMODULE powrprof = LoadLibraryW((std::wstring(system, length) + L"\\powrprof.dll").c_str());
+        if (!powrprof) return;
+        const auto find = [powrprof](const char* name) {
+            return reinterpret_cast<void*>(GetProcAddress(powrprof, name));
+        };
+        activeScheme = reinterpret_cast<PowerGetActiveSchemeFn>(find("PowerGetActiveScheme"));
+        readAc = reinterpret_cast<PowerReadValueIndexFn>(find("PowerReadACValueIndex"));
+        readDc = reinterpret_cast<PowerReadValueIndexFn>(find("PowerReadDCValueIndex"));
+    }
+};
+
+}  // namespace
+
+WakeTimerSetting Win32SystemCalls::ReadWakeTimerSetting() {
+    static const PowerPlanFunctions power;
+    GUID* scheme = nullptr;
+    if (!power.activeScheme || power.activeScheme(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return {};
+    const auto read = [scheme](PowerReadValueIndexFn readIndex) -> std::optional<std::uint32_t> {
+        DWORD index = 0;
+        if (!readIndex || readIndex(nullptr, scheme, &kSleepSubgroup, &kAllowWakeTimers, &index) != ERROR_SUCCESS)
+            return std::nullopt;
+        return index;
+    };
+    const WakeTimerSetting setting{read(power.readAc), read(power.readDc)};
+    LocalFree(scheme);
+    return setting;
 }
 
 namespace {

@@ -14,7 +14,8 @@ public:
     void ExitWindowsEx(unsigned flags) override;
     void SetSystemPowerState(bool suspend, bool force) override;
     void NtShutdownSystem(int action) override;
-    void SetWakeTimer(const LocalTime& wakeAt) override;
+    std::uint32_t SetWakeTimer(const LocalTime& wakeAt) override;
+    WakeTimerSetting ReadWakeTimerSetting() override;
     void CloseAllPrograms() override;
 
     std::optional<std::vector<DialupHandle>> DialupConnections() override;

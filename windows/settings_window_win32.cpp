@@ -377,6 +377,7 @@ private:
         editor.state = context_.state;
         editor.clock = context_.clock;
         editor.osMajorVersion = context_.osMajorVersion;
+        editor.power = context_.power;
         // The settings window may be gone when the editor's OK comes.
         editor.saved = [](const TaskRow& row, int replaced) {
             if (g_open) g_open->TaskSaved(row, replaced);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/system_calls.h"
 #include "scheduler/program_state.h"
 
 #include <functional>
@@ -11,6 +12,7 @@ struct SettingsContext {
     ProgramState* state = nullptr;
     Clock* clock = nullptr;
     unsigned osMajorVersion = 0;
+    PowerSystem* power = nullptr;   // the task editor's reading of the wake timer setting
     std::string exePath;            // compared with the autostart entry, and written there
     std::function<void()> closed;   // the scheduler tick may run again
 };
