@@ -57,6 +57,8 @@ private:
     void OnTimer(UINT_PTR id);
     void N1Click();
     void N4Click();
+    void ShowTrayTip();  // the switch's and the run log's lines, the icon as it is
+    void OpenRunLog();
 
     ProgramState& state_;
     Win32Clock clock_;

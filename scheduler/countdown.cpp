@@ -62,7 +62,9 @@ void Countdown::Finish() {
     counting_ = false;
     timers_.SetEnabled(kTimer2, false);
     if (listener_) listener_->CountdownOver();
-    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec);
+    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec, [this](const Outcome& outcome) {
+        if (listener_) listener_->PowerActionOutcome(outcome);
+    });
 }
 
 void Countdown::BitBtn2Click() {
@@ -75,6 +77,7 @@ void Countdown::BitBtn2Click() {
     counting_ = false;
     state_.monitoring = false;
     face_.Hide();
+    if (listener_) listener_->PowerActionOutcome(PowerCancelled());
     face_.ShowMonitoring(false);
     if (listener_) listener_->CountdownOver();
 }

@@ -18,6 +18,8 @@ class CountdownListener {
 public:
     virtual ~CountdownListener() = default;
     virtual void CountdownOver() = 0;
+    // What came of the pending action: cancelled, or carried out.
+    virtual void PowerActionOutcome(const Outcome&) {}
 };
 
 class Countdown {

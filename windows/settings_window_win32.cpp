@@ -32,6 +32,7 @@ enum ControlId : int {
     kEdit5,      // countdown minutes
     kEdit8,      // sound file
     kButton1,    // 确定(&O)
+    kButton9,    // 运行记录(&L)
     kButton2 = IDCANCEL,  // 取消(&C), the default button
 };
 
@@ -191,6 +192,7 @@ private:
         Add(L"BUTTON", "添加(&A)", button, 8, 312, 75, 25, kButton4);
         Add(L"BUTTON", "修改(&M)", button, 90, 312, 75, 25, kButton5);
         Add(L"BUTTON", "删除(&D)", button, 172, 312, 75, 25, kButton6);
+        Add(L"BUTTON", "运行记录(&L)", button, 262, 312, 100, 25, kButton9);
         Add(L"BUTTON", "导入(&I)", button, 376, 312, 75, 25, kButton7);
         Add(L"BUTTON", "导出(&O)", button, 458, 312, 75, 25, kButton8);
         const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
@@ -483,6 +485,11 @@ private:
             }
         };
         ImportOutcome outcome = ImportSettings(Registry(), Files(), context_.state->options, path, ask);
+        if (context_.runLog && path) {
+            if (std::optional<Outcome> note =
+                    ImportNote(*path, outcome.status, answer == ImportAnswer::Replace, outcome.message.text))
+                context_.runLog->Note(*note);
+        }
         if (outcome.storeChanged()) {
             if (answer == ImportAnswer::Replace) g_editTargets.AllReplaced();
             HideEnableBox();
@@ -512,6 +519,9 @@ private:
         case kButton3: Button3Click(); break;
         case kButton7: Button7Click(); break;
         case kButton8: Button8Click(); break;
+        case kButton9:
+            if (context_.openRunLog) context_.openRunLog();
+            break;
         default: break;
         }
     }

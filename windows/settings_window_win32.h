@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "scheduler/program_state.h"
+#include "store/run_log.h"
 
 #include <functional>
 #include <string>
@@ -13,6 +14,8 @@ struct SettingsContext {
     unsigned osMajorVersion = 0;
     std::string exePath;            // compared with the autostart entry, and written there
     std::function<void()> closed;   // the scheduler tick may run again
+    RunLog* runLog = nullptr;       // an import writes its line there
+    std::function<void()> openRunLog;  // "运行记录(&L)"
 };
 
 // Opens the window, or brings the open one to the front. The caller holds
