@@ -1,11 +1,13 @@
 // The backup tasks "备份文件" and "备份文件夹": copies of a file, or of every
 // file below a folder, kept as dated versions (flag "0") or as a mirror
 // (flag "1") in a target folder. Nothing is ever deleted from the target but
-// the run's own stale temporary files; failures are silent.
+// the run's own stale temporary files. A file that fails is left for the next
+// run; the run goes on and counts it, for the run log.
 #pragma once
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "store/run_log.h"
 #include "store/task_texts.h"
 
 #include <algorithm>
@@ -51,12 +53,16 @@ private:
 
 // Carries out one backup task on the calling thread: `type` is a backup
 // type (any other does nothing), `spec` its C text (source*target*flag).
-// Never throws: an unexpected error ends the run. The files it finds count
+// Never throws: an unexpected error ends the run. What it did: a source that
+// is missing or cannot be listed counts as a failure, and so does each file
+// whose destination folder cannot be made or listed. The files it finds count
 // in `activity` until it has gone through them or ends.
-void RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity = nullptr);
+BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity = nullptr);
 // The same on a worker thread of its own, with its own copies of the texts;
 // returns at once. `fs` (and `activity`) must outlive the worker; the run
 // counts in `activity` from this call on. `finished`, when given, is called on
 // the worker when the run is over and no longer counts.
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished = {},
-                 BackupActivity* activity = nullptr);
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs);
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished);
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs,
+                 std::function<void(const BackupTally&)> finished, BackupActivity* activity = nullptr);

@@ -18,7 +18,7 @@
 
 inline constexpr wchar_t kMainWindowClass[] = L"TempiroMain";
 // Posted when a backup starts or ends.
-inline constexpr UINT kBackupsChangedMessage = WM_APP + 1;
+inline constexpr UINT kBackupsChangedMessage = WM_APP + 2;
 inline constexpr char kBackupBlockReason[] = "Tempiro 正在备份文件";
 
 // Controls of the countdown face.
@@ -61,6 +61,8 @@ private:
     void N1Click();
     void N4Click();
     void OnBackupsChanged();
+    void ShowTrayTip();  // the switch's and the run log's lines, the icon as it is
+    void OpenRunLog();
 
     ProgramState& state_;
     Win32Clock clock_;

@@ -70,16 +70,23 @@ bool RecordingCalls::HangUp(DialupHandle) {
     return true;
 }
 
-void RecordingCalls::Autodial() { record_("InternetAutodial"); }
+bool RecordingCalls::Autodial() {
+    record_("InternetAutodial");
+    return true;
+}
 
-void RecordingCalls::RunCmdHidden(const std::string& parameters) { record_(kSystemCmd + parameters); }
+void RecordingCalls::RunCmdHidden(const std::string& parameters, CmdEnded ended) {
+    record_(kSystemCmd + parameters);
+    if (ended) ended(0);
+}
 
 void RecordingCalls::PlayLoop(const std::string& path) { record_("PlaySound loop " + path); }
 
 void RecordingCalls::Stop() { record_("PlaySound stop"); }
 
-void RecordingCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
+std::optional<std::string> RecordingCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
     record_("ShellExecute open " + target + " in " + workingFolder);
+    return std::nullopt;
 }
 
 std::vector<ProcessEntry> RecordingCalls::Processes() {
@@ -92,8 +99,10 @@ bool RecordingCalls::Terminate(std::uint32_t processId) {
     return false;
 }
 
-void RecordingCalls::RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) {
+std::optional<unsigned long> RecordingCalls::RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                                 const std::wstring& folder) {
     record_(kSystemCmd + narrow_(parameters) + " in " + narrow_(folder));
+    return 0;
 }
 
 std::wstring RecordingCalls::ProgramFolder() { return programFolder_; }

@@ -27,20 +27,22 @@ public:
     // There is never a dial-up connection.
     std::optional<std::vector<DialupHandle>> DialupConnections() override;
     bool HangUp(DialupHandle connection) override;
-    void Autodial() override;
-    void RunCmdHidden(const std::string& parameters) override;
+    bool Autodial() override;                                                 // true
+    void RunCmdHidden(const std::string& parameters, CmdEnded ended) override;  // ended at once, exit code 0
 
     void PlayLoop(const std::string& path) override;
     void Stop() override;
 
-    // The shell, process and batch calls are written down too; there are no processes.
-    void ShellOpen(const std::string& target, const std::string& workingFolder) override;
+    // The shell, process and batch calls are written down too; there are no
+    // processes, every target opens and the batch exits with 0.
+    std::optional<std::string> ShellOpen(const std::string& target, const std::string& workingFolder) override;
     void OpenDocument(const std::wstring& path) override;
     void MciCommand(const std::string& command) override;
     void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;
     bool Terminate(std::uint32_t processId) override;
-    void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) override;
+    std::optional<unsigned long> RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                     const std::wstring& folder) override;
     std::wstring ProgramFolder() override;
 
     // What the wake timer and the power plan's setting answer: the timer

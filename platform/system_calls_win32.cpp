@@ -8,6 +8,7 @@
 #include <tlhelp32.h>
 #include <wininet.h>
 
+#include <thread>
 #include <vector>
 
 // The connection record of Windows XP and later, which every later system
@@ -158,7 +159,7 @@ bool Win32SystemCalls::HangUp(DialupHandle connection) {
     return RasHangUpW(reinterpret_cast<HRASCONN>(connection)) == ERROR_SUCCESS;
 }
 
-void Win32SystemCalls::Autodial() { InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_); }
+bool Win32SystemCalls::Autodial() { return InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_) != FALSE; }
 
 namespace {
 
@@ -186,12 +187,31 @@ HANDLE StartSystemCmd(const std::wstring& parameters, const std::wstring& folder
     return process.hProcess;
 }
 
+// Waits for the process to end and closes its handle.
+std::optional<unsigned long> ExitCodeOf(HANDLE process) {
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    const bool known = GetExitCodeProcess(process, &code) != FALSE;
+    CloseHandle(process);
+    return known ? std::optional<unsigned long>(code) : std::nullopt;
+}
+
 }  // namespace
 
-void Win32SystemCalls::RunCmdHidden(const std::string& parameters) {
+void Win32SystemCalls::RunCmdHidden(const std::string& parameters, CmdEnded ended) {
     wchar_t windowsFolder[MAX_PATH] = {};
     GetWindowsDirectoryW(windowsFolder, MAX_PATH);
-    if (HANDLE process = StartSystemCmd(Wide(parameters), windowsFolder, NORMAL_PRIORITY_CLASS)) CloseHandle(process);
+    HANDLE process = StartSystemCmd(Wide(parameters), windowsFolder, NORMAL_PRIORITY_CLASS);
+    if (!process || !ended) {
+        if (process) CloseHandle(process);
+        if (ended) ended(std::nullopt);
+        return;
+    }
+    try {
+        std::thread([process, ended = std::move(ended)] { ended(ExitCodeOf(process)); }).detach();
+    } catch (...) {
+        CloseHandle(process);  // no thread to be had: the command runs, its end goes untold
+    }
 }
 
 void Win32SystemCalls::PlayLoop(const std::string& path) {
@@ -201,10 +221,34 @@ void Win32SystemCalls::PlayLoop(const std::string& path) {
 // Ends the looping sound at once; the file is not played again.
 void Win32SystemCalls::Stop() { PlaySoundW(nullptr, nullptr, 0); }
 
-void Win32SystemCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
+namespace {
+
+// The system error a ShellExecute result at or below 32 stands for, where
+// the call left none behind.
+DWORD ShellExecuteError(INT_PTR result) {
+    switch (result) {
+    case 0: return ERROR_OUTOFMEMORY;
+    case SE_ERR_SHARE: return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND: return ERROR_DLL_NOT_FOUND;
+    default: return static_cast<DWORD>(result);  // 2, 3, 5, 8 and 11 are system errors already
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> Win32SystemCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
     const std::wstring folder = Wide(workingFolder);
-    ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(),
-                  SW_SHOWNORMAL);
+    SetLastError(ERROR_SUCCESS);
+    const INT_PTR result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        nullptr, L"open", Wide(target).c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL));
+    if (result > 32) return std::nullopt;
+    const DWORD error = GetLastError();
+    return SystemErrorText(error != ERROR_SUCCESS ? error : ShellExecuteError(result));
 }
 
 void Win32SystemCalls::OpenDocument(const std::wstring& path) {
@@ -244,13 +288,13 @@ bool Win32SystemCalls::Terminate(std::uint32_t processId) {
     return ended;
 }
 
-void Win32SystemCalls::RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) {
+std::optional<unsigned long> Win32SystemCalls::RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                                   const std::wstring& folder) {
     HANDLE process = StartSystemCmd(parameters, folder, IDLE_PRIORITY_CLASS);
-    if (!process) return;
+    if (!process) return std::nullopt;
     // The GUI thread waits here on purpose, without pumping messages, so no
     // tick can run while the batch cleans.
-    WaitForSingleObject(process, INFINITE);
-    CloseHandle(process);
+    return ExitCodeOf(process);
 }
 
 namespace {

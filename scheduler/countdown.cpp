@@ -58,7 +58,7 @@ void Countdown::Timer2Timer() {
     const PowerActionRow& row = RowOf(*state_.PendingPowerAction);
     const std::optional<std::int64_t> filesLeft = row.waitsForBackups ? actions_.BackupFilesLeft() : std::nullopt;
     if (!filesLeft) {
-        Finish();
+        Finish(waiting_);
         return;
     }
     if (!waiting_) face_.MyChangeCaption(WaitingTextsFor(row.word));
@@ -75,7 +75,7 @@ void Countdown::StopSound() {
     sounding_ = false;
 }
 
-void Countdown::Finish() {
+void Countdown::Finish(bool afterWaiting) {
     waiting_ = false;
     StopSound();
     position_ = 0;
@@ -84,7 +84,9 @@ void Countdown::Finish() {
     counting_ = false;
     timers_.SetEnabled(kTimer2, false);
     if (listener_) listener_->CountdownOver();
-    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec);
+    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec, [this, afterWaiting](const Outcome& outcome) {
+        if (listener_) listener_->PowerActionOutcome(afterWaiting ? PowerWaitedForBackups() : outcome);
+    });
 }
 
 void Countdown::BitBtn2Click() {
@@ -98,6 +100,7 @@ void Countdown::BitBtn2Click() {
     waiting_ = false;
     state_.monitoring = false;
     face_.Hide();
+    if (listener_) listener_->PowerActionOutcome(PowerCancelled());
     face_.ShowMonitoring(false);
     if (listener_) listener_->CountdownOver();
 }

@@ -18,6 +18,8 @@ class CountdownListener {
 public:
     virtual ~CountdownListener() = default;
     virtual void CountdownOver() = 0;
+    // What came of the pending action: cancelled, or carried out.
+    virtual void PowerActionOutcome(const Outcome&) {}
 };
 
 class Countdown {
@@ -45,7 +47,8 @@ public:
 
 private:
     int Length() const { return state_.options.tishi > 0 ? state_.options.tishi : 0; }
-    void Finish();
+    // `afterWaiting`: the backups it waited for have ended.
+    void Finish(bool afterWaiting = false);
     void StopSound();
 
     ProgramState& state_;

@@ -25,6 +25,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -67,6 +68,8 @@ public:
     bool coarse = false;
 
     std::string PathFromText(const std::string& gbk) override { return inner_.PathFromText(gbk); }
+    std::string TextFromPath(const std::string& path) override { return inner_.TextFromPath(path); }
+    std::string LastErrorText() override { return "probe"; }
     std::optional<FolderId> Identify(const std::string& folder) override {
         if (!Usable(folder)) return {};
         return inner_.Identify(Map(folder));
@@ -402,6 +405,38 @@ TEST_F(BackupTest, ARunLeavesAloneTheTemporaryFileOfARunInProgress) {
     EXPECT_EQ(Names("dst"), "a_20240315103007.txt");
 }
 
+TEST_F(BackupTest, ARunCountsCopiedCurrentAndFailedFilesAndNamesTheFirstThreeFailures) {
+    Put("src/a.txt", "a", kT);
+    Put("src/sub/c.txt", "c", kT);
+    Probe probe(posix);
+    probe.descending = true;
+    probe.breakCopy = 2;  // sub\c.txt, after a.txt
+    BackupTally tally = RunBackup(kFolder, Spec("src", "dst", "1"), probe);
+    EXPECT_EQ(std::make_tuple(tally.copied, tally.current, tally.failed, tally.finished), std::make_tuple(1, 0, 1, true));
+    ASSERT_EQ(tally.failures.size(), 1u);
+    EXPECT_EQ(tally.failures[0].name + " " + tally.failures[0].error, "sub\\c.txt probe");
+    tally = RunBackup(kFolder, Spec("src", "dst", "1"), posix);
+    EXPECT_EQ(std::make_tuple(tally.copied, tally.current, tally.failed), std::make_tuple(1, 1, 0));
+
+    // A destination that cannot be made fails every file; three are named.
+    for (const char* name : {"b.txt", "d.txt", "e.txt"}) Put(std::string("src/") + name, name, kT);
+    Probe jailed(posix);
+    jailed.descending = true;
+    jailed.jail = W("src");
+    tally = RunBackup(kFolder, Spec("src", "elsewhere", "0"), jailed);
+    EXPECT_EQ(tally.failed, 5);
+    ASSERT_EQ(tally.failures.size(), 3u);
+    EXPECT_EQ(tally.failures[2].name + " " + tally.failures[2].error, "b.txt probe");
+
+    tally = RunBackup(kFile, W("src/none.txt") + "*" + W("dst") + "*0", posix);
+    EXPECT_EQ(tally.failed, 1) << "a missing source";
+    EXPECT_EQ(tally.failures.at(0).name, W("src/none.txt"));
+    EXPECT_FALSE(tally.failures.at(0).error.empty());
+    EXPECT_FALSE(RunBackup(kFolder, Spec("src", "dst", "2"), posix).finished) << "no such flag";
+    const std::string korean = U8(u8"报告한.txt");
+    EXPECT_EQ(posix.TextFromPath(korean), "报告?.txt");
+}
+
 TEST_F(BackupTest, RunsAtOnceOfDifferentTasksAndOfTheSameTaskEndWithCorrectCopies) {
     for (int i = 0; i < 40; ++i) {
         Put("s1/f" + std::to_string(i) + ".dat", std::string(3000 + i, 'x'), kT + i);
@@ -413,7 +448,7 @@ TEST_F(BackupTest, RunsAtOnceOfDifferentTasksAndOfTheSameTaskEndWithCorrectCopie
     BackupActivity activity;
     for (int round = 0; round < 2; ++round) {
         for (const std::string& spec : {Spec("s1", "d1", "0"), Spec("s2", "d2", "1")}) {
-            StartBackup(kFolder, spec, posix, [&] {
+            StartBackup(kFolder, spec, posix, [&](const BackupTally&) {
                 std::lock_guard<std::mutex> lock(mutex);
                 ++finished;
                 done.notify_all();
