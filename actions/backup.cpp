@@ -126,6 +126,7 @@ public:
 // A destination folder as listed once in a run, with what the run added.
 struct DestFolder {
     bool usable{};
+    std::string error;  // why it is not, in the system's words
     std::map<std::string, FileTime> entries;                        // last-write times by name key, sorted
     std::unordered_multimap<std::uint32_t, TempOwner> leftovers;  // temporary files by file-name hash
 };
@@ -161,7 +162,10 @@ private:
     const std::optional<FolderId> targetId_;
 };
 
-std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root, const Fence& fence) {
+// `unlisted` hears of each folder that could not be listed, by its path
+// relative to the root ("" for the root), right after the listing failed.
+std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root, const Fence& fence,
+                                         const std::function<void(const std::string&)>& unlisted) {
     std::vector<SourceFolder> tree;
     std::vector<std::string> pending;
     if (fence.Allows("")) pending.emplace_back();
@@ -169,7 +173,10 @@ std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root
         SourceFolder folder{std::move(pending.back()), {}};
         pending.pop_back();
         std::vector<FileEntry> entries;
-        if (!fs.ListFolder(root + folder.relative, entries)) continue;
+        if (!fs.ListFolder(root + folder.relative, entries)) {
+            unlisted(folder.relative);
+            continue;
+        }
         size_t firstSubfolder = pending.size();
         for (FileEntry& entry : entries) {
             if (!entry.directory) {
@@ -185,31 +192,62 @@ std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root
     return tree;
 }
 
+// One run, counting into `tally` as it goes: what it copied, what was
+// current, and what failed, the first few failures with their names (relative
+// to a source folder) and the system's words.
 class BackupRun {
 public:
-    BackupRun(FileSystem& fs, bool keepVersions, bool coarseTimes)
+    BackupRun(FileSystem& fs, bool keepVersions, bool coarseTimes, BackupTally& tally, BackupActivity* activity)
         : fs_(fs), keepVersions_(keepVersions), coarseTimes_(coarseTimes), ignoresCase_(fs.IgnoresCase()),
-          self_(fs.ProcessId()) {}
+          self_(fs.ProcessId()), tally_(tally), activity_(activity) {}
+    // Files found and not gone through stop counting, however the run ends.
+    ~BackupRun() { Done(pending_); }
 
     void BackUpFile(const std::string& source, const std::string& target) {
         std::optional<FileEntry> file = fs_.Stat(source);
-        if (!file || file->directory) return;
+        if (!file || file->directory) {
+            static const std::string kNoFile = "不是文件";
+            Failed(source, file ? &kNoFile : nullptr);
+            return;
+        }
         file->name = source.substr(AfterLastSeparator(source));
+        Found(1);
         DestFolder& folder = Destination(target, false);
-        if (folder.usable) BackUp(source, *file, target, folder);
+        if (folder.usable)
+            BackUp(source, *file, "", target, folder);
+        else
+            Failed(file->name, &folder.error);
+        Done(1);
     }
 
     void BackUpFolder(const std::string& source, const std::string& target) {
         const Fence fence(fs_, source, target);
-        for (const SourceFolder& group : ListSourceTree(fs_, source, fence)) {
+        auto unlisted = [&](const std::string& relative) { Failed(relative.empty() ? source : relative.substr(1)); };
+        const std::vector<SourceFolder> tree = ListSourceTree(fs_, source, fence, unlisted);
+        for (const SourceFolder& group : tree) Found(static_cast<std::int64_t>(group.files.size()));
+        for (const SourceFolder& group : tree) {
             const std::string dir = target + group.relative;
             DestFolder& folder = Destination(dir, true);
-            if (!folder.usable) continue;
-            for (const FileEntry& file : group.files) BackUp(source + group.relative + "\\" + file.name, file, dir, folder);
+            for (const FileEntry& file : group.files) {
+                if (folder.usable)
+                    BackUp(source + group.relative + "\\" + file.name, file, group.relative, dir, folder);
+                else
+                    Failed(Shown(group.relative, file.name), &folder.error);
+                Done(1);
+            }
         }
     }
 
 private:
+    void Found(std::int64_t count) {
+        pending_ += count;
+        if (activity_) activity_->FilesFound(count);
+    }
+    void Done(std::int64_t count) {
+        pending_ -= count;
+        if (activity_) activity_->FilesDone(count);
+    }
+
     // Names that differ only in the case of ASCII letters are one name to
     // Windows.
     std::string Key(std::string name) const {
@@ -226,6 +264,7 @@ private:
         if (!added) return folder;
         std::vector<FileEntry> entries;
         folder.usable = fs_.ListFolder(dir, entries) || (create && ForceDirectories(fs_, dir));
+        if (!folder.usable) folder.error = fs_.LastErrorText();
         for (FileEntry& entry : entries) {
             if (std::optional<TempOwner> owner = ParseTempName(entry.name)) {
                 folder.leftovers.emplace(owner->fileHash, std::move(*owner));
@@ -236,18 +275,40 @@ private:
         return folder;
     }
 
-    void BackUp(const std::string& from, const FileEntry& file, const std::string& dir, DestFolder& folder) {
+    // A file's name as a failure shows it: below the source folder, or alone.
+    static std::string Shown(const std::string& relative, const std::string& name) {
+        return relative.empty() ? name : relative.substr(1) + "\\" + name;
+    }
+
+    // Counts a failure; the first few keep their name and why, which is
+    // `error` or else the system's text of the call that just failed.
+    void Failed(const std::string& path, const std::string* error = nullptr) {
+        ++tally_.failed;
+        if (tally_.failures.size() >= kRunLogFailuresShown) return;
+        std::string why = error ? *error : fs_.LastErrorText();
+        tally_.failures.push_back({fs_.TextFromPath(path), std::move(why)});
+    }
+
+    void BackUp(const std::string& from, const FileEntry& file, const std::string& relative, const std::string& dir,
+                DestFolder& folder) {
         const std::string key = Key(file.name);
         const std::uint32_t hash = NameHash(key);
         RemoveLeftovers(dir, folder, hash);
+        std::string finalName;
         if (keepVersions_) {
             const std::string stamp = BackupStamp(fs_.LocalTimeOf(file.lastWrite));
-            if (!HasVersion(folder, key, stamp)) Place(from, file, dir, VersionName(file.name, stamp), hash, folder);
+            if (!HasVersion(folder, key, stamp)) finalName = VersionName(file.name, stamp);
         } else {
             auto copy = folder.entries.find(key);
             // A folder of that name makes the rename fail: nothing is copied then.
-            if (copy == folder.entries.end() || Differs(copy->second, file.lastWrite))
-                Place(from, file, dir, file.name, hash, folder);
+            if (copy == folder.entries.end() || Differs(copy->second, file.lastWrite)) finalName = file.name;
+        }
+        if (finalName.empty()) {
+            ++tally_.current;
+        } else if (std::optional<std::string> error = Place(from, file, dir, finalName, hash, folder)) {
+            Failed(Shown(relative, file.name), &*error);
+        } else {
+            ++tally_.copied;
         }
     }
 
@@ -288,15 +349,18 @@ private:
 
     // Copies to a temporary name beside the final one, then renames it into
     // place: a version never replaces an existing file, a mirror copy does.
-    void Place(const std::string& from, const FileEntry& file, const std::string& dir, const std::string& finalName,
-               std::uint32_t hash, DestFolder& folder) {
+    // None when it is in place, else the system's text of the failed call.
+    std::optional<std::string> Place(const std::string& from, const FileEntry& file, const std::string& dir,
+                                     const std::string& finalName, std::uint32_t hash, DestFolder& folder) {
         WritingTemp temp(hash, self_);
         const std::string tempPath = dir + "\\" + temp.name;
         if (fs_.CopyNew(from, tempPath) && fs_.Rename(tempPath, dir + "\\" + finalName, !keepVersions_)) {
             folder.entries.insert_or_assign(Key(finalName), file.lastWrite);
-        } else {
-            fs_.Remove(tempPath);
+            return std::nullopt;
         }
+        std::string error = tally_.failures.size() < kRunLogFailuresShown ? fs_.LastErrorText() : std::string();
+        fs_.Remove(tempPath);
+        return error;
     }
 
     FileSystem& fs_;
@@ -304,6 +368,9 @@ private:
     const bool coarseTimes_;
     const bool ignoresCase_;
     const std::uint32_t self_;
+    BackupTally& tally_;
+    BackupActivity* const activity_;
+    std::int64_t pending_ = 0;  // files found and not gone through
     std::unordered_map<std::string, DestFolder> folders_;  // by key of the folder's path
 };
 
@@ -318,36 +385,51 @@ std::string BackupTempName(const std::string& fileName, std::uint32_t processId,
     return TempName(NameHash(fileName), processId, serial);
 }
 
-void RunBackup(TaskType type, const std::string& spec, FileSystem& fs) {
+BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity) {
+    BackupTally tally;
     try {
-        if (type != TaskType::BackupFile && type != TaskType::BackupFolder) return;
+        if (type != TaskType::BackupFile && type != TaskType::BackupFolder) return tally;
         const BackupSpecFields fields = SplitBackupSpec(spec);
-        if (fields.source.empty()) return;
+        if (fields.source.empty()) return tally;
         const std::string source = fs.PathFromText(fields.source);
         const std::string target = WithoutTrailingSeparators(fs.PathFromText(fields.target));
         if (type == TaskType::BackupFolder) ForceDirectories(fs, target);
-        if (fields.flag != "0" && fields.flag != "1") return;
+        if (fields.flag != "0" && fields.flag != "1") return tally;
         const bool coarseTimes = fs.CoarseTimes(target) || fs.CoarseTimes(source);
-        BackupRun run(fs, fields.flag == "0", coarseTimes);
+        BackupRun run(fs, fields.flag == "0", coarseTimes, tally, activity);
         if (type == TaskType::BackupFile) {
             run.BackUpFile(source, target);
         } else {
             run.BackUpFolder(WithoutTrailingSeparators(source), target);
         }
+        tally.finished = true;
     } catch (...) {
         // The run ends here; its temporary file, if any, is removed by a later run.
     }
+    return tally;
 }
 
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs) { StartBackup(type, spec, fs, {}); }
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs) {
+    StartBackup(type, spec, fs, std::function<void(const BackupTally&)>());
+}
 
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished) {
+    StartBackup(type, spec, fs, [finished = std::move(finished)](const BackupTally&) {
+        if (finished) finished();
+    });
+}
+
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs,
+                 std::function<void(const BackupTally&)> finished, BackupActivity* activity) {
+    if (activity) activity->RunBegins();
     try {
-        std::thread([type, spec, &fs, finished = std::move(finished)] {
-            RunBackup(type, spec, fs);
-            if (finished) finished();
+        std::thread([type, spec, &fs, finished = std::move(finished), activity] {
+            const BackupTally tally = RunBackup(type, spec, fs, activity);
+            if (activity) activity->RunEnds();
+            if (finished) finished(tally);
         }).detach();
     } catch (...) {
         // No thread to be had: this time the backup does not run.
+        if (activity) activity->RunEnds();
     }
 }

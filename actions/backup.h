@@ -1,14 +1,19 @@
 // The backup tasks "备份文件" and "备份文件夹": copies of a file, or of every
 // file below a folder, kept as dated versions (flag "0") or as a mirror
 // (flag "1") in a target folder. Nothing is ever deleted from the target but
-// the run's own stale temporary files; failures are silent.
+// the run's own stale temporary files. A file that fails is left for the next
+// run; the run goes on and counts it, for the run log.
 #pragma once
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "store/run_log.h"
 #include "store/task_texts.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <functional>
 #include <string>
 
@@ -26,12 +31,38 @@ std::string VersionName(const std::string& fileName, const std::string& stamp);
 // per process) makes it unique among the runs of this process.
 std::string BackupTempName(const std::string& fileName, std::uint32_t processId, std::uint64_t serial);
 
+// The backups running in this process, and the files they have found and not
+// yet gone through: a scheduled shutdown waits for them. Safe to use from
+// any thread.
+class BackupActivity {
+public:
+    // None when no run is on.
+    std::optional<std::int64_t> FilesLeft() const {
+        if (runs_ == 0) return std::nullopt;
+        return std::max<std::int64_t>(filesLeft_, 0);
+    }
+    void RunBegins() { ++runs_; }
+    void RunEnds() { --runs_; }
+    void FilesFound(std::int64_t count) { filesLeft_ += count; }
+    void FilesDone(std::int64_t count) { filesLeft_ -= count; }
+
+private:
+    std::atomic<int> runs_{0};
+    std::atomic<std::int64_t> filesLeft_{0};
+};
+
 // Carries out one backup task on the calling thread: `type` is a backup
-// type (any other does nothing), `spec` its C text (source*target*flag). Never throws: an unexpected
-// error ends the run.
-void RunBackup(TaskType type, const std::string& spec, FileSystem& fs);
+// type (any other does nothing), `spec` its C text (source*target*flag).
+// Never throws: an unexpected error ends the run. What it did: a source that
+// is missing or cannot be listed counts as a failure, and so does each file
+// whose destination folder cannot be made or listed. The files it finds count
+// in `activity` until it has gone through them or ends.
+BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity = nullptr);
 // The same on a worker thread of its own, with its own copies of the texts;
-// returns at once. `fs` must outlive the worker. `finished`, when given, is
-// called on the worker when the run is over.
+// returns at once. `fs` (and `activity`) must outlive the worker; the run
+// counts in `activity` from this call on. `finished`, when given, is called on
+// the worker when the run is over and no longer counts.
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs);
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished);
+void StartBackup(TaskType type, const std::string& spec, FileSystem& fs,
+                 std::function<void(const BackupTally&)> finished, BackupActivity* activity = nullptr);

@@ -6,8 +6,8 @@ std::string WorkingFolderOf(const std::string& path) {
     return path.substr(0, path.size() - FileNamePart(path).size());
 }
 
-void OpenTarget(const std::string& target, DesktopSystem& desktop) {
-    desktop.ShellOpen(target, WorkingFolderOf(target));
+std::optional<std::string> OpenTarget(const std::string& target, DesktopSystem& desktop) {
+    return desktop.ShellOpen(target, WorkingFolderOf(target));
 }
 
 std::string UpperAsciiBytes(std::string text) {
@@ -24,12 +24,19 @@ bool ProcessMatches(const std::string& exe, const std::string& name) {
     return byFileName || byWholeText;
 }
 
-bool KillProcessByName(const std::string& name, DesktopSystem& desktop) {
-    bool result = false;
+KillCount EndProcessesByName(const std::string& name, DesktopSystem& desktop) {
+    KillCount count;
     for (const ProcessEntry& process : desktop.Processes()) {
-        if (ProcessMatches(process.exe, name)) result = desktop.Terminate(process.id);
+        if (!ProcessMatches(process.exe, name)) continue;
+        ++count.matched;
+        count.lastEnded = desktop.Terminate(process.id);
+        if (count.lastEnded) ++count.ended;
     }
-    return result;
+    return count;
+}
+
+bool KillProcessByName(const std::string& name, DesktopSystem& desktop) {
+    return EndProcessesByName(name, desktop).lastEnded;
 }
 
 std::wstring JunkListName(const LocalTime& now) {
@@ -42,9 +49,10 @@ std::wstring JunkCommandParameters(const std::wstring& listName) {
     return L"/c \"\".\\" + std::wstring(kJunkBatch) + L"\" > \"" + listName + L"\"\"";
 }
 
-void CleanSystemJunk(bool openList, const LocalTime& now, DesktopSystem& desktop) {
+std::optional<unsigned long> CleanSystemJunk(bool openList, const LocalTime& now, DesktopSystem& desktop) {
     const std::wstring folder = desktop.ProgramFolder();
     const std::wstring list = JunkListName(now);
-    desktop.RunCmdHiddenAndWait(JunkCommandParameters(list), folder);
+    const std::optional<unsigned long> removed = desktop.RunCmdHiddenAndWait(JunkCommandParameters(list), folder);
     if (openList) desktop.OpenDocument(folder + list);
+    return removed;
 }

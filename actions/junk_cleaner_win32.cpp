@@ -174,6 +174,5 @@ private:
 int RunJunkCleaning() {
     ListWriter list;
     Win32JunkFolders folders;
-    CleanJunk(folders, [&](const std::wstring& line) { list.Line(line); });
-    return 0;
+    return CleanJunk(folders, [&](const std::wstring& line) { list.Line(line); });
 }

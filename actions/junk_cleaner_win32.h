@@ -31,5 +31,6 @@ private:
 
 // The "/clean" mode: cleans, and writes the list to standard output, as
 // UTF-8 with a byte-order mark so that every name reads right whatever the
-// system's code page (to a console, as text). The process's exit code.
+// system's code page (to a console, as text). The process's exit code: the
+// number of files removed, which the batch hands on as its own.
 int RunJunkCleaning();

@@ -1,13 +1,13 @@
 #include "actions/network.h"
 
-void HangUpDialup(NetworkSystem& network, const std::function<void(const std::string&)>& tell) {
+std::optional<std::string> HangUpDialup(NetworkSystem& network, const std::function<void(const std::string&)>& tell) {
     std::optional<std::vector<DialupHandle>> connections = network.DialupConnections();
-    if (!connections) return;
-    if (connections->empty()) {
-        tell(kNoDialupConnection);
-        return;
-    }
-    tell(network.HangUp(connections->front()) ? kHangUpDone : kHangUpFailed);
+    if (!connections) return std::nullopt;
+    const char* told = connections->empty()                     ? kNoDialupConnection
+                       : network.HangUp(connections->front()) ? kHangUpDone
+                                                                : kHangUpFailed;
+    tell(told);
+    return told;
 }
 
 std::optional<std::string> AdapterCommandParameters(const std::string& connection, bool enable) {
@@ -19,7 +19,14 @@ std::optional<std::string> AdapterCommandParameters(const std::string& connectio
            (enable ? "admin=enable" : "admin=disable");
 }
 
-void SetAdapterState(NetworkSystem& network, const std::string& connection, bool enable) {
-    if (std::optional<std::string> parameters = AdapterCommandParameters(connection, enable))
-        network.RunCmdHidden(*parameters);
+void SetAdapterState(NetworkSystem& network, const std::string& connection, bool enable,
+                     const OutcomeReport& report) {
+    std::optional<std::string> parameters = AdapterCommandParameters(connection, enable);
+    if (!parameters) {
+        if (report) report(AdapterRefused());
+        return;
+    }
+    CmdEnded ended;
+    if (report) ended = [report](std::optional<unsigned long> exitCode) { report(AdapterOutcome(exitCode)); };
+    network.RunCmdHidden(*parameters, std::move(ended));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/system_calls.h"
+#include "store/run_log.h"
 
 #include <functional>
 #include <optional>
@@ -13,8 +14,8 @@ inline constexpr char kHangUpFailed[] = "断开失败";
 inline constexpr char kHangUpDone[] = "断开成功";
 
 // Hangs up the first active dial-up connection and tells the user how it
-// went; a failed enumeration is silent.
-void HangUpDialup(NetworkSystem& network, const std::function<void(const std::string&)>& tell);
+// went; a failed enumeration is silent. What it told, none when it was silent.
+std::optional<std::string> HangUpDialup(NetworkSystem& network, const std::function<void(const std::string&)>& tell);
 
 // The parameters of the hidden cmd.exe that switches an adapter, or none for
 // a name that could break out of its quotes: a double quote, a line break or
@@ -23,4 +24,8 @@ void HangUpDialup(NetworkSystem& network, const std::function<void(const std::st
 // file, and the command runs with administrator rights.
 std::optional<std::string> AdapterCommandParameters(const std::string& connection, bool enable);
 
-void SetAdapterState(NetworkSystem& network, const std::string& connection, bool enable);
+// Starts the command without waiting; `report`, when given, hears netsh's
+// exit code once it has ended, on another thread, or at once of a name
+// refused.
+void SetAdapterState(NetworkSystem& network, const std::string& connection, bool enable,
+                     const OutcomeReport& report = {});

@@ -1,6 +1,7 @@
 // The actions of due tasks, carried out through the system-call seams.
 #pragma once
 
+#include "actions/backup.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/system_calls.h"
@@ -18,15 +19,20 @@ public:
         : power_(calls), network_(calls), desktop_(calls), files_(files), clock_(clock),
           showReminder_(std::move(showReminder)) {}
 
-    void ShowReminder(const std::string& message, const std::string& note) override;
-    void OpenTarget(const std::string& target) override;
-    void KillProcessByName(const std::string& fileName) override;
-    void DialDefault() override;
-    void CleanSystemJunk(bool openList) override;
-    void SetAdapterState(const std::string& connection, bool enable) override;
-    void StartBackup(TaskType type, const std::string& spec) override;
+    Outcome ShowReminder(const std::string& message, const std::string& note) override;
+    Outcome OpenTarget(const std::string& target) override;
+    Outcome KillProcessByName(const std::string& fileName) override;
+    Outcome DialDefault() override;
+    Outcome CleanSystemJunk(bool openList) override;
+    void SetAdapterState(const std::string& connection, bool enable, OutcomeReport report) override;
+    void StartBackup(TaskType type, const std::string& spec, OutcomeReport report) override;
+    std::optional<std::int64_t> BackupFilesLeft() override { return backups_.FilesLeft(); }
+    // Called when a backup starts, on this thread, and when one ends, on its worker.
+    void OnBackupsChanged(std::function<void()> changed) { backupsChanged_ = std::move(changed); }
+    // Hears what a hibernation's wake timer came to.
+    void OnPowerNotes(PowerNotes notes) { powerNotes_ = std::move(notes); }
     void CloseAllPrograms() override;
-    void ExecutePowerAction(PowerAction action, const std::string& wakeSpec) override;
+    void ExecutePowerAction(PowerAction action, const std::string& wakeSpec, const OutcomeReport& report) override;
 
 private:
     PowerSystem& power_;
@@ -35,4 +41,7 @@ private:
     FileSystem& files_;
     Clock& clock_;
     ReminderFunction showReminder_;
+    BackupActivity backups_;
+    std::function<void()> backupsChanged_;
+    PowerNotes powerNotes_;
 };

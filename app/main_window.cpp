@@ -5,11 +5,14 @@
 #include "app/about_win32.h"
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
+#include "platform/log_file_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/system_win32.h"
 #include "platform/system_calls_win32.h"
 #include "platform/text_win32.h"
 #include "windows/settings_window_win32.h"
+
+#include "tempiro_version.h"
 
 #include <commctrl.h>
 #include <lmcons.h>
@@ -39,6 +42,21 @@ FileSystem& BackupFiles() {
     return *files;
 }
 
+// The run log and its file, never destroyed either: the backup and netsh
+// workers write to it whenever they end.
+Win32LogFile& RunLogFile() {
+    static Win32LogFile* file = new Win32LogFile(RunLogFolder());
+    return *file;
+}
+
+RunLog& ProgramRunLog() {
+    static RunLog* log = new RunLog(RunLogFile(), *new Win32Clock);
+    return *log;
+}
+
+// Posted by whichever thread wrote the line of a failed task.
+constexpr UINT kTaskFailedMessage = WM_APP + 1;
+
 constexpr wchar_t kFontFace[] = L"宋体";
 
 }  // namespace
@@ -48,7 +66,13 @@ MainWindow::MainWindow(ProgramState& state)
       calls_(MakeSystemCalls(hwnd_)),
       actions_(*calls_, BackupFiles(), clock_, ::ShowReminder),
       countdown_(state, clock_, *this, *this, *calls_, actions_),
-      scheduler_(state, clock_, *this, actions_, countdown_) {}
+      scheduler_(state, clock_, *this, actions_, countdown_, &ProgramRunLog()) {
+    // From a backup worker too: the window's own thread answers.
+    actions_.OnBackupsChanged([this] {
+        if (hwnd_) PostMessageW(hwnd_, kBackupsChangedMessage, 0, 0);
+    });
+    actions_.OnPowerNotes([](const std::string& text) { ProgramRunLog().Note({text}); });
+}
 
 bool MainWindow::Create() {
     if (!CreateWindowFor(kMainWindowClass, Wide(kMainCaption), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOPMOST,
@@ -87,13 +111,19 @@ void MainWindow::OnDpiChanged(int dpi) {
 
 void MainWindow::FormCreate() {
     EnableShutdownPrivilege();
-    if (!IsUserAdmin()) ShowReminder(kNotAdminNotice, "");
+    const bool admin = IsUserAdmin();
+    ProgramRunLog().Note(StartNote(TEMPIRO_PRODUCT_VERSION_STRING, admin));
+    ProgramRunLog().WhenTaskFails([window = hwnd_] { PostMessageW(window, kTaskFailedMessage, 0, 0); });
+    if (!admin) ShowReminder(kNotAdminNotice, "");
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     SetEnabled(kTimer2, false);
 
     state_.registry = std::make_unique<RegistryAccessor>(g_registryBackend);
     std::string notice = StoreNoticeText(LoadOptions(*state_.registry, state_.options));
-    if (!notice.empty()) ShowReminder(notice, "");
+    if (!notice.empty()) {
+        ShowReminder(notice, "");
+        ProgramRunLog().Note(StoreNote(notice));
+    }
 
     // The 64-bit count: the 32-bit one wraps after 49.7 days and would show
     // the notice again on a machine that has been up that long.
@@ -135,6 +165,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
         if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) ShowTrayMenu();
         return 0;
+    case kTaskFailedMessage:
+        ShowTrayTip();
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
@@ -144,6 +177,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(wParam);
         return 0;
+    case kBackupsChangedMessage:
+        OnBackupsChanged();
+        return 0;
+    case WM_QUERYENDSESSION:  // a shutdown started in Windows waits for the backups, or is forced
+        return actions_.BackupFilesLeft() ? FALSE : TRUE;
     case WM_CLOSE:
         FormClose();
         return 0;
@@ -154,6 +192,18 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = Default(msg, wParam, lParam);
     if (taskbarCreated_ != 0 && msg == taskbarCreated_) tray_.AddAgain();
     return result;
+}
+
+// While backups run, Windows names the reason this program asks a shutdown
+// to wait.
+void MainWindow::OnBackupsChanged() {
+    const bool running = actions_.BackupFilesLeft().has_value();
+    if (running == shutdownBlocked_) return;
+    shutdownBlocked_ = running;
+    if (running)
+        ShutdownBlockReasonCreate(hwnd_, Wide(kBackupBlockReason).c_str());
+    else
+        ShutdownBlockReasonDestroy(hwnd_);
 }
 
 void MainWindow::ShowTrayMenu() {
@@ -213,15 +263,30 @@ void MainWindow::N4Click() {
     context.state = &state_;
     context.clock = &clock_;
     context.osMajorVersion = OsMajorVersion();
+    context.power = calls_.get();
     context.exePath = ExecutablePath();
     context.closed = [this] { scheduler_.HoldTick(false); };
+    context.runLog = &ProgramRunLog();
+    context.openRunLog = [this] { OpenRunLog(); };
     ShowSettingsWindow(context);
 }
 
 void MainWindow::ShowMonitoring(bool on) {
+    ProgramRunLog().Note(MonitoringNote(on));
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     trayIcon_ = on ? L"ENASHUT" : L"DISSHUT";
-    tray_.Modify(SmallIcon(trayIcon_, Dpi()), on ? kTipEnabled : kTipDisabled);
+    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(on, ProgramRunLog().TaskFailed()));
+}
+
+void MainWindow::ShowTrayTip() {
+    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(state_.monitoring, ProgramRunLog().TaskFailed()));
+}
+
+// The log in the user's editor, made first when missing; its failures count as seen.
+void MainWindow::OpenRunLog() {
+    ProgramRunLog().Opening();
+    if (!RunLogFile().Path().empty()) calls_->OpenDocument(RunLogFile().Path());
+    ShowTrayTip();
 }
 
 void MainWindow::MyChangeCaption(const CountdownTexts& texts) {
@@ -247,6 +312,7 @@ void MainWindow::Show() {
 void MainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 
 void MainWindow::FormClose() {
+    ProgramRunLog().Note(EndNote());
     tray_.Remove();
     state_.registry.reset();
     DestroyWindow(hwnd_);

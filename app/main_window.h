@@ -17,6 +17,9 @@
 #include <memory>
 
 inline constexpr wchar_t kMainWindowClass[] = L"TempiroMain";
+// Posted when a backup starts or ends.
+inline constexpr UINT kBackupsChangedMessage = WM_APP + 2;
+inline constexpr char kBackupBlockReason[] = "Tempiro 正在备份文件";
 
 // Controls of the countdown face.
 enum CountdownControl : int {
@@ -57,6 +60,9 @@ private:
     void OnTimer(UINT_PTR id);
     void N1Click();
     void N4Click();
+    void OnBackupsChanged();
+    void ShowTrayTip();  // the switch's and the run log's lines, the icon as it is
+    void OpenRunLog();
 
     ProgramState& state_;
     Win32Clock clock_;
@@ -69,4 +75,5 @@ private:
     Hotkeys hotkeys_;
     HMENU menu_ = nullptr;
     UINT taskbarCreated_ = 0;
+    bool shutdownBlocked_ = false;
 };

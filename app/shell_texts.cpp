@@ -35,6 +35,12 @@ std::optional<TrayCommand> TrayCommandFor(MenuCommand command) {
     }
 }
 
+std::string TrayTip(bool monitoring, bool taskFailed) {
+    std::string tip = monitoring ? kTipEnabled : kTipDisabled;
+    if (taskFailed) tip.append("\n").append(kTipTaskFailed);
+    return tip;
+}
+
 bool ShouldShowBootTime(std::int32_t kaiji, std::uint64_t secondsSinceBoot) {
     return kaiji == 1 && secondsSinceBoot < 300;
 }

@@ -14,6 +14,7 @@ inline constexpr char kAlreadyRunning[] = "Tempiro2020，已经运行。";
 inline constexpr char kAlreadyRunningTitle[] = "提示";
 inline constexpr char kTipEnabled[] = "Tempiro2020-启用";
 inline constexpr char kTipDisabled[] = "Tempiro2020-禁用";
+inline constexpr char kTipTaskFailed[] = "有任务未完成，详见运行记录";
 inline constexpr char kNotAdminNotice[] = "以管理员身份运行失败，某些功能如禁启用网卡功能或无效";
 inline constexpr char kStoreUnavailableNotice[] =
     "无法打开或写入注册表项 HKEY_LOCAL_MACHINE\\Software\\Qelvora\\Tempiro，"
@@ -86,6 +87,10 @@ HotkeyCaptions MenuCaptionsFor(std::int32_t rejian, const std::string& userName)
 
 // The caption a menu entry shows after start-up.
 std::string TrayMenuCaption(const MenuEntry& entry, const HotkeyCaptions& captions);
+
+// The tray tip: the monitoring switch, and on a second line a task that
+// failed since the run log was last opened.
+std::string TrayTip(bool monitoring, bool taskFailed);
 
 // Start-up shows the time since boot only when kaiji is exactly 1 and the
 // system started less than five minutes ago.

@@ -76,15 +76,15 @@ public:
 
     void StartTimer(TimerId, unsigned) override { ++calls; }
     void StopTimer(TimerId) override { ++calls; }
-    void ShowReminder(const std::string&, const std::string&) override { ++calls; }
-    void OpenTarget(const std::string&) override { ++calls; }
-    void KillProcessByName(const std::string&) override { ++calls; }
-    void DialDefault() override { ++calls; }
-    void CleanSystemJunk(bool) override { ++calls; }
-    void SetAdapterState(const std::string&, bool) override { ++calls; }
-    void StartBackup(TaskType, const std::string&) override { ++calls; }
+    Outcome ShowReminder(const std::string&, const std::string&) override { ++calls; return {}; }
+    Outcome OpenTarget(const std::string&) override { ++calls; return {}; }
+    Outcome KillProcessByName(const std::string&) override { ++calls; return {}; }
+    Outcome DialDefault() override { ++calls; return {}; }
+    Outcome CleanSystemJunk(bool) override { ++calls; return {}; }
+    void SetAdapterState(const std::string&, bool, OutcomeReport) override { ++calls; }
+    void StartBackup(TaskType, const std::string&, OutcomeReport) override { ++calls; }
     void CloseAllPrograms() override { ++calls; }
-    void ExecutePowerAction(PowerAction, const std::string&) override { ++calls; }
+    void ExecutePowerAction(PowerAction, const std::string&, const OutcomeReport&) override { ++calls; }
     void MyChangeCaption(const CountdownTexts&) override { ++calls; }
     void ShowProgress(int, int) override { ++calls; }
     void ShowRemaining(const std::string&) override { ++calls; }

@@ -15,6 +15,7 @@ add_executable(tempiro_tests
   tests/platform/text_files_test.cpp
   tests/platform/file_names_test.cpp
   tests/app/shell_texts_test.cpp
+  tests/store/run_log_test.cpp
   tests/actions/reminder_test.cpp
   tests/actions/power_test.cpp
   tests/actions/network_test.cpp

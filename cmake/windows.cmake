@@ -11,6 +11,7 @@ add_library(tempiro_win32 STATIC
   platform/system_calls_win32.cpp
   platform/controls_win32.cpp
   platform/file_system_win32.cpp
+  platform/log_file_win32.cpp
   actions/reminder_win32.cpp
   actions/junk_cleaner_win32.cpp
   windows/editor_window_win32.cpp

@@ -23,7 +23,8 @@ add_executable(tempiro_wine_tests
   tests/wine/export_import_test.cpp
   tests/wine/dpi_test.cpp
   tests/wine/installer_test.cpp
-  tests/wine/keep_word_test.cpp)
+  tests/wine/keep_word_test.cpp
+  tests/wine/run_log_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
 target_include_directories(tempiro_wine_tests PRIVATE ${TEMPIRO_GENERATED})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
@@ -99,9 +100,11 @@ tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
 tempiro_wine_test(MenuEntries zh_CN.UTF-8 Menu.EveryEntry* $<TARGET_FILE:TempiroRecording>)
 tempiro_wine_test(AboutBox zh_CN.UTF-8 Menu.EachAbout* $<TARGET_FILE:TempiroRecording>)
-foreach(case ShutDown EscOn EnterOn HangUp)
+foreach(case ShutDownClose ShutDownWaits EscOn EnterOn HangUp)
   tempiro_wine_test(Recorded${case} zh_CN.UTF-8 Recorded.${case}* $<TARGET_FILE:TempiroRecording>)
 endforeach()
+# The run log, in the recording flavour, which opens it in no editor.
+tempiro_wine_test(RunLog zh_CN.UTF-8 RunLog.* $<TARGET_FILE:TempiroRecording>)
 
 # The windows at 100 % and 150 %: the prefix's LogPixels is set before the
 # program starts. Each leaves a picture of the settings window and the task

@@ -39,6 +39,11 @@ public:
     virtual ~FileSystem() = default;
     // A path of the engine's from a stored GBK text.
     virtual std::string PathFromText(const std::string& gbk) = 0;
+    // And back, for the run log: a character GBK cannot hold becomes "?".
+    virtual std::string TextFromPath(const std::string& path) = 0;
+    // Why the last call of this thread that failed did, in the user's
+    // language, as GBK text; asked right after that call.
+    virtual std::string LastErrorText() = 0;
     // The files and folders in `folder`, hidden and system ones included,
     // "." and ".." left out, in one pass. False when it cannot be listed.
     virtual bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) = 0;

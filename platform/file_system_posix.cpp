@@ -93,6 +93,36 @@ std::string PosixFileSystem::PathFromText(const std::string& gbk) {
     return out;
 }
 
+std::string PosixFileSystem::TextFromPath(const std::string& path) {
+    iconv_t convert = iconv_open("GBK", "UTF-8");
+    if (convert == reinterpret_cast<iconv_t>(-1)) return path;
+    std::string in = path, out;
+    char* from = in.data();
+    size_t left = in.size();
+    char buffer[256];
+    while (left > 0) {
+        char* to = buffer;
+        size_t room = sizeof buffer;
+        const bool stopped = iconv(convert, &from, &left, &to, &room) == static_cast<size_t>(-1);
+        out.append(buffer, sizeof buffer - room);
+        if (stopped && errno != E2BIG) {
+            // A character GBK lacks, or no UTF-8: one "?" for it.
+            out += '?';
+            do {
+                ++from;
+                --left;
+            } while (left > 0 && (static_cast<unsigned char>(*from) & 0xC0) == 0x80);
+        }
+    }
+    iconv_close(convert);
+    return out;
+}
+
+std::string PosixFileSystem::LastErrorText() {
+    char buffer[256];
+    return strerror_r(errno, buffer, sizeof buffer);
+}
+
 bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
     int fd = open(PosixPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

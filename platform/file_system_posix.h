@@ -13,6 +13,8 @@ std::string EnginePath(const std::string& posixPath);
 class PosixFileSystem : public FileSystem {
 public:
     std::string PathFromText(const std::string& gbk) override;  // iconv
+    std::string TextFromPath(const std::string& path) override;  // iconv
+    std::string LastErrorText() override;                         // strerror of errno
     bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
     std::optional<FileEntry> Stat(const std::string& path) override;
     std::optional<FolderId> Identify(const std::string& folder) override;  // device and inode

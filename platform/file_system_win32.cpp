@@ -74,6 +74,10 @@ bool FlushToDisk(const std::wstring& path) {
 
 std::string Win32FileSystem::PathFromText(const std::string& gbk) { return Utf8FromWide(Wide(gbk)); }
 
+std::string Win32FileSystem::TextFromPath(const std::string& path) { return Narrow(WideFromUtf8(path)); }
+
+std::string Win32FileSystem::LastErrorText() { return SystemErrorText(GetLastError()); }
+
 bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
     std::wstring pattern = Long(folder);
     if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';

@@ -16,6 +16,8 @@ std::string Utf8FromWide(const std::wstring& path);
 class Win32FileSystem : public FileSystem {
 public:
     std::string PathFromText(const std::string& gbk) override;  // code page 936
+    std::string TextFromPath(const std::string& path) override;
+    std::string LastErrorText() override;  // the system's message for GetLastError()
     bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override;
     std::optional<FileEntry> Stat(const std::string& path) override;
     // Volume serial number and file index of the folder's handle.

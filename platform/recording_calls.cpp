@@ -50,10 +50,13 @@ void RecordingCalls::SetSystemPowerState(bool suspend, bool force) {
 
 void RecordingCalls::NtShutdownSystem(int action) { record_("NtShutdownSystem " + std::to_string(action)); }
 
-void RecordingCalls::SetWakeTimer(const LocalTime& t) {
+std::uint32_t RecordingCalls::SetWakeTimer(const LocalTime& t) {
     record_("SetWaitableTimer " + std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day) +
             " " + std::to_string(t.hour) + ":" + std::to_string(t.minute));
+    return answers.wakeTimer;
 }
+
+WakeTimerSetting RecordingCalls::ReadWakeTimerSetting() { return answers.wakeTimers; }
 
 void RecordingCalls::CloseAllPrograms() { record_("CloseAllPrograms"); }
 
@@ -67,16 +70,23 @@ bool RecordingCalls::HangUp(DialupHandle) {
     return true;
 }
 
-void RecordingCalls::Autodial() { record_("InternetAutodial"); }
+bool RecordingCalls::Autodial() {
+    record_("InternetAutodial");
+    return true;
+}
 
-void RecordingCalls::RunCmdHidden(const std::string& parameters) { record_(kSystemCmd + parameters); }
+void RecordingCalls::RunCmdHidden(const std::string& parameters, CmdEnded ended) {
+    record_(kSystemCmd + parameters);
+    if (ended) ended(0);
+}
 
 void RecordingCalls::PlayLoop(const std::string& path) { record_("PlaySound loop " + path); }
 
 void RecordingCalls::Stop() { record_("PlaySound stop"); }
 
-void RecordingCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
+std::optional<std::string> RecordingCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
     record_("ShellExecute open " + target + " in " + workingFolder);
+    return std::nullopt;
 }
 
 std::vector<ProcessEntry> RecordingCalls::Processes() {
@@ -89,8 +99,10 @@ bool RecordingCalls::Terminate(std::uint32_t processId) {
     return false;
 }
 
-void RecordingCalls::RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) {
+std::optional<unsigned long> RecordingCalls::RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                                 const std::wstring& folder) {
     record_(kSystemCmd + narrow_(parameters) + " in " + narrow_(folder));
+    return 0;
 }
 
 std::wstring RecordingCalls::ProgramFolder() { return programFolder_; }

@@ -20,27 +20,37 @@ public:
     void ExitWindowsEx(unsigned flags) override;
     void SetSystemPowerState(bool suspend, bool force) override;
     void NtShutdownSystem(int action) override;
-    void SetWakeTimer(const LocalTime& wakeAt) override;
+    std::uint32_t SetWakeTimer(const LocalTime& wakeAt) override;  // answers answers.wakeTimer
+    WakeTimerSetting ReadWakeTimerSetting() override;           // answers answers.wakeTimers, not written down
     void CloseAllPrograms() override;
 
     // There is never a dial-up connection.
     std::optional<std::vector<DialupHandle>> DialupConnections() override;
     bool HangUp(DialupHandle connection) override;
-    void Autodial() override;
-    void RunCmdHidden(const std::string& parameters) override;
+    bool Autodial() override;                                                 // true
+    void RunCmdHidden(const std::string& parameters, CmdEnded ended) override;  // ended at once, exit code 0
 
     void PlayLoop(const std::string& path) override;
     void Stop() override;
 
-    // The shell, process and batch calls are written down too; there are no processes.
-    void ShellOpen(const std::string& target, const std::string& workingFolder) override;
+    // The shell, process and batch calls are written down too; there are no
+    // processes, every target opens and the batch exits with 0.
+    std::optional<std::string> ShellOpen(const std::string& target, const std::string& workingFolder) override;
     void OpenDocument(const std::wstring& path) override;
     void MciCommand(const std::string& command) override;
     void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;
     bool Terminate(std::uint32_t processId) override;
-    void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) override;
+    std::optional<unsigned long> RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                     const std::wstring& folder) override;
     std::wstring ProgramFolder() override;
+
+    // What the wake timer and the power plan's setting answer: the timer
+    // armed, the setting unknown, as under Wine; the native tests set others.
+    struct Answers {
+        std::uint32_t wakeTimer = 0;
+        WakeTimerSetting wakeTimers;
+    } answers;
 
 private:
     std::function<void(const std::string&)> record_;

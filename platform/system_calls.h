@@ -7,9 +7,26 @@
 #include "platform/clock.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+// The power plan's "allow wake timers" (the sleep group's setting) as the
+// active scheme holds it on mains power and on battery: 0 disabled, 1
+// enabled, 2 important wake timers only. None where it cannot be read (the
+// system has no such setting, or the calls fail).
+struct WakeTimerSetting {
+    std::optional<std::uint32_t> ac, dc;
+};
+
+// Only "enabled" lets the program's timer wake the machine: on Windows 10 and
+// later "important wake timers only" leaves ordinary timers like ours asleep,
+// as "disabled" does. Any other value counts as unknown, as an unread one.
+inline bool ForbidsWakeTimers(std::optional<std::uint32_t> index) { return index == 0u || index == 2u; }
+inline bool ForbidsWakeTimers(const WakeTimerSetting& s) { return ForbidsWakeTimers(s.ac) || ForbidsWakeTimers(s.dc); }
+
+inline constexpr std::uint32_t kErrorNotSupported = 50;  // ERROR_NOT_SUPPORTED
 
 class PowerSystem {
 public:
@@ -17,8 +34,11 @@ public:
     virtual void ExitWindowsEx(unsigned flags) = 0;                      // ExitWindowsEx(flags, 0)
     virtual void SetSystemPowerState(bool suspend, bool force) = 0;
     virtual void NtShutdownSystem(int action) = 0;                     // the native call of ntdll.dll
-    // Arms the program's one wake timer, with resume, for a local time.
-    virtual void SetWakeTimer(const LocalTime& wakeAt) = 0;
+    // Arms the program's one wake timer, with resume, for a local time. The
+    // system's error code, 0 when armed; kErrorNotSupported when the timer is
+    // set but the machine cannot wake by a timer.
+    virtual std::uint32_t SetWakeTimer(const LocalTime& wakeAt) = 0;
+    virtual WakeTimerSetting ReadWakeTimerSetting() = 0;
     // Posts WM_CLOSE to the titled main windows of all other programs.
     virtual void CloseAllPrograms() = 0;
 };
@@ -32,6 +52,10 @@ inline constexpr int kShutdownPowerOff = 2;
 using DialupHandle = std::uintptr_t;
 inline constexpr size_t kMaxDialupConnections = 10;
 
+// Hears the exit code of a command run without waiting, once it has ended;
+// none when it could not be started.
+using CmdEnded = std::function<void(std::optional<unsigned long> exitCode)>;
+
 class NetworkSystem {
 public:
     virtual ~NetworkSystem() = default;
@@ -39,11 +63,12 @@ public:
     // enumeration fails (also when there are more than ten).
     virtual std::optional<std::vector<DialupHandle>> DialupConnections() = 0;
     virtual bool HangUp(DialupHandle connection) = 0;  // true when the system accepted it
-    virtual void Autodial() = 0;                       // dials the default connection, no dialog
+    virtual bool Autodial() = 0;                       // dials the default connection, no dialog
     // Runs the system folder's cmd.exe, by its full path, without AutoRun
     // commands or delayed expansion, hidden, in the Windows folder, without
-    // waiting; `parameters` follow on its command line.
-    virtual void RunCmdHidden(const std::string& parameters) = 0;
+    // waiting; `parameters` follow on its command line. `ended`, when given,
+    // is called once, on another thread or before this returns.
+    virtual void RunCmdHidden(const std::string& parameters, CmdEnded ended) = 0;
 };
 
 class SoundPlayer {
@@ -62,8 +87,10 @@ struct ProcessEntry {
 class DesktopSystem {
 public:
     virtual ~DesktopSystem() = default;
-    // Opens a file, program, folder or web address with its handler.
-    virtual void ShellOpen(const std::string& target, const std::string& workingFolder) = 0;
+    // Opens a file, program, folder or web address with its handler. None
+    // when it was opened, else the system's text of why not, in the user's
+    // language.
+    virtual std::optional<std::string> ShellOpen(const std::string& target, const std::string& workingFolder) = 0;
     // Opens a document of the program (the help file, a cleaning list) with
     // its default action.
     virtual void OpenDocument(const std::wstring& path) = 0;
@@ -74,8 +101,10 @@ public:
     virtual std::vector<ProcessEntry> Processes() = 0;
     virtual bool Terminate(std::uint32_t processId) = 0;  // true when the process was ended
     // Runs the system folder's cmd.exe as RunCmdHidden does, but at idle
-    // priority, in `folder`, and waits for its end.
-    virtual void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) = 0;
+    // priority, in `folder`, and waits for its end: its exit code, none when
+    // it could not be started.
+    virtual std::optional<unsigned long> RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                             const std::wstring& folder) = 0;
     // The folder of the program's executable, ending in "\", as Windows
     // names it: the program may lie in a folder whose name GBK cannot hold.
     virtual std::wstring ProgramFolder() = 0;

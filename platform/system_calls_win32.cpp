@@ -8,6 +8,7 @@
 #include <tlhelp32.h>
 #include <wininet.h>
 
+#include <thread>
 #include <vector>
 
 // The connection record of Windows XP and later, which every later system
@@ -33,7 +34,17 @@ void Win32SystemCalls::NtShutdownSystem(int action) {
         shutdown(action);
 }
 
-void Win32SystemCalls::SetWakeTimer(const LocalTime& wakeAt) {
+namespace {
+
+// The last error of a failed call; never 0, which would read as success.
+std::uint32_t LastError() {
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
+std::uint32_t Win32SystemCalls::SetWakeTimer(const LocalTime& wakeAt) {
     SYSTEMTIME local{};
     local.wYear = static_cast<WORD>(wakeAt.year);
     local.wMonth = static_cast<WORD>(wakeAt.month);
@@ -45,13 +56,67 @@ void Win32SystemCalls::SetWakeTimer(const LocalTime& wakeAt) {
     // or from summer time still means the wall-clock time the user chose.
     SYSTEMTIME utc{};
     FILETIME due{};
-    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &due)) return;
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &due))
+        return LastError();
     if (!wakeTimer_) wakeTimer_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
-    if (!wakeTimer_) return;
+    if (!wakeTimer_) return LastError();
     LARGE_INTEGER dueTime;
     dueTime.LowPart = due.dwLowDateTime;
     dueTime.HighPart = static_cast<LONG>(due.dwHighDateTime);
-    SetWaitableTimer(wakeTimer_, &dueTime, 0, nullptr, nullptr, TRUE);
+    SetLastError(ERROR_SUCCESS);
+    if (!SetWaitableTimer(wakeTimer_, &dueTime, 0, nullptr, nullptr, TRUE)) return LastError();
+    // Set, but a machine that cannot resume by a timer says so in the last
+    // error of a call that succeeded.
+    return GetLastError() == ERROR_NOT_SUPPORTED ? kErrorNotSupported : ERROR_SUCCESS;
+}
+
+namespace {
+
+using PowerGetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
+using PowerReadValueIndexFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
+
+// GUID_SLEEP_SUBGROUP and its GUID_ALLOW_RTC_WAKE.
+const GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
+const GUID kAllowWakeTimers = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+
+// The power plan functions of Vista and later, looked up at run time in the
+// system folder's powrprof.dll (by its full path: the program runs
+// elevated), so that the program starts where they are missing.
+struct PowerPlanFunctions {
+    PowerGetActiveSchemeFn activeScheme = nullptr;
+    PowerReadValueIndexFn readAc = nullptr;
+    PowerReadValueIndexFn readDc = nullptr;
+
+    PowerPlanFunctions() {
+        wchar_t system[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return;
+        HMODULE powrprof = LoadLibraryW((std::wstring(system, length) + L"\\powrprof.dll").c_str());
+        if (!powrprof) return;
+        const auto find = [powrprof](const char* name) {
+            return reinterpret_cast<void*>(GetProcAddress(powrprof, name));
+        };
+        activeScheme = reinterpret_cast<PowerGetActiveSchemeFn>(find("PowerGetActiveScheme"));
+        readAc = reinterpret_cast<PowerReadValueIndexFn>(find("PowerReadACValueIndex"));
+        readDc = reinterpret_cast<PowerReadValueIndexFn>(find("PowerReadDCValueIndex"));
+    }
+};
+
+}  // namespace
+
+WakeTimerSetting Win32SystemCalls::ReadWakeTimerSetting() {
+    static const PowerPlanFunctions power;
+    GUID* scheme = nullptr;
+    if (!power.activeScheme || power.activeScheme(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return {};
+    const auto read = [scheme](PowerReadValueIndexFn readIndex) -> std::optional<std::uint32_t> {
+        DWORD index = 0;
+        if (!readIndex || readIndex(nullptr, scheme, &kSleepSubgroup, &kAllowWakeTimers, &index) != ERROR_SUCCESS)
+            return std::nullopt;
+        return index;
+    };
+    const WakeTimerSetting setting{read(power.readAc), read(power.readDc)};
+    LocalFree(scheme);
+    return setting;
 }
 
 namespace {
@@ -94,7 +159,7 @@ bool Win32SystemCalls::HangUp(DialupHandle connection) {
     return RasHangUpW(reinterpret_cast<HRASCONN>(connection)) == ERROR_SUCCESS;
 }
 
-void Win32SystemCalls::Autodial() { InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_); }
+bool Win32SystemCalls::Autodial() { return InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_) != FALSE; }
 
 namespace {
 
@@ -122,12 +187,31 @@ HANDLE StartSystemCmd(const std::wstring& parameters, const std::wstring& folder
     return process.hProcess;
 }
 
+// Waits for the process to end and closes its handle.
+std::optional<unsigned long> ExitCodeOf(HANDLE process) {
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    const bool known = GetExitCodeProcess(process, &code) != FALSE;
+    CloseHandle(process);
+    return known ? std::optional<unsigned long>(code) : std::nullopt;
+}
+
 }  // namespace
 
-void Win32SystemCalls::RunCmdHidden(const std::string& parameters) {
+void Win32SystemCalls::RunCmdHidden(const std::string& parameters, CmdEnded ended) {
     wchar_t windowsFolder[MAX_PATH] = {};
     GetWindowsDirectoryW(windowsFolder, MAX_PATH);
-    if (HANDLE process = StartSystemCmd(Wide(parameters), windowsFolder, NORMAL_PRIORITY_CLASS)) CloseHandle(process);
+    HANDLE process = StartSystemCmd(Wide(parameters), windowsFolder, NORMAL_PRIORITY_CLASS);
+    if (!process || !ended) {
+        if (process) CloseHandle(process);
+        if (ended) ended(std::nullopt);
+        return;
+    }
+    try {
+        std::thread([process, ended = std::move(ended)] { ended(ExitCodeOf(process)); }).detach();
+    } catch (...) {
+        CloseHandle(process);  // no thread to be had: the command runs, its end goes untold
+    }
 }
 
 void Win32SystemCalls::PlayLoop(const std::string& path) {
@@ -137,10 +221,34 @@ void Win32SystemCalls::PlayLoop(const std::string& path) {
 // Ends the looping sound at once; the file is not played again.
 void Win32SystemCalls::Stop() { PlaySoundW(nullptr, nullptr, 0); }
 
-void Win32SystemCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
+namespace {
+
+// The system error a ShellExecute result at or below 32 stands for, where
+// the call left none behind.
+DWORD ShellExecuteError(INT_PTR result) {
+    switch (result) {
+    case 0: return ERROR_OUTOFMEMORY;
+    case SE_ERR_SHARE: return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND: return ERROR_DLL_NOT_FOUND;
+    default: return static_cast<DWORD>(result);  // 2, 3, 5, 8 and 11 are system errors already
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> Win32SystemCalls::ShellOpen(const std::string& target, const std::string& workingFolder) {
     const std::wstring folder = Wide(workingFolder);
-    ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(),
-                  SW_SHOWNORMAL);
+    SetLastError(ERROR_SUCCESS);
+    const INT_PTR result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        nullptr, L"open", Wide(target).c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL));
+    if (result > 32) return std::nullopt;
+    const DWORD error = GetLastError();
+    return SystemErrorText(error != ERROR_SUCCESS ? error : ShellExecuteError(result));
 }
 
 void Win32SystemCalls::OpenDocument(const std::wstring& path) {
@@ -180,13 +288,13 @@ bool Win32SystemCalls::Terminate(std::uint32_t processId) {
     return ended;
 }
 
-void Win32SystemCalls::RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) {
+std::optional<unsigned long> Win32SystemCalls::RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                                   const std::wstring& folder) {
     HANDLE process = StartSystemCmd(parameters, folder, IDLE_PRIORITY_CLASS);
-    if (!process) return;
+    if (!process) return std::nullopt;
     // The GUI thread waits here on purpose, without pumping messages, so no
     // tick can run while the batch cleans.
-    WaitForSingleObject(process, INFINITE);
-    CloseHandle(process);
+    return ExitCodeOf(process);
 }
 
 namespace {

@@ -14,24 +14,27 @@ public:
     void ExitWindowsEx(unsigned flags) override;
     void SetSystemPowerState(bool suspend, bool force) override;
     void NtShutdownSystem(int action) override;
-    void SetWakeTimer(const LocalTime& wakeAt) override;
+    std::uint32_t SetWakeTimer(const LocalTime& wakeAt) override;
+    WakeTimerSetting ReadWakeTimerSetting() override;
     void CloseAllPrograms() override;
 
     std::optional<std::vector<DialupHandle>> DialupConnections() override;
     bool HangUp(DialupHandle connection) override;
-    void Autodial() override;
-    void RunCmdHidden(const std::string& parameters) override;
+    bool Autodial() override;
+    // The exit code is waited for on a thread of its own.
+    void RunCmdHidden(const std::string& parameters, CmdEnded ended) override;
 
     void PlayLoop(const std::string& path) override;
     void Stop() override;
 
-    void ShellOpen(const std::string& target, const std::string& workingFolder) override;
+    std::optional<std::string> ShellOpen(const std::string& target, const std::string& workingFolder) override;
     void OpenDocument(const std::wstring& path) override;
     void MciCommand(const std::string& command) override;
     void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;
     bool Terminate(std::uint32_t processId) override;
-    void RunCmdHiddenAndWait(const std::wstring& parameters, const std::wstring& folder) override;
+    std::optional<unsigned long> RunCmdHiddenAndWait(const std::wstring& parameters,
+                                                     const std::wstring& folder) override;
     std::wstring ProgramFolder() override;
 
 private:

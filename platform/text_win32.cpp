@@ -19,3 +19,16 @@ std::string Narrow(const std::wstring& text) {
                         nullptr);
     return out;
 }
+
+std::string SystemErrorText(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = buffer ? std::wstring(buffer, length) : std::wstring();
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    if (!text.empty()) return Narrow(text);
+    std::string fallback = "错误 ";
+    return fallback.append(std::to_string(code));
+}

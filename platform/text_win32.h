@@ -8,3 +8,6 @@ inline constexpr unsigned kGbkCodePage = 936;
 
 std::wstring Wide(const std::string& gbk);
 std::string Narrow(const std::wstring& text);
+// The system's message for an error code, in the user's language, without
+// its line break; "错误 <code>" when the system has none.
+std::string SystemErrorText(unsigned long code);

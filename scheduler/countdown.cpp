@@ -11,6 +11,14 @@ CountdownTexts CountdownTextsFor(const std::string& word) {
     return texts;
 }
 
+CountdownTexts WaitingTextsFor(const std::string& word) {
+    CountdownTexts texts = CountdownTextsFor(word);
+    texts.label1 = "正在备份，完成后" + word + "…剩余文件:";
+    return texts;
+}
+
+std::string FilesLeftText(std::int64_t files) { return std::to_string(files) + " 个"; }
+
 namespace {
 std::string Remaining(int seconds) { return std::to_string(seconds) + " 秒"; }
 
@@ -20,6 +28,7 @@ bool SameMinute(const LocalTime& a, const LocalTime& b) {
 }  // namespace
 
 void Countdown::Open() {
+    waiting_ = false;
     face_.MyChangeCaption(CountdownTextsFor(RowOf(*state_.PendingPowerAction).word));
     if (!counting_) {
         position_ = 0;
@@ -38,11 +47,23 @@ void Countdown::Open() {
 
 void Countdown::Timer2Timer() {
     if (!counting_) return;
-    position_ = std::min(position_ + 1, Length());
-    face_.ShowProgress(position_, Length());
-    face_.ShowRemaining(Remaining(Length() - position_));
-    if (position_ < Length()) return;
-    Finish();
+    if (!waiting_) {
+        position_ = std::min(position_ + 1, Length());
+        face_.ShowProgress(position_, Length());
+        face_.ShowRemaining(Remaining(Length() - position_));
+        if (position_ < Length()) return;
+    }
+    // A shutdown never cuts a running backup: the dialog stays until the
+    // last one has ended, and "立即…" still acts at once.
+    const PowerActionRow& row = RowOf(*state_.PendingPowerAction);
+    const std::optional<std::int64_t> filesLeft = row.waitsForBackups ? actions_.BackupFilesLeft() : std::nullopt;
+    if (!filesLeft) {
+        Finish(waiting_);
+        return;
+    }
+    if (!waiting_) face_.MyChangeCaption(WaitingTextsFor(row.word));
+    waiting_ = true;
+    face_.ShowRemaining(FilesLeftText(*filesLeft));
 }
 
 void Countdown::BitBtn1Click() {
@@ -54,7 +75,8 @@ void Countdown::StopSound() {
     sounding_ = false;
 }
 
-void Countdown::Finish() {
+void Countdown::Finish(bool afterWaiting) {
+    waiting_ = false;
     StopSound();
     position_ = 0;
     face_.ShowProgress(0, Length());
@@ -62,7 +84,9 @@ void Countdown::Finish() {
     counting_ = false;
     timers_.SetEnabled(kTimer2, false);
     if (listener_) listener_->CountdownOver();
-    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec);
+    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec, [this, afterWaiting](const Outcome& outcome) {
+        if (listener_) listener_->PowerActionOutcome(afterWaiting ? PowerWaitedForBackups() : outcome);
+    });
 }
 
 void Countdown::BitBtn2Click() {
@@ -73,8 +97,10 @@ void Countdown::BitBtn2Click() {
     position_ = 0;
     face_.ShowProgress(0, Length());
     counting_ = false;
+    waiting_ = false;
     state_.monitoring = false;
     face_.Hide();
+    if (listener_) listener_->PowerActionOutcome(PowerCancelled());
     face_.ShowMonitoring(false);
     if (listener_) listener_->CountdownOver();
 }

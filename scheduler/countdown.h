@@ -18,6 +18,8 @@ class CountdownListener {
 public:
     virtual ~CountdownListener() = default;
     virtual void CountdownOver() = 0;
+    // What came of the pending action: cancelled, or carried out.
+    virtual void PowerActionOutcome(const Outcome&) {}
 };
 
 class Countdown {
@@ -36,6 +38,8 @@ public:
     void BitBtn2Click();  // cancel
 
     bool Counting() const { return counting_; }
+    // Ended while backups run, the countdown waits for them on screen.
+    bool Waiting() const { return waiting_; }
     int Position() const { return position_; }
     // A task fires once in its minute: after a countdown that ended within
     // the minute it opened in, the tick rests until the next minute.
@@ -43,7 +47,8 @@ public:
 
 private:
     int Length() const { return state_.options.tishi > 0 ? state_.options.tishi : 0; }
-    void Finish();
+    // `afterWaiting`: the backups it waited for have ended.
+    void Finish(bool afterWaiting = false);
     void StopSound();
 
     ProgramState& state_;
@@ -54,6 +59,7 @@ private:
     TaskActions& actions_;
     CountdownListener* listener_ = nullptr;
     bool counting_ = false;
+    bool waiting_ = false;
     bool sounding_ = false;  // the warning sound was started, whatever the options say now
     int position_ = 0;
     std::optional<LocalTime> openedAt_;

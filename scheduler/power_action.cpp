@@ -26,27 +26,53 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(era * 400 + yoe + (month <= 2));
 }
 
+std::string TwoDigits(int n) {
+    std::string text = std::to_string(n);
+    if (text.size() < 2) text.insert(text.begin(), '0');
+    return text;
+}
+
+// Built by appending: g++ 12 warns falsely about a literal + std::to_string.
+std::string ArmedText(const LocalTime& t, std::uint32_t error) {
+    std::string text;
+    if (error == 0) {
+        text = "唤醒定时器已设定：";
+        text += std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " + TwoDigits(t.hour) +
+                ":" + TwoDigits(t.minute);
+        return text;
+    }
+    text = error == kErrorNotSupported ? "唤醒定时器设定失败：这台电脑不能定时唤醒（错误 " : "唤醒定时器设定失败：错误 ";
+    text += std::to_string(error);
+    if (error == kErrorNotSupported) text += "）";
+    return text;
+}
+
 }  // namespace
 
 constexpr PowerActionRow kPowerActions[kPowerActionCount] = {
-    {PowerAction::LogOff, "注销", TaskType::LogOff, Sweep::Always,
+    {PowerAction::LogOff, "注销", TaskType::LogOff, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.ExitWindowsEx(kEwxLogOffForced); }},
-    {PowerAction::Standby, "待机", TaskType::Standby, Sweep::WhenShutappIsOne,
+    {PowerAction::Standby, "待机", TaskType::Standby, Sweep::WhenShutappIsOne, true,
      [](const PowerCallInputs& in) { in.power.SetSystemPowerState(true, true); }},
-    {PowerAction::Hibernate, "休眠", TaskType::Hibernate, Sweep::WhenShutappIsOne,
+    {PowerAction::Hibernate, "休眠", TaskType::Hibernate, Sweep::WhenShutappIsOne, true,
      [](const PowerCallInputs& in) {  // the wake timer when the text asks for one, then a suspend, not forced
-         if (std::optional<LocalTime> wake = WakeMoment(in.wakeSpec, in.today)) in.power.SetWakeTimer(*wake);
+         if (std::optional<LocalTime> wake = WakeMoment(in.wakeSpec, in.today)) {
+             const std::uint32_t error = in.power.SetWakeTimer(*wake);
+             if (in.notes)
+                 for (const std::string& text : WakeTimerNotes(*wake, error, in.power.ReadWakeTimerSetting()))
+                     in.notes(text);
+         }
          in.power.SetSystemPowerState(true, false);
      }},
-    {PowerAction::Restart, "重启", TaskType::Restart, Sweep::Always,
+    {PowerAction::Restart, "重启", TaskType::Restart, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.ExitWindowsEx(kEwxRebootForced); }},
-    {PowerAction::ShutDown, "关机", TaskType::ShutDown, Sweep::Always,
+    {PowerAction::ShutDown, "关机", TaskType::ShutDown, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.ExitWindowsEx(kEwxPowerOffForced); }},
-    {PowerAction::FastRestart, "快速重启", TaskType::FastRestart, Sweep::Always,
+    {PowerAction::FastRestart, "快速重启", TaskType::FastRestart, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.NtShutdownSystem(kShutdownReboot); }},
-    {PowerAction::FastShutDown, "快速关机", TaskType::FastShutDown, Sweep::Always,
+    {PowerAction::FastShutDown, "快速关机", TaskType::FastShutDown, Sweep::Always, true,
      [](const PowerCallInputs& in) { in.power.NtShutdownSystem(kShutdownPowerOff); }},
-    {PowerAction::HangUp, "断开拨号", TaskType::HangUp, Sweep::Never, [](const PowerCallInputs& in) { in.hangUp(); }},
+    {PowerAction::HangUp, "断开拨号", TaskType::HangUp, Sweep::Never, false, [](const PowerCallInputs& in) { in.hangUp(); }},
 };
 
 static_assert([] {
@@ -62,8 +88,18 @@ std::optional<PowerAction> PowerActionFor(TaskType type) {
 }
 
 void ExecutePowerAction(PowerAction action, const std::string& wakeSpec, const LocalTime& today, PowerSystem& power,
-                        const std::function<void()>& hangUp) {
-    RowOf(action).call({power, wakeSpec, today, hangUp});
+                        const std::function<void()>& hangUp, const PowerNotes& notes) {
+    RowOf(action).call({power, wakeSpec, today, hangUp, notes});
+}
+
+std::vector<std::string> WakeTimerNotes(const LocalTime& wakeAt, std::uint32_t error, const WakeTimerSetting& setting) {
+    std::vector<std::string> notes{ArmedText(wakeAt, error)};
+    const bool ac = ForbidsWakeTimers(setting.ac), dc = ForbidsWakeTimers(setting.dc);
+    if (ac || dc) {
+        const std::string where = ac && dc ? "交流电源/电池" : ac ? "交流电源" : "电池";
+        notes.push_back("电源选项禁止了唤醒定时器（" + where + "）");
+    }
+    return notes;
 }
 
 std::optional<LocalTime> WakeMoment(const std::string& wakeSpec, const LocalTime& today) {

@@ -11,19 +11,26 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class PowerAction { LogOff, Standby, Hibernate, Restart, ShutDown, FastRestart, FastShutDown, HangUp };
 inline constexpr int kPowerActionCount = 8;
 
 enum class Sweep { Always, WhenShutappIsOne, Never };
 
+// Receives what a hibernation has to tell of its wake timer, one text at a
+// time, before the machine sleeps.
+using PowerNotes = std::function<void(const std::string& text)>;
+
 // What a call may use: the wake text of a scheduled hibernation with the day
-// it counts from, and the hang-up, which is the network's.
+// it counts from, the hang-up, which is the network's, and where the wake
+// timer's texts go (nowhere when empty).
 struct PowerCallInputs {
     PowerSystem& power;
     const std::string& wakeSpec;
     const LocalTime& today;
     const std::function<void()>& hangUp;
+    const PowerNotes& notes;
 };
 
 struct PowerActionRow {
@@ -31,6 +38,7 @@ struct PowerActionRow {
     const char* word;  // what the countdown shows
     TaskType type;
     Sweep sweep;
+    bool waitsForBackups;  // a countdown that ends while backups run holds the action until they end
     void (*call)(const PowerCallInputs& in);
 };
 
@@ -48,9 +56,17 @@ inline bool SweepsFirst(PowerAction action, std::int32_t shutapp) {
     return sweep == Sweep::Always || (sweep == Sweep::WhenShutappIsOne && shutapp == 1);
 }
 
-// Makes the row's call: a countdown's end, or its "立即…".
+// Makes the row's call: a countdown's end, or its "立即…". A hibernation that
+// arms its wake timer and is given `notes` reads the power plan's setting
+// after it and hands `notes` the texts of WakeTimerNotes before it suspends.
 void ExecutePowerAction(PowerAction action, const std::string& wakeSpec, const LocalTime& today, PowerSystem& power,
-                        const std::function<void()>& hangUp);
+                        const std::function<void()>& hangUp, const PowerNotes& notes = {});
+
+// What arming the wake timer for `wakeAt` came to, as SetWakeTimer answered,
+// "唤醒定时器已设定：2026-12-10 07:30" or "唤醒定时器设定失败：…"; then, when
+// the power plan forbids wake timers, "电源选项禁止了唤醒定时器（交流电源/电池）"
+// naming where.
+std::vector<std::string> WakeTimerNotes(const LocalTime& wakeAt, std::uint32_t error, const WakeTimerSetting& setting);
 
 // The wake moment of a wake text: day 1 is `today`, day 2 the next day and so
 // on, at hour:minute:00. "不唤醒" and an empty text ask for none. Throws

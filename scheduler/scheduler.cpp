@@ -88,27 +88,44 @@ void Scheduler::HoldTick(bool held) {
 
 void Scheduler::CountdownOver() { timers_.SetEnabled(kTimer1, TickMayRun()); }
 
+void Scheduler::PowerActionOutcome(const Outcome& outcome) {
+    if (!powerTask_) return;  // a countdown from the tray menu: no task's
+    OutcomeReport report = std::move(powerTask_);
+    powerTask_ = nullptr;
+    report(outcome);
+}
+
 std::string Scheduler::ReadC(int number) { return ReadTaskField(*state_.registry, number, TaskField::Attribute); }
+
+OutcomeReport Scheduler::Reporter(int number, TaskType type, const std::string& attribute) const {
+    if (!log_) return [](const Outcome&) {};
+    return [log = log_, number, type, attribute](const Outcome& outcome) { log->Task(number, type, attribute, outcome); };
+}
 
 void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment) {
     if (std::optional<PowerAction> action = PowerActionFor(type)) {
         state_.PendingPowerAction = action;
         if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(number);
+        if (powerTask_) powerTask_(PowerSuperseded());  // a countdown keeps the later word
+        powerTask_ = Reporter(number, type, type == TaskType::Hibernate ? state_.WakeSpec : "");
         OpenCountdown();
         return;
     }
+    // The types that act on C read it, as before; the dial and the cleaning have none.
+    const std::string c = type == TaskType::Dial || type == TaskType::CleanJunk ? "" : ReadC(number);
+    const OutcomeReport report = Reporter(number, type, c);
     switch (type) {
-    case TaskType::Reminder: actions_.ShowReminder(ReadC(number), a); break;
+    case TaskType::Reminder: report(actions_.ShowReminder(c, a)); break;
     case TaskType::OpenFile:
-    case TaskType::OpenFolder: actions_.OpenTarget(ReadC(number)); break;
-    case TaskType::CloseProgram: actions_.KillProcessByName(FileNamePart(ReadC(number))); break;
-    case TaskType::Dial: actions_.DialDefault(); break;
-    case TaskType::CleanJunk: actions_.CleanSystemJunk(false); break;
-    case TaskType::DisableAdapter: actions_.SetAdapterState(ReadC(number), false); break;
-    case TaskType::EnableAdapter: actions_.SetAdapterState(ReadC(number), true); break;
+    case TaskType::OpenFolder: report(actions_.OpenTarget(c)); break;
+    case TaskType::CloseProgram: report(actions_.KillProcessByName(FileNamePart(c))); break;
+    case TaskType::Dial: report(actions_.DialDefault()); break;
+    case TaskType::CleanJunk: report(actions_.CleanSystemJunk(false)); break;
+    case TaskType::DisableAdapter: actions_.SetAdapterState(c, false, report); break;
+    case TaskType::EnableAdapter: actions_.SetAdapterState(c, true, report); break;
     case TaskType::BackupFile:
     case TaskType::BackupFolder:
-        actions_.StartBackup(type, ReadC(number));
+        actions_.StartBackup(type, c, report);
         break;
     default: break;
     }

@@ -7,6 +7,9 @@
 // fired it, with a tick that judges the tasks as of that moment: so a task
 // never fires twice in its minute, and the minute after a firing is never
 // passed over, however late in its minute the firing tick came.
+//
+// Each task fired gets its line in the run log, when one is given, once its
+// outcome is known: at once, when its worker ends, or at its countdown's end.
 #pragma once
 
 #include "scheduler/program_state.h"
@@ -14,6 +17,7 @@
 #include "scheduler/countdown.h"
 #include "scheduler/timers.h"
 #include "scheduler/task_actions.h"
+#include "store/run_log.h"
 #include "store/task_texts.h"
 
 #include <string>
@@ -23,8 +27,10 @@
 // countdown's end.
 class Scheduler : public CountdownListener {
 public:
-    Scheduler(ProgramState& state, Clock& clock, TimerSwitch& timers, TaskActions& actions, Countdown& countdown)
-        : state_(state), clock_(clock), timers_(timers), actions_(actions), countdown_(countdown) {
+    // `log` must outlive the workers of the tasks, which report to it.
+    Scheduler(ProgramState& state, Clock& clock, TimerSwitch& timers, TaskActions& actions, Countdown& countdown,
+              RunLog* log = nullptr)
+        : state_(state), clock_(clock), timers_(timers), actions_(actions), countdown_(countdown), log_(log) {
         countdown_.ReportTo(*this);
     }
     Scheduler(const Scheduler&) = delete;
@@ -40,6 +46,8 @@ public:
     void HoldTick(bool held);
     // Ended, acted on or cancelled: the tick runs again where all else allows.
     void CountdownOver() override;
+    // The line of the power task whose countdown this was.
+    void PowerActionOutcome(const Outcome& outcome) override;
 
 private:
     // The moment a tick judges the tasks at: milliseconds since the system
@@ -54,13 +62,17 @@ private:
     void Dispatch(int number, const std::string& a, TaskType type, const Moment& moment);
     void OpenCountdown();
     std::string ReadC(int number);
+    // Writes the task's line when the outcome comes; safe on any thread.
+    OutcomeReport Reporter(int number, TaskType type, const std::string& attribute) const;
 
     ProgramState& state_;
     Clock& clock_;
     TimerSwitch& timers_;
     TaskActions& actions_;
     Countdown& countdown_;
+    RunLog* log_;
     Moment fired_;  // of the tick that started the re-arm pause
+    OutcomeReport powerTask_;  // of the task whose countdown is open
 };
 
 // The same wall-clock second a minute later, across hours, days, months and

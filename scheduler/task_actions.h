@@ -1,26 +1,35 @@
 // What a due task sets off, and the face of the countdown that stands before
 // a power action. The tick and the countdown only call these; the actions
-// modules carry them out.
+// modules carry them out and say what came of them, for the run log.
 #pragma once
 
 #include "scheduler/power_action.h"
+#include "store/run_log.h"
 #include "store/task_texts.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class TaskActions {
 public:
     virtual ~TaskActions() = default;
-    virtual void ShowReminder(const std::string& message, const std::string& note) = 0;
-    virtual void OpenTarget(const std::string& target) = 0;
-    virtual void KillProcessByName(const std::string& fileName) = 0;
-    virtual void DialDefault() = 0;
-    virtual void CleanSystemJunk(bool openList) = 0;  // returns when the cleaning has finished
-    virtual void SetAdapterState(const std::string& connection, bool enable) = 0;
-    virtual void StartBackup(TaskType type, const std::string& spec) = 0;  // does not wait
+    virtual Outcome ShowReminder(const std::string& message, const std::string& note) = 0;
+    virtual Outcome OpenTarget(const std::string& target) = 0;
+    virtual Outcome KillProcessByName(const std::string& fileName) = 0;
+    virtual Outcome DialDefault() = 0;
+    virtual Outcome CleanSystemJunk(bool openList) = 0;  // returns when the cleaning has finished
+    // These two do not wait: `report` hears the outcome when it is known, on
+    // a thread of theirs or at once.
+    virtual void SetAdapterState(const std::string& connection, bool enable, OutcomeReport report) = 0;
+    virtual void StartBackup(TaskType type, const std::string& spec, OutcomeReport report) = 0;
+    // The files the running backups have still to go through; none when no backup runs.
+    virtual std::optional<std::int64_t> BackupFilesLeft() { return std::nullopt; }
     virtual void CloseAllPrograms() = 0;
     // Carries out a countdown's action (the hibernation with its wake text).
-    virtual void ExecutePowerAction(PowerAction action, const std::string& wakeSpec) = 0;
+    // `report` hears of it before the call, for a power-off leaves no moment
+    // after it; of the hang-up, what it came to.
+    virtual void ExecutePowerAction(PowerAction action, const std::string& wakeSpec, const OutcomeReport& report) = 0;
 };
 
 // The dialog's texts for one word.
@@ -28,6 +37,10 @@ struct CountdownTexts {
     std::string caption, label1, actNow, cancel;
 };
 CountdownTexts CountdownTextsFor(const std::string& word);
+// The same while a countdown that has ended waits for the backups, with the
+// files they have left.
+CountdownTexts WaitingTextsFor(const std::string& word);
+std::string FilesLeftText(std::int64_t files);
 
 // The countdown dialog: the main window shown as a small topmost dialog.
 class CountdownFace {

@@ -12,6 +12,7 @@ constexpr char kOpenFolderHint[] = "可以定时打开指定的文件夹。";
 constexpr char kCloseProgramHint[] = "在此输入程序的文件名或按浏览。";
 constexpr const char* kReminders[] = {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"};
 constexpr const char* kAdapters[] = {"本地连接", "以太网"};
+constexpr char kWakeTimersForbidden[] = "电源选项禁止了唤醒定时器，电脑可能不会按时唤醒";
 
 // What the attribute row shows for a type.
 struct TypeRow {
@@ -106,6 +107,12 @@ std::string ComposeAttribute(const EditorAttribute& a) {
         return a.text + std::to_string(a.wake.hour) + "时" + std::to_string(a.wake.minute) + "分唤醒";
     if (is(TaskType::BackupFile) || is(TaskType::BackupFolder)) return BackupText(a.text, a.target, a.overwrite);
     return a.text;
+}
+
+std::string WakeTimerHint(int typeIndex, const std::string& wakeChoice, const WakeTimerSetting& setting) {
+    const bool hibernate = typeIndex == static_cast<int>(TaskType::Hibernate);
+    const bool wakes = hibernate && !wakeChoice.empty() && wakeChoice != kNoWake;
+    return wakes && ForbidsWakeTimers(setting) ? kWakeTimersForbidden : "";
 }
 
 EditorSchedule LoadSchedule(const std::string& a, const ShortDateFormat& format, const LocalTime& now) {

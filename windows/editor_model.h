@@ -3,6 +3,7 @@
 // loading a stored task back, the typing filters and the folder proposals.
 #pragma once
 
+#include "platform/system_calls.h"
 #include "store/schedule_text.h"
 
 #include <cstdint>
@@ -77,6 +78,11 @@ struct LoadedTask {
 };
 LoadedTask LoadTask(const std::string& a, const std::string& b, const std::string& c, const ShortDateFormat& format,
                     const LocalTime& now);
+
+// The hint beside the wake choice, for a hibernation that wakes (any choice
+// but "不唤醒") while the power plan forbids wake timers on mains power or on
+// battery; empty otherwise, also where the setting is unknown.
+std::string WakeTimerHint(int typeIndex, const std::string& wakeChoice, const WakeTimerSetting& setting);
 
 // Edit1 to Edit4 take digits and backspace.
 bool DigitKeyAllowed(unsigned character);

@@ -19,6 +19,7 @@ enum ControlId : int {
     kComboBox1 = 140, kComboBox2, kComboBox3, kComboBox4, kComboBox5, kComboBox6, kComboBox7,
     kCheckBox1 = 150,
     kLabel6 = 160, kLabel9, kLabel13,
+    kWakeHint,            // below the wake choice, where a backup's target row goes
     kButton1 = 170,       // 浏览(&S)
     kButton4,             // 浏览(&D)
     kButton2 = IDOK,      // 确定(&O)
@@ -35,6 +36,17 @@ constexpr char kOpenFolderTitle[] = "请选择需要定时打开的文件夹。"
 constexpr char kBackupTargetTitle[] = "选择要备份到的目标文件夹。";
 constexpr char kChooseTime[] = "请选择时间";
 constexpr char kNoticeTitle[] = "提示";
+
+// A combo box's chosen item; at CBN_SELCHANGE its edit box still shows the old text.
+std::string SelectedItem(HWND combo) {
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT length = index == CB_ERR ? CB_ERR : SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return ControlText(combo);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return Narrow(text);
+}
 
 std::vector<std::string> Numbers(int last) {
     std::vector<std::string> items;
@@ -154,6 +166,7 @@ private:
         Combo(kComboBox7, 96, 292, 232, CBS_DROPDOWN | CBS_AUTOHSCROLL, {});
         Add(L"BUTTON", "浏览(&D)", BS_PUSHBUTTON | WS_TABSTOP, 334, 291, 74, 23, kButton4);
         ShowTargetRow(false);
+        ShowWindow(Add(L"STATIC", "", SS_LEFT | SS_NOPREFIX, 96, 295, 312, 28, kWakeHint), SW_HIDE);
         Add(L"BUTTON", "确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 120, 340, 80, 25, kButton2);
         Add(L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 220, 340, 80, 25, kButton3);
     }
@@ -180,6 +193,20 @@ private:
         ShowWindow(Item(kButton1), view.wakeTime ? SW_HIDE : SW_SHOW);
         ShowWindow(Item(kDateTimePicker8), view.wakeTime ? SW_SHOW : SW_HIDE);
         ShowTargetRow(view.backup);
+        ShowWakeHint(ControlText(Item(kComboBox6)));
+    }
+
+    // The power plan is read only for a hibernation.
+    std::string WakeHint(int typeIndex, const std::string& choice) const {
+        const bool hibernate = typeIndex == static_cast<int>(TaskType::Hibernate);
+        return WakeTimerHint(typeIndex, choice,
+                             hibernate && context_.power ? context_.power->ReadWakeTimerSetting() : WakeTimerSetting{});
+    }
+
+    void ShowWakeHint(const std::string& choice) {
+        const std::string hint = WakeHint(TypeIndex(), choice);
+        SetControlText(Item(kWakeHint), hint);
+        ShowWindow(Item(kWakeHint), hint.empty() ? SW_HIDE : SW_SHOW);
     }
 
     void Load(const LoadedTask& task) {
@@ -252,6 +279,10 @@ private:
         case kComboBox5:
             if (code == CBN_SELCHANGE) ComboBox5Change();
             break;
+        case kComboBox6:
+            if (code == CBN_SELCHANGE) ShowWakeHint(SelectedItem(Item(kComboBox6)));
+            if (code == CBN_EDITCHANGE) ShowWakeHint(ControlText(Item(kComboBox6)));
+            break;
         case kButton1: Button1Click(); break;
         case kButton4: Button4Click(); break;
         case kButton2: Button2Click(); break;
@@ -305,6 +336,10 @@ private:
         SavedTask saved =
             SaveTaskRecord(*context_.state->registry, context_.state->options.TaskNum, number, a, b, ComposeAttribute(attribute));
         if (context_.saved) context_.saved({saved.number, a, b, attribute.text, saved.state}, number);
+        if (context_.wakeHintAtOk) {
+            const std::string hint = WakeHint(attribute.typeIndex, attribute.text);
+            if (!hint.empty()) context_.wakeHintAtOk(hint);
+        }
         DestroyWindow(hwnd_);
     }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/system_calls.h"
 #include "scheduler/program_state.h"
 #include "windows/editor_model.h"
 #include "windows/settings_model.h"
@@ -13,6 +14,10 @@ struct EditorContext {
     ProgramState* state = nullptr;
     Clock* clock = nullptr;
     unsigned osMajorVersion = 0;
+    // Reads the power plan's wake timer setting; none reads it as unknown.
+    PowerSystem* power = nullptr;
+    // At OK, the wake hint of the stored task, read afresh, when there is one.
+    std::function<void(const std::string& hint)> wakeHintAtOk;
     // After OK has stored the task: the row to show, and the number of the
     // row it replaces (0 for a new task).
     std::function<void(const TaskRow& row, int replaced)> saved;

@@ -32,6 +32,7 @@ enum ControlId : int {
     kEdit5,      // countdown minutes
     kEdit8,      // sound file
     kButton1,    // 确定(&O)
+    kButton9,    // 运行记录(&L)
     kButton2 = IDCANCEL,  // 取消(&C), the default button
 };
 
@@ -191,6 +192,7 @@ private:
         Add(L"BUTTON", "添加(&A)", button, 8, 312, 75, 25, kButton4);
         Add(L"BUTTON", "修改(&M)", button, 90, 312, 75, 25, kButton5);
         Add(L"BUTTON", "删除(&D)", button, 172, 312, 75, 25, kButton6);
+        Add(L"BUTTON", "运行记录(&L)", button, 262, 312, 100, 25, kButton9);
         Add(L"BUTTON", "导入(&I)", button, 376, 312, 75, 25, kButton7);
         Add(L"BUTTON", "导出(&O)", button, 458, 312, 75, 25, kButton8);
         const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
@@ -377,6 +379,8 @@ private:
         editor.state = context_.state;
         editor.clock = context_.clock;
         editor.osMajorVersion = context_.osMajorVersion;
+        editor.power = context_.power;
+        if (RunLog* log = context_.runLog) editor.wakeHintAtOk = [log](const std::string& hint) { log->Note({hint}); };
         // The settings window may be gone when the editor's OK comes.
         editor.saved = [](const TaskRow& row, int replaced) {
             if (g_open) g_open->TaskSaved(row, replaced);
@@ -483,6 +487,11 @@ private:
             }
         };
         ImportOutcome outcome = ImportSettings(Registry(), Files(), context_.state->options, path, ask);
+        if (context_.runLog && path) {
+            if (std::optional<Outcome> note =
+                    ImportNote(*path, outcome.status, answer == ImportAnswer::Replace, outcome.message.text))
+                context_.runLog->Note(*note);
+        }
         if (outcome.storeChanged()) {
             if (answer == ImportAnswer::Replace) g_editTargets.AllReplaced();
             HideEnableBox();
@@ -512,6 +521,9 @@ private:
         case kButton3: Button3Click(); break;
         case kButton7: Button7Click(); break;
         case kButton8: Button8Click(); break;
+        case kButton9:
+            if (context_.openRunLog) context_.openRunLog();
+            break;
         default: break;
         }
     }

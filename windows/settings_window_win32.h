@@ -2,7 +2,9 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/system_calls.h"
 #include "scheduler/program_state.h"
+#include "store/run_log.h"
 
 #include <functional>
 #include <string>
@@ -11,8 +13,11 @@ struct SettingsContext {
     ProgramState* state = nullptr;
     Clock* clock = nullptr;
     unsigned osMajorVersion = 0;
+    PowerSystem* power = nullptr;   // the task editor's reading of the wake timer setting
     std::string exePath;            // compared with the autostart entry, and written there
     std::function<void()> closed;   // the scheduler tick may run again
+    RunLog* runLog = nullptr;       // an import writes its line there
+    std::function<void()> openRunLog;  // "运行记录(&L)"
 };
 
 // Opens the window, or brings the open one to the front. The caller holds

@@ -25,6 +25,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -67,6 +68,8 @@ public:
     bool coarse = false;
 
     std::string PathFromText(const std::string& gbk) override { return inner_.PathFromText(gbk); }
+    std::string TextFromPath(const std::string& path) override { return inner_.TextFromPath(path); }
+    std::string LastErrorText() override { return "probe"; }
     std::optional<FolderId> Identify(const std::string& folder) override {
         if (!Usable(folder)) return {};
         return inner_.Identify(Map(folder));
@@ -302,6 +305,26 @@ TEST_F(BackupTest, AFailedCopyLeavesNothingBehindAndTheRunGoesOn) {
     EXPECT_EQ(Get("dst/b_20240315103007"), std::string(5000, 'b'));
 }
 
+TEST_F(BackupTest, TheFilesLeftCountDownAsTheyAreGoneThroughAndACrashLeavesNoneCounted) {
+    for (const char* name : {"a", "b", "c"}) Put(std::string("src/") + name, name, kT);
+    BackupActivity activity;
+    activity.RunBegins();
+    Probe probe(posix);
+    std::vector<std::int64_t> seen;
+    probe.afterCopy = [&] { seen.push_back(activity.FilesLeft().value_or(-1)); };
+    RunBackup(kFolder, Spec("src", "dst", "1"), probe, &activity);
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{3, 2, 1})) << "a file counts until it is gone through";
+    EXPECT_EQ(activity.FilesLeft(), 0);
+    Probe crashing(posix);
+    crashing.breakCopy = 1;
+    crashing.crash = true;
+    Put("src/a", "changed", kT + 5);
+    RunBackup(kFolder, Spec("src", "dst", "1"), crashing, &activity);
+    EXPECT_EQ(activity.FilesLeft(), 0);
+    activity.RunEnds();
+    EXPECT_EQ(activity.FilesLeft(), std::nullopt);
+}
+
 TEST_F(BackupTest, ACrashMidCopyLeavesTheFinalNameUntouchedAndTheNextRunCleansUp) {
     Put("src/a.txt", std::string(8000, 'n'), kT + 9);
     Put("dst/v/a_20240315103007.txt", "older version", kT);
@@ -382,6 +405,38 @@ TEST_F(BackupTest, ARunLeavesAloneTheTemporaryFileOfARunInProgress) {
     EXPECT_EQ(Names("dst"), "a_20240315103007.txt");
 }
 
+TEST_F(BackupTest, ARunCountsCopiedCurrentAndFailedFilesAndNamesTheFirstThreeFailures) {
+    Put("src/a.txt", "a", kT);
+    Put("src/sub/c.txt", "c", kT);
+    Probe probe(posix);
+    probe.descending = true;
+    probe.breakCopy = 2;  // sub\c.txt, after a.txt
+    BackupTally tally = RunBackup(kFolder, Spec("src", "dst", "1"), probe);
+    EXPECT_EQ(std::make_tuple(tally.copied, tally.current, tally.failed, tally.finished), std::make_tuple(1, 0, 1, true));
+    ASSERT_EQ(tally.failures.size(), 1u);
+    EXPECT_EQ(tally.failures[0].name + " " + tally.failures[0].error, "sub\\c.txt probe");
+    tally = RunBackup(kFolder, Spec("src", "dst", "1"), posix);
+    EXPECT_EQ(std::make_tuple(tally.copied, tally.current, tally.failed), std::make_tuple(1, 1, 0));
+
+    // A destination that cannot be made fails every file; three are named.
+    for (const char* name : {"b.txt", "d.txt", "e.txt"}) Put(std::string("src/") + name, name, kT);
+    Probe jailed(posix);
+    jailed.descending = true;
+    jailed.jail = W("src");
+    tally = RunBackup(kFolder, Spec("src", "elsewhere", "0"), jailed);
+    EXPECT_EQ(tally.failed, 5);
+    ASSERT_EQ(tally.failures.size(), 3u);
+    EXPECT_EQ(tally.failures[2].name + " " + tally.failures[2].error, "b.txt probe");
+
+    tally = RunBackup(kFile, W("src/none.txt") + "*" + W("dst") + "*0", posix);
+    EXPECT_EQ(tally.failed, 1) << "a missing source";
+    EXPECT_EQ(tally.failures.at(0).name, W("src/none.txt"));
+    EXPECT_FALSE(tally.failures.at(0).error.empty());
+    EXPECT_FALSE(RunBackup(kFolder, Spec("src", "dst", "2"), posix).finished) << "no such flag";
+    const std::string korean = U8(u8"报告한.txt");
+    EXPECT_EQ(posix.TextFromPath(korean), "报告?.txt");
+}
+
 TEST_F(BackupTest, RunsAtOnceOfDifferentTasksAndOfTheSameTaskEndWithCorrectCopies) {
     for (int i = 0; i < 40; ++i) {
         Put("s1/f" + std::to_string(i) + ".dat", std::string(3000 + i, 'x'), kT + i);
@@ -390,17 +445,19 @@ TEST_F(BackupTest, RunsAtOnceOfDifferentTasksAndOfTheSameTaskEndWithCorrectCopie
     std::mutex mutex;
     std::condition_variable done;
     int finished = 0;
+    BackupActivity activity;
     for (int round = 0; round < 2; ++round) {
         for (const std::string& spec : {Spec("s1", "d1", "0"), Spec("s2", "d2", "1")}) {
-            StartBackup(kFolder, spec, posix, [&] {
+            StartBackup(kFolder, spec, posix, [&](const BackupTally&) {
                 std::lock_guard<std::mutex> lock(mutex);
                 ++finished;
                 done.notify_all();
-            });
+            }, &activity);
         }
     }
     std::unique_lock<std::mutex> lock(mutex);
     ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(60), [&] { return finished == 4; }));
+    EXPECT_EQ(activity.FilesLeft(), std::nullopt);
     size_t versions = 0;
     for (const fs::directory_entry& e : fs::directory_iterator(P("d1"))) {
         ++versions;

@@ -63,6 +63,9 @@ TEST(KillProcessByName, EndsEveryMatchAndAnswersWithTheLastTermination) {
     desktop.refuse.clear();
     EXPECT_TRUE(KillProcessByName("APP.EXE", desktop));
     EXPECT_FALSE(KillProcessByName("calc.exe", desktop));
+    desktop.refuse = {4};
+    const KillCount count = EndProcessesByName("app.exe", desktop);
+    EXPECT_EQ(std::make_pair(count.matched, count.ended), std::make_pair(3, 2)) << "the run log's counts";
 }
 
 TEST(JunkCleaning, ListNamesHaveNoLeadingZerosSoDaysCanCoincide) {

@@ -23,8 +23,15 @@ public:
         calls.push_back("hangup " + std::to_string(c));
         return hangUpWorks;
     }
-    void Autodial() override { calls.push_back("autodial"); }
-    void RunCmdHidden(const std::string& parameters) override { calls.push_back("cmd.exe " + parameters); }
+    bool Autodial() override {
+        calls.push_back("autodial");
+        return true;
+    }
+    std::optional<unsigned long> exitCode = 0;
+    void RunCmdHidden(const std::string& parameters, CmdEnded ended) override {
+        calls.push_back("cmd.exe " + parameters);
+        if (ended) ended(exitCode);
+    }
 };
 
 class NetworkTest : public ::testing::Test {
@@ -64,6 +71,13 @@ TEST_F(NetworkTest, AdapterCommandIsBuiltExactlyAndUnsafeNamesRunNothing) {
     EXPECT_TRUE(network.calls.empty());
     SetAdapterState(network, "以太网", true);
     EXPECT_EQ(network.calls, (Log{"cmd.exe /c  netsh int set int name=\"以太网\" admin=enable"}));
+
+    Log outcomes;
+    auto report = [&](const Outcome& o) { outcomes.push_back(o.text + (o.failed ? " (failed)" : "")); };
+    SetAdapterState(network, "x\"&shutdown -s\"", false, report);
+    network.exitCode = 1;
+    SetAdapterState(network, "以太网", false, report);
+    EXPECT_EQ(outcomes, (Log{AdapterRefused().text + " (failed)", "netsh 退出码 1 (failed)"}));
 }
 
 class SilentClock : public Clock {
@@ -82,14 +96,18 @@ TEST_F(NetworkTest, TheProgramsActionsReachTheNetworkAndReportTheHangUpInARemind
     ProgramActions actions(network, files, clock,
                            [&](const std::string& m, const std::string& note) { reminders.push_back(m + "|" + note); });
     network.connections = std::vector<DialupHandle>{7};
-    actions.ExecutePowerAction(PowerAction::HangUp, "");
+    Log told;
+    actions.ExecutePowerAction(PowerAction::HangUp, "", [&](const Outcome& o) { told.push_back(o.text); });
     actions.DialDefault();
-    actions.SetAdapterState("本地连接", false);
+    actions.SetAdapterState("本地连接", false, {});
     actions.CloseAllPrograms();
     EXPECT_EQ(network.calls,
               (Log{"hangup 7", "autodial", "cmd.exe /c  netsh int set int name=\"本地连接\" admin=disable"}));
     EXPECT_EQ(reminders, (Log{"断开成功|"}));
-    EXPECT_EQ(network.others, (Log{"CloseAllPrograms"}));
+    EXPECT_EQ(told, (Log{"断开成功"}));
+    // A power action is told before its call: a power-off leaves no moment after it.
+    actions.ExecutePowerAction(PowerAction::LogOff, "", [&](const Outcome& o) { network.others.push_back(o.text); });
+    EXPECT_EQ(network.others, (Log{"CloseAllPrograms", "已执行", "ExitWindowsEx 4"}));
 }
 
 }  // namespace

@@ -92,6 +92,37 @@ TEST_F(PowerTest, AScheduledHibernationArmsItsWakeTimerThenSuspends) {
     EXPECT_TRUE(calls.empty()) << "a malformed wake text sets no timer and does not suspend";
 }
 
+// The texts reach the notes after the timer is armed and before the suspend;
+// only "enabled" (1) counts as allowing wake timers.
+TEST_F(PowerTest, AHibernationTellsHowItsWakeTimerWasArmedBeforeItSuspends) {
+    const auto execute = [this](const std::string& wake) {
+        calls.clear();
+        ExecutePowerAction(PowerAction::Hibernate, wake, Day(2026, 12, 9), power, [] {},
+                           [this](const std::string& text) { calls.push_back(text); });
+    };
+    execute("第2天7时30分唤醒");
+    EXPECT_EQ(calls, (Log{"SetWaitableTimer 2026-12-10 7:30", "唤醒定时器已设定：2026-12-10 07:30",
+                          "SetSystemPowerState 1 0"})) << "the setting unknown, as under Wine";
+    power.answers = {kErrorNotSupported, {1, 2}};
+    execute("第1天23时5分唤醒");
+    EXPECT_EQ(calls, (Log{"SetWaitableTimer 2026-12-9 23:5", "唤醒定时器设定失败：这台电脑不能定时唤醒（错误 50）",
+                          "电源选项禁止了唤醒定时器（电池）", "SetSystemPowerState 1 0"}));
+    execute("不唤醒");
+    EXPECT_EQ(calls, (Log{"SetSystemPowerState 1 0"}));
+}
+
+TEST(WakeTimerNotes, NameTheArmedMomentTheErrorAndWhereThePlanForbidsWaking) {
+    using Notes = std::vector<std::string>;
+    const LocalTime wake = Day(2027, 1, 2, 7, 5);
+    EXPECT_EQ(WakeTimerNotes(wake, 0, {1, 1}), Notes{"唤醒定时器已设定：2027-01-02 07:05"});
+    EXPECT_EQ(WakeTimerNotes(wake, 5, {}), Notes{"唤醒定时器设定失败：错误 5"});
+    EXPECT_EQ(WakeTimerNotes(Day(2027, 11, 30, 23, 59), 0, {0, 0}),
+              (Notes{"唤醒定时器已设定：2027-11-30 23:59", "电源选项禁止了唤醒定时器（交流电源/电池）"}));
+    EXPECT_EQ(WakeTimerNotes(wake, 0, {0, std::nullopt}).back(), "电源选项禁止了唤醒定时器（交流电源）");
+    EXPECT_EQ(WakeTimerNotes(wake, 0, {2, 1}).back(), "电源选项禁止了唤醒定时器（交流电源）") << "important ones only";
+    EXPECT_EQ(WakeTimerNotes(wake, 0, {3, std::nullopt}).size(), 1u) << "a value Windows does not define is unknown";
+}
+
 // The tray sweeps as the countdown would and then makes the countdown's call,
 // for every action but the hang-up, which it does not offer; only its
 // hibernation differs: forced, and with no wake timer.

@@ -4,6 +4,10 @@
 
 namespace {
 
+TEST(TrayTip, AFailedTaskAddsItsLineToEitherTip) {
+    EXPECT_EQ(TrayTip(true, false) + "|" + TrayTip(false, true), "Tempiro2020-启用|Tempiro2020-禁用\n有任务未完成，详见运行记录");
+}
+
 TEST(BootTime, TextLeavesOutTheMinutesOnlyWhenThereAreNone) {
     EXPECT_EQ(BootTimeText(299), "本次开机时间：4分59秒。");
     EXPECT_EQ(BootTimeText(45), "本次开机时间：45秒。");

@@ -2,6 +2,7 @@
 
 #include "store/gbk.h"
 
+#include "platform/fake_log_file.h"
 #include "platform/fake_registry.h"
 #include "store/options.h"
 
@@ -49,18 +50,26 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> remaining;
     int position = -1, maximum = -1;
-    void ShowReminder(const std::string& m, const std::string& note) override { log.push_back("reminder:" + m + "|" + note); }
-    void OpenTarget(const std::string& t) override { log.push_back("open:" + t); }
-    void KillProcessByName(const std::string& f) override { log.push_back("kill:" + f); }
-    void DialDefault() override { log.push_back("dial"); }
-    void CleanSystemJunk(bool openList) override { log.push_back(openList ? "clean:list" : "clean"); }
-    void SetAdapterState(const std::string& c, bool e) override { log.push_back((e ? "enable:" : "disable:") + c); }
-    void StartBackup(TaskType type, const std::string& spec) override { log.push_back(std::string(TaskTypeName(type)) + ":" + spec); }
+    std::string label1;
+    std::optional<std::int64_t> filesLeft;  // of the running backups
+    std::vector<OutcomeReport> reports;  // of the tasks that report later
+    Outcome ShowReminder(const std::string& m, const std::string& note) override { log.push_back("reminder:" + m + "|" + note); return ReminderShown(); }
+    Outcome OpenTarget(const std::string& t) override { log.push_back("open:" + t); return OpenOutcome("找不到"); }
+    Outcome KillProcessByName(const std::string& f) override { log.push_back("kill:" + f); return {}; }
+    Outcome DialDefault() override { log.push_back("dial"); return DialOutcome(true); }
+    Outcome CleanSystemJunk(bool openList) override { log.push_back(openList ? "clean:list" : "clean"); return {}; }
+    void SetAdapterState(const std::string& c, bool e, OutcomeReport r) override { log.push_back((e ? "enable:" : "disable:") + c); reports.push_back(r); }
+    void StartBackup(TaskType type, const std::string& spec, OutcomeReport r) override { log.push_back(std::string(TaskTypeName(type)) + ":" + spec); reports.push_back(r); }
     void CloseAllPrograms() override { log.push_back("closeall"); }
-    void ExecutePowerAction(PowerAction action, const std::string& wake) override {
+    void ExecutePowerAction(PowerAction action, const std::string& wake, const OutcomeReport& report) override {
         log.push_back(std::string("execute:") + RowOf(action).word + "|" + wake);
+        report(PowerCarriedOut());
     }
-    void MyChangeCaption(const CountdownTexts& texts) override { log.push_back("caption:" + texts.caption); }
+    std::optional<std::int64_t> BackupFilesLeft() override { return filesLeft; }
+    void MyChangeCaption(const CountdownTexts& texts) override {
+        log.push_back("caption:" + texts.caption);
+        label1 = texts.label1;
+    }
     void ShowProgress(int p, int max) override { position = p; maximum = max; }
     void ShowRemaining(const std::string& text) override { remaining.push_back(text); }
     void Show() override { log.push_back("show"); }
@@ -80,7 +89,9 @@ protected:
     SimTimers timers;
     Recorder recorder;
     Countdown countdown{state, clock, timers, recorder, recorder, recorder};
-    Scheduler scheduler{state, clock, timers, recorder, countdown};
+    FakeLogFile logFile;
+    RunLog runLog{logFile, clock};
+    Scheduler scheduler{state, clock, timers, recorder, countdown, &runLog};
 
     void SetUp() override {
         state.registry = std::make_unique<RegistryAccessor>(backend);
@@ -135,6 +146,13 @@ protected:
         ASSERT_EQ(recorder.log.size(), 1u);
     }
     using Log = std::vector<std::string>;
+    // The run log's lines from the `from`th on, after their times: the failure column and the text.
+    Log Logged(size_t from = 0) const {
+        Log lines;
+        for (size_t start = 3, end; (end = logFile.current->find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(logFile.current->substr(start + 21, end - start - 21));
+        return Log(lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size())), lines.end());
+    }
 };
 
 TEST_F(SchedulerTest, NoRecordsOnlyOpensAndClosesTheStore) {
@@ -365,6 +383,40 @@ TEST_F(SchedulerTest, ImmediateTypesRunTheirActionWithC) {
     EXPECT_FALSE(state.PendingPowerAction);
 }
 
+TEST_F(SchedulerTest, EachFiredTaskGetsItsLineOnceItsOutcomeIsKnown) {
+    Put(1, "每天8时30分", "提醒", "开会");
+    Put(2, "每天8时30分", "打开文件", "C:\\无.txt");
+    Put(3, "每天8时30分", "备份文件夹", "D:\\a*E:\\b*1");
+    Put(4, "每天8时30分", "禁用网卡", "本地连接");
+    Put(5, "每天8时30分", "拨号连接", "ignored");
+    scheduler.Timer1Timer();
+    EXPECT_EQ(Logged(), (Log{"      任务 1  提醒  开会  ——  已显示", "失败  任务 2  打开文件  C:\\无.txt  ——  找不到",
+                             "      任务 5  拨号连接  ——  已拨号"}));
+    ASSERT_EQ(recorder.reports.size(), 2u) << "the backup and the netsh report when they end";
+    recorder.reports[1](AdapterOutcome(1));
+    recorder.reports[0](BackupOutcome(BackupTally{3, 0, 0, {}, true}));
+    EXPECT_EQ(Logged(3),
+              (Log{"失败  任务 4  禁用网卡  本地连接  ——  netsh 退出码 1",
+                   "      任务 3  备份文件夹  D:\\a → E:\\b  ——  复制 3 个，已是最新 0 个，失败 0 个"}));
+
+    // A power task's line comes at its countdown's end; a countdown from the tray writes none.
+    Put(6, "每天8时31分", "关闭计算机");
+    RunFor(60000);
+    ASSERT_TRUE(countdown.Counting());
+    countdown.BitBtn2Click();
+    state.PendingPowerAction = PowerAction::Standby;
+    countdown.Open();
+    countdown.BitBtn1Click();
+    Put(7, "每天8时32分", "注销计算机");
+    Put(8, "每天8时32分", "休眠计算机", "第2天7时5分唤醒");
+    scheduler.SetMonitoring(true);
+    RunFor(60000);
+    countdown.BitBtn1Click();
+    EXPECT_EQ(Logged(5),
+              (Log{"      任务 6  关闭计算机  ——  已取消", "      任务 7  注销计算机  ——  未执行，由同一分钟的下一个电源任务取代",
+                   "      任务 8  休眠计算机  第2天7时5分唤醒  ——  已执行"}));
+}
+
 TEST(FileNamePart, TakesTheTextAfterTheLastBackslashOrColonGbkAware) {
     EXPECT_EQ(FileNamePart("C:\\Windows\\notepad.exe"), "notepad.exe");
     EXPECT_EQ(FileNamePart("C:notepad.exe"), "notepad.exe");
@@ -467,6 +519,58 @@ TEST_F(SchedulerTest, CountdownOfTenSecondsCountsNineToZeroAndActsOnTheTenthStep
     EXPECT_EQ(countdown.Position(), 0);
     EXPECT_TRUE(timers.IsEnabled(kTimer1));
     EXPECT_FALSE(timers.IsEnabled(kTimer2));
+}
+
+TEST_F(SchedulerTest, ACountdownEndingWhileBackupsRunWaitsForThemOnScreenThenActsOnce) {
+    state.options.tishi = 3;
+    Put(1, "每天8时30分", "关闭计算机");
+    Put(2, "每天8时31分", "断开拨号");
+    recorder.filesLeft = 7;
+    RunFor(6000 + 2999);
+    EXPECT_EQ(recorder.label1, "要想取消关机，请按下<取消关机>按钮:剩余");
+    RunFor(1);
+    EXPECT_EQ(recorder.label1, "正在备份，完成后关机…剩余文件:");
+    EXPECT_EQ(recorder.remaining.back(), "7 个");
+    recorder.filesLeft = 0;  // the last file is being copied
+    recorder.log.clear();
+    RunFor(1000);
+    EXPECT_EQ(recorder.remaining.back(), "0 个");
+    EXPECT_TRUE(countdown.Counting() && countdown.Waiting());
+    EXPECT_FALSE(timers.IsEnabled(kTimer1)) << "the tick stays held";
+    recorder.filesLeft.reset();
+    RunFor(1000);
+    EXPECT_EQ(recorder.log, (Log{"hide", "execute:关机|"}));
+    RunFor(10000);
+    EXPECT_EQ(recorder.log.size(), 2u) << "acted once";
+    EXPECT_EQ(Logged(), (Log{"      任务 1  关闭计算机  ——  等待备份结束后执行"}));
+
+    recorder.filesLeft = 3;  // the hang-up is no shutdown: it never waits
+    RunFor(60000);
+    EXPECT_EQ(recorder.log.back(), "execute:断开拨号|");
+    EXPECT_FALSE(countdown.Waiting());
+}
+
+TEST_F(SchedulerTest, WhileWaitingForBackupsActNowActsAndCancelCancels) {
+    state.options.tishi = 1;
+    Put(1, "每天8时30分", "重启计算机");
+    Put(2, "每天8时31分", "待机计算机");
+    recorder.filesLeft = 2;
+    RunFor(6000 + 1000 + 5000);
+    ASSERT_TRUE(countdown.Waiting());
+    recorder.log.clear();
+    countdown.BitBtn1Click();
+    EXPECT_EQ(recorder.log, (Log{"hide", "execute:重启|"}));
+    EXPECT_FALSE(countdown.Counting() || countdown.Waiting());
+
+    RunFor(60000);
+    ASSERT_TRUE(countdown.Waiting());
+    EXPECT_EQ(recorder.label1, "正在备份，完成后待机…剩余文件:");
+    recorder.log.clear();
+    countdown.BitBtn2Click();
+    recorder.filesLeft.reset();
+    RunFor(5000);
+    EXPECT_EQ(recorder.log, (Log{"sound:stop", "hide", "monitoring:off"})) << "and no restart";
+    EXPECT_FALSE(state.monitoring);
 }
 
 TEST_F(SchedulerTest, ActNowActsAtOnceAndCancelSwitchesMonitoringOff) {

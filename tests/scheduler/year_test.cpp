@@ -154,17 +154,18 @@ public:
     std::map<std::string, std::vector<std::int64_t>> minutes;  // by reminder text
     int other = 0;                                              // anything but a reminder
 
-    void ShowReminder(const std::string& message, const std::string&) override {
+    Outcome ShowReminder(const std::string& message, const std::string&) override {
         minutes[message].push_back(nowMs_ / kMinuteMs);
+        return {};
     }
-    void OpenTarget(const std::string&) override { ++other; }
-    void KillProcessByName(const std::string&) override { ++other; }
-    void DialDefault() override { ++other; }
-    void CleanSystemJunk(bool) override { ++other; }
-    void SetAdapterState(const std::string&, bool) override { ++other; }
-    void StartBackup(TaskType, const std::string&) override { ++other; }
+    Outcome OpenTarget(const std::string&) override { ++other; return {}; }
+    Outcome KillProcessByName(const std::string&) override { ++other; return {}; }
+    Outcome DialDefault() override { ++other; return {}; }
+    Outcome CleanSystemJunk(bool) override { ++other; return {}; }
+    void SetAdapterState(const std::string&, bool, OutcomeReport) override { ++other; }
+    void StartBackup(TaskType, const std::string&, OutcomeReport) override { ++other; }
     void CloseAllPrograms() override { ++other; }
-    void ExecutePowerAction(PowerAction, const std::string&) override { ++other; }
+    void ExecutePowerAction(PowerAction, const std::string&, const OutcomeReport&) override { ++other; }
     void MyChangeCaption(const CountdownTexts&) override { ++other; }
     void ShowProgress(int, int) override {}
     void ShowRemaining(const std::string&) override {}

@@ -116,6 +116,20 @@ TEST(ComposeSchedule, WritesTheTickedOptionUnpadded) {
     EXPECT_EQ(ComposeSchedule(s, format), "");
 }
 
+TEST(WakeTimerHint, ShowsForAWakingHibernationWhereThePlanForbidsWakeTimersOnEitherPower) {
+    const int hibernate = IndexOf(TaskType::Hibernate);
+    const std::string hint = "电源选项禁止了唤醒定时器，电脑可能不会按时唤醒";
+    EXPECT_EQ(WakeTimerHint(hibernate, "第2天", {0, 1}), hint) << "mains power only";
+    EXPECT_EQ(WakeTimerHint(hibernate, "第9天", {1, 0}), hint) << "battery only";
+    EXPECT_EQ(WakeTimerHint(hibernate, "第1天", {std::nullopt, 2}), hint) << "important wake timers only";
+    EXPECT_EQ(WakeTimerHint(hibernate, "第2天", {1, 1}), "") << "allowed";
+    EXPECT_EQ(WakeTimerHint(hibernate, "第2天", {1, std::nullopt}), "") << "battery unknown";
+    EXPECT_EQ(WakeTimerHint(hibernate, "第2天", {}), "") << "unknown";
+    EXPECT_EQ(WakeTimerHint(hibernate, "不唤醒", {0, 0}), "");
+    EXPECT_EQ(WakeTimerHint(hibernate, "", {0, 0}), "");
+    EXPECT_EQ(WakeTimerHint(IndexOf(TaskType::Standby), "第2天", {0, 0}), "") << "another type";
+}
+
 TEST(ComposeAttribute, HibernateAndBackupComposeTheirTexts) {
     EditorAttribute a;
     a.typeIndex = IndexOf(TaskType::Hibernate);

@@ -49,6 +49,38 @@ TEST(Recorded, ShutDownClosesProgramsAsItOpensCountsDownOnTopThenPowersOff) {
     EXPECT_EQ(RecordedCalls(), (Lines{"CloseAllPrograms", "ExitWindowsEx 12"}));
 }
 
+// A shutdown due with a folder backup that outlasts its countdown of three
+// seconds waits on screen for the backup, and powers off after its last file.
+TEST(Recorded, ShutDownWaitsForARunningBackupsLastFile) {
+    const std::wstring source = L"C:\\大备份", target = L"C:\\备份到";
+    constexpr int kFiles = 5000;
+    CreateDirectoryW(source.c_str(), nullptr);
+    const std::string content(16 * 1024, 'b');
+    for (int i = 0; i < kFiles; ++i) {
+        HANDLE file = CreateFileW((source + L"\\f" + std::to_wstring(i) + L".dat").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    ASSERT_TRUE(PutTaskDueEveryMinute("关闭计算机", 3));
+    PutRecord(2, "每隔1分开始0时0分", "备份文件夹", Narrow(source) + "*" + Narrow(target) + "*1", "启用");
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum", 2));
+    Process program(ProgramPath());
+    HWND dialog = WaitForCountdown(program.id());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return Text(GetDlgItem(dialog, kLabel1)) == Wide("正在备份，完成后关机…剩余文件:"); },
+                          8000)) << "the backup ended before the countdown: make it larger";
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(AnyStartsWith(RecordedCalls(), "ExitWindowsEx"));
+    ASSERT_TRUE(WaitUntil([] { return AnyStartsWith(RecordedCalls(), "ExitWindowsEx"); }, 120000));
+    int copied = 0;
+    for (int i = 0; i < kFiles; ++i)
+        copied += GetFileAttributesW((target + L"\\f" + std::to_wstring(i) + L".dat").c_str()) != INVALID_FILE_ATTRIBUTES;
+    EXPECT_EQ(copied, kFiles) << "powered off before the last file was in place";
+    EXPECT_EQ(RecordedCalls(), (Lines{"CloseAllPrograms", "ExitWindowsEx 12"}));
+}
+
 // A key as the user presses it on the countdown: posted to the control with
 // the focus, so that it reaches the program's own message loop.
 void ExpectKeyCancels(WPARAM key) {

@@ -147,8 +147,9 @@ TEST(Desktop, TheShippedBatchEmptiesTheTemporaryFoldersAndNothingElse) {
     ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"Tempiro.exe").c_str(), FALSE));
     CallsInFolder calls(folder);
     LocalTime now = Win32Clock().Now();
-    CleanSystemJunk(false, now, calls);
+    const std::optional<unsigned long> removed = CleanSystemJunk(false, now, calls);
 
+    EXPECT_EQ(removed, planted.size()) << "the count reaches the run log through the batch's exit code";
     const std::wstring list = ReadList(folder + JunkListName(now));
     EXPECT_FALSE(Has(L"\n" + list, L"\nINJECTED")) << "a name ran as a command\n" << Narrow(list);
     for (const std::wstring& file : planted) {
@@ -164,7 +165,7 @@ TEST(Desktop, TheShippedBatchEmptiesTheTemporaryFoldersAndNothingElse) {
 
     // A second run right after finds nothing more to remove.
     now.second = (now.second + 1) % 60;
-    CleanSystemJunk(false, now, calls);
+    EXPECT_EQ(CleanSystemJunk(false, now, calls), 0u);
     EXPECT_TRUE(Has(ReadList(folder + JunkListName(now)), L"共删除 0 个文件。"));
     EXPECT_EQ(ReadBytes(document), "keep me");
 }

@@ -146,6 +146,8 @@ TEST_F(Settings, ModifyShowsTheRowsOfABackupAndOfAHibernateTaskAndWritesThemBack
     EXPECT_FALSE(shown(editor, kTargetBox));
     EXPECT_FALSE(shown(editor, kOverwriteBox));
     EXPECT_FALSE(IsWindowVisible(Button(editor, "浏览(&S)"))) << "the wake time takes the place of 浏览(&S)";
+    ASSERT_NE(GetDlgItem(editor, kWakeHint), nullptr);
+    EXPECT_FALSE(shown(editor, kWakeHint)) << "Wine's power plan has no wake timer setting to read: no hint";
     ASSERT_TRUE(PressToClose(editor, GetDlgItem(editor, IDOK)));
     EXPECT_EQ(StoredRecord(2), Record(hibernate[0], hibernate[1], hibernate[2], hibernate[3]));
     EXPECT_EQ(TaskNum(), 2u);
