@@ -3,6 +3,7 @@
 #include "actions/power.h"
 #include "actions/reminder.h"
 #include "app/about_win32.h"
+#include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
 #include "platform/registry_win32.h"
@@ -131,6 +132,18 @@ void MainWindow::StartTimer(TimerId id, unsigned intervalMs) { SetTimer(hwnd_, i
 void MainWindow::StopTimer(TimerId id) { KillTimer(hwnd_, id); }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // An import handed over by "Tempiro.exe /import" waits while another
+    // message is at work further up: the tick may be walking the store.
+    if (msg == WM_COPYDATA)
+        return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam), handling_ > 0);
+    struct Counted {
+        int& count;
+        ~Counted() { --count; }
+    } counted{++handling_};
+    return Handle(msg, wParam, lParam);
+}
+
+LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case kTrayCallbackMessage:
         if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) ShowTrayMenu();

@@ -47,6 +47,7 @@ protected:
     void OnDpiChanged(int dpi) override;
 
 private:
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateCountdownFace();
     void FormCreate();
     void FormClose();
@@ -69,4 +70,5 @@ private:
     Hotkeys hotkeys_;
     HMENU menu_ = nullptr;
     UINT taskbarCreated_ = 0;
+    int handling_ = 0;  // messages of this window at work, one inside another
 };
