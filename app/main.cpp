@@ -1,8 +1,9 @@
 // Program entry: one instance per machine, a hidden main window, the message
 // loop; or, started by the junk-cleaning batch with "/clean", the cleaning
-// alone.
+// alone; or, with "/import" or "/export", a settings file in or out.
 #include "actions/junk_cleaner_win32.h"
 #include "app/main_window.h"
+#include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
 
@@ -15,6 +16,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     // The running copy holds the mutex and waits for the batch: this copy
     // opens no window and leaves the mutex alone.
     if (commandLine && _wcsicmp(commandLine, kJunkCleaningSwitch) == 0) return RunJunkCleaning();
+    if (const std::optional<int> code = RunSettingsCommand()) return *code;
 
     // The mutex is never closed: it marks the running copy until the process ends.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, Wide(kMutexName).c_str());

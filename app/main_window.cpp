@@ -3,6 +3,7 @@
 #include "actions/power.h"
 #include "actions/reminder.h"
 #include "app/about_win32.h"
+#include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
 #include "platform/log_file_win32.h"
@@ -49,10 +50,6 @@ Win32LogFile& RunLogFile() {
     return *file;
 }
 
-RunLog& ProgramRunLog() {
-    static RunLog* log = new RunLog(RunLogFile(), *new Win32Clock);
-    return *log;
-}
 
 // Posted by whichever thread wrote the line of a failed task.
 constexpr UINT kTaskFailedMessage = WM_APP + 1;
@@ -60,6 +57,11 @@ constexpr UINT kTaskFailedMessage = WM_APP + 1;
 constexpr wchar_t kFontFace[] = L"宋体";
 
 }  // namespace
+
+RunLog& ProgramRunLog() {
+    static RunLog* log = new RunLog(RunLogFile(), *new Win32Clock);
+    return *log;
+}
 
 MainWindow::MainWindow(ProgramState& state)
     : state_(state),
@@ -161,6 +163,18 @@ void MainWindow::StartTimer(TimerId id, unsigned intervalMs) { SetTimer(hwnd_, i
 void MainWindow::StopTimer(TimerId id) { KillTimer(hwnd_, id); }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // An import handed over by "Tempiro.exe /import" waits while another
+    // message is at work further up: the tick may be walking the store.
+    if (msg == WM_COPYDATA)
+        return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam), handling_ > 0);
+    struct Counted {
+        int& count;
+        ~Counted() { --count; }
+    } counted{++handling_};
+    return Handle(msg, wParam, lParam);
+}
+
+LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case kTrayCallbackMessage:
         if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) ShowTrayMenu();

@@ -17,6 +17,10 @@
 #include <memory>
 
 inline constexpr wchar_t kMainWindowClass[] = L"TempiroMain";
+
+// The program's run log, from any thread; never destroyed, for the backup and
+// netsh workers write to it whenever they end.
+RunLog& ProgramRunLog();
 // Posted when a backup starts or ends.
 inline constexpr UINT kBackupsChangedMessage = WM_APP + 2;
 inline constexpr char kBackupBlockReason[] = "Tempiro 正在备份文件";
@@ -50,6 +54,7 @@ protected:
     void OnDpiChanged(int dpi) override;
 
 private:
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateCountdownFace();
     void FormCreate();
     void FormClose();
@@ -76,4 +81,5 @@ private:
     HMENU menu_ = nullptr;
     UINT taskbarCreated_ = 0;
     bool shutdownBlocked_ = false;
+    int handling_ = 0;  // messages of this window at work, one inside another
 };

@@ -12,6 +12,7 @@ add_executable(tempiro_tests
   tests/platform/dpi_test.cpp
   tests/store/options_test.cpp
   tests/store/settings_file_test.cpp
+  tests/store/command_line_test.cpp
   tests/platform/text_files_test.cpp
   tests/platform/file_names_test.cpp
   tests/app/shell_texts_test.cpp

@@ -25,6 +25,7 @@ set(TEMPIRO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 set(TEMPIRO_APP_SOURCES
   app/main.cpp
   app/main_window.cpp
+  app/settings_command_win32.cpp
   app/tray_icon_win32.cpp
   app/hotkeys_win32.cpp
   app/about_win32.cpp

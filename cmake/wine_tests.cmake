@@ -24,7 +24,8 @@ add_executable(tempiro_wine_tests
   tests/wine/dpi_test.cpp
   tests/wine/installer_test.cpp
   tests/wine/keep_word_test.cpp
-  tests/wine/run_log_test.cpp)
+  tests/wine/run_log_test.cpp
+  tests/wine/command_line_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
 target_include_directories(tempiro_wine_tests PRIVATE ${TEMPIRO_GENERATED})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
@@ -95,6 +96,9 @@ endforeach()
 foreach(case ExportWrites OkAfterAn AFileWithout CancellingThe)
   tempiro_wine_test(ExportImport${case} zh_CN.UTF-8 ExportImport.${case}*)
 endforeach()
+# "/import" and "/export": alone, and with the import handed to the running copy.
+tempiro_wine_test(CommandLineAlone zh_CN.UTF-8 CommandLine.WithNoCopy*)
+tempiro_wine_test(CommandLineHandOver zh_CN.UTF-8 CommandLine.AnImportHanded*)
 tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)
 tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
@@ -127,7 +131,8 @@ add_test(NAME installer.build
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/build_test_installers.sh ${CMAKE_BINARY_DIR} ${TEMPIRO_WIN32_DIR}
           ${TEMPIRO_TEST_INSTALLERS} ${TEMPIRO_VERSION})
 set_tests_properties(installer.build PROPERTIES FIXTURES_SETUP installers)
-foreach(case SilentInstallAndUninstall OverARunningOlderCopy UninstallKeeps Wizard UninstallAsks GivesItsFolder)
+foreach(case SilentInstallAndUninstall OverARunningOlderCopy UninstallKeeps Wizard UninstallAsks GivesItsFolder
+             SilentInstallImports)
   tempiro_wine_test(Installer${case} zh_CN.UTF-8 Installer.${case}* ${TEMPIRO_TEST_INSTALLERS}/Tempiro-Setup-test.exe)
   set_tests_properties(wine.Installer${case}.zh_CN.UTF-8 PROPERTIES FIXTURES_REQUIRED installers)
 endforeach()

@@ -95,6 +95,7 @@ LangString EndingProgram ${LANG_SIMPCHINESE} "正在退出正在运行的 ${PROD
 LangString StillRunning ${LANG_SIMPCHINESE} "${PRODUCT} 仍在运行，无法继续。$\r$\n请从任务栏通知区域的菜单退出它，然后点击“重试”。"
 LangString DeleteTasks ${LANG_SIMPCHINESE} "是否同时删除 ${PRODUCT} 的任务和设置？$\r$\n$\r$\n选择“否”将保留它们，重新安装后仍可使用。"
 LangString FolderRefused ${LANG_SIMPCHINESE} "无法设置安装文件夹的权限：$\r$\n$INSTDIR$\r$\n$\r$\n${PRODUCT} 以管理员权限运行，它的文件夹只能允许管理员修改。请重新运行安装程序，选择其他文件夹。"
+LangString TasksFailed ${LANG_SIMPCHINESE} "任务设置文件未能导入（错误代码 $0）：$\r$\n$TasksFile"
 LangString RebootToFinish ${LANG_SIMPCHINESE} "有些文件正在使用（可能是另一位用户登录中运行的 ${PRODUCT}），将在计算机重新启动时删除。$\r$\n$\r$\n是否现在重新启动？"
 
 ; Ends the running copy the way the program ends on exit: WM_CLOSE to its
@@ -173,9 +174,31 @@ Function SecureInstallFolder
   Pop $0
 FunctionEnd
 
+; A settings file the installed program imports: /TASKS=FILE puts its tasks
+; in place of those present, /APPEND with it adds them after them.
+Var TasksFile
+Var TasksAppend
+
 Function .onInit
   ${If} ${RunningX64}
     SetRegView 64
+  ${EndIf}
+  ${GetParameters} $0
+  ${GetOptions} $0 "/TASKS=" $TasksFile
+  ClearErrors
+  ${GetOptions} $0 "/APPEND" $1
+  ${IfNot} ${Errors}
+  ${AndIf} $1 == ""
+    StrCpy $TasksAppend " /append"
+  ${EndIf}
+  ; A name relative to the folder the installer was started in, where the
+  ; program, started in its own folder, would not find it.
+  ${If} $TasksFile != ""
+    System::Call 'kernel32::GetFullPathNameW(w "$TasksFile", i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r2'
+    ${If} $2 > 0
+    ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+      StrCpy $TasksFile $1
+    ${EndIf}
   ${EndIf}
   ; /D= on the command line chooses the folder; otherwise the folder of an
   ; earlier install, otherwise Program Files.
@@ -228,7 +251,47 @@ Section "${PRODUCT}"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  ${If} $TasksFile != ""
+    Call ImportTasks
+  ${EndIf}
 SectionEnd
+
+; The file of /TASKS= through the program just installed, as its
+; "/import FILE [/append]" takes it; no copy runs now, the section ended it.
+; A failure gives the installer the exit code 10 plus the program's (13 the
+; file cannot be read, 14 it is no settings file, 15 the store failed), 11
+; when the program did not run, 12 for a name with a quote in it, which no
+; file has and which would end the argument early.
+Function ImportTasks
+  Push $0
+  Push $1
+  StrCpy $1 0
+  ${Do}
+    StrCpy $0 $TasksFile 1 $1
+    ${If} $0 == '"'
+    ${OrIf} $0 == ""
+      ${ExitDo}
+    ${EndIf}
+    IntOp $1 $1 + 1
+  ${Loop}
+  ${If} $0 == '"'
+    StrCpy $0 2
+  ${Else}
+    ClearErrors
+    ExecWait '"$INSTDIR\${EXE}" /import "$TasksFile"$TasksAppend' $0
+    ${If} ${Errors}
+      StrCpy $0 1
+    ${EndIf}
+  ${EndIf}
+  ${If} $0 != 0
+    IntOp $0 $0 + 10
+    DetailPrint "$(TasksFailed)"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(TasksFailed)" /SD IDOK
+    SetErrorLevel $0
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
 
 Function un.onInit
   ${If} ${RunningX64}

@@ -133,6 +133,16 @@ public:
         AppendRow(row);
     }
 
+    // After an import: the tasks and options it stored, in the list and the
+    // option controls; after a replacing one, an open "修改" editor adds a
+    // new task.
+    void ShowImported(bool replaced) {
+        if (replaced) g_editTargets.AllReplaced();
+        HideEnableBox();
+        FillTaskList();
+        FillOptions();
+    }
+
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
@@ -457,12 +467,7 @@ private:
     // 导出(&O): the whole configuration to a text file.
     void Button8Click() {
         std::optional<std::string> path = SaveFileDialog(hwnd_, kExportDialogTitle, kExportDialogFilter);
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        wchar_t time[80] = {};
-        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 80);
-        ExportTime when{ShortDateFormat(context_.clock->ShortDatePicture()).Format(now.wYear, now.wMonth, now.wDay),
-                        Narrow(time)};
+        const ExportTime when = ExportTimeNow(*context_.clock);
         if (path && !path->empty()) g_lastSettingsFolder = FolderOf(*path);
         Show(ExportSettings(Registry(), Files(), context_.state->options, path, when).message);
     }
@@ -492,12 +497,7 @@ private:
                     ImportNote(*path, outcome.status, answer == ImportAnswer::Replace, outcome.message.text))
                 context_.runLog->Note(*note);
         }
-        if (outcome.storeChanged()) {
-            if (answer == ImportAnswer::Replace) g_editTargets.AllReplaced();
-            HideEnableBox();
-            FillTaskList();
-            FillOptions();
-        }
+        if (outcome.storeChanged()) ShowImported(answer == ImportAnswer::Replace);
         Show(outcome.message);
     }
 
@@ -568,3 +568,18 @@ void ShowSettingsWindow(const SettingsContext& context) {
 }
 
 bool SettingsWindowOpen() { return g_open != nullptr; }
+
+void SettingsImported(bool replaced) {
+    if (g_open)
+        g_open->ShowImported(replaced);
+    else if (replaced)
+        g_editTargets.AllReplaced();
+}
+
+ExportTime ExportTimeNow(Clock& clock) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t time[80] = {};
+    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 80);
+    return {ShortDateFormat(clock.ShortDatePicture()).Format(now.wYear, now.wMonth, now.wDay), Narrow(time)};
+}

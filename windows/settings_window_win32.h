@@ -5,6 +5,7 @@
 #include "platform/system_calls.h"
 #include "scheduler/program_state.h"
 #include "store/run_log.h"
+#include "store/settings_file.h"
 
 #include <functional>
 #include <string>
@@ -24,3 +25,11 @@ struct SettingsContext {
 // the tick from the first call until `closed` runs.
 void ShowSettingsWindow(const SettingsContext& context);
 bool SettingsWindowOpen();
+
+// After an import that did not come through the window (a file handed to
+// the running copy by "Tempiro.exe /import"): what the window's own import
+// does after it, in an open window and in open "修改" editors.
+void SettingsImported(bool replaced);
+
+// The moment of an export as the file's header shows it, now.
+ExportTime ExportTimeNow(Clock& clock);

@@ -108,6 +108,9 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// Runs a command line to its end and returns its exit code (-1: did not run or end).
+DWORD RunToEnd(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+
 // The program under test, from the TEMPIRO_EXE environment variable.
 std::wstring ProgramPath();
 

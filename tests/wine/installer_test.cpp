@@ -67,21 +67,6 @@ void WriteFile(const std::wstring& path, const std::string& text) {
     out << text;
 }
 
-// Runs a command line to its end and returns its exit code (-1: did not run or end).
-DWORD RunToEnd(const std::wstring& commandLine, DWORD timeoutMs = kInstallTimeout) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return static_cast<DWORD>(-1);
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return code;
-}
-
 DWORD SilentInstall(const std::wstring& installer) { return RunToEnd(L"\"" + installer + L"\" /S"); }
 
 bool Registered() { return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName").has_value(); }
@@ -301,6 +286,23 @@ TEST(Installer, GivesItsFolderTheRightsOfProgramFilesBeforeWritingOrRefusesIt) {
     const std::string call = Narrow(L"\"" + icacls + L"\" \"" + folder + L"\" "), owner = call + "/setowner *S-1-5-32-544 /Q\n";
     EXPECT_EQ(Contents(L"C:\\icacls.txt"), owner + owner + call + "/reset /Q\n" + call +
               "/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q\n");
+}
+
+TEST(Installer, SilentInstallImportsTheTasksFileItIsGiven) {
+    const std::wstring tasks = L"C:\\my tasks.txt", setup = L"\"" + ProgramPath() + L"\" /S ";
+    WriteFile(tasks, kEveryMinuteSettings);
+    WriteFile(L"C:\\notes.txt", "TaskNum =1\r\n");
+    // A name relative to the folder the installer starts in, and a file without settings.
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    EXPECT_EQ(RunToEnd(setup + L"/TASKS=notes.txt"), 14u) << "10 and the program's code";
+    EXPECT_TRUE(Exists(Installed(L"Tempiro.exe")));
+    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum").has_value()) << "the store was touched";
+
+    ASSERT_EQ(RunToEnd(setup + L"/TASKS=\"" + tasks + L"\""), 0u);
+    EXPECT_EQ(StoredRecord(1), Record("每隔1分开始0时0分", "提醒", "从文件来的提醒", "启用"));
+    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum"), 1u);
+    ASSERT_EQ(RunToEnd(setup + L"/append /TASKS=\"" + tasks + L"\""), 0u);
+    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum"), 2u);
 }
 
 // The top-level dialog of any process whose caption holds `part`.

@@ -63,6 +63,10 @@ bool PressToClose(HWND window, HWND button);
 // program is never handed a power task.
 [[nodiscard]] bool PutTaskDueEveryMinute(const std::string& type, DWORD tishi);
 
+// A settings file: a reminder due every minute, and a countdown of 90 seconds.
+inline constexpr char kEveryMinuteSettings[] =
+    "tishi=90\r\nTaskNum=1\r\nA1=每隔1分开始0时0分\r\nB1=提醒\r\nC1=从文件来的提醒\r\nD1=启用\r\n";
+
 // The whole lines of a text file (CRLF) in %TEMP%; none when it is missing.
 std::vector<std::string> TempFileLines(const std::wstring& name);
 // The calls the recording flavour wrote to %TEMP%\tempiro-calls.txt, as GBK.

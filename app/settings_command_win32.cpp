@@ -1,0 +1,144 @@
+#include "app/settings_command_win32.h"
+
+#include "app/main_window.h"
+#include "app/shell_texts.h"
+#include "platform/clock_win32.h"
+#include "platform/registry_win32.h"
+#include "platform/text_files_win32.h"
+#include "platform/text_win32.h"
+#include "store/command_line.h"
+#include "windows/settings_window_win32.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+constexpr DWORD kAnswerMs = 120000;     // the longest the sender waits for the copy's import
+constexpr DWORD kStartingCopyMs = 10000;  // for the window of a copy that holds the mutex already
+constexpr DWORD kRetryMs = 250;
+
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> args;
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+    return args;
+}
+
+// The file's full path, so that the running copy, whose current folder is
+// another, opens the same file; none for a name no file can have.
+std::optional<std::wstring> FullPath(const std::wstring& file) {
+    std::vector<wchar_t> buffer(kLongestPath + 1);
+    const DWORD length = GetFullPathNameW(file.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0 || length >= buffer.size()) return std::nullopt;
+    std::wstring full(buffer.data(), length);
+    if (!IsFullPath(std::u16string_view(reinterpret_cast<const char16_t*>(full.data()), full.size())))
+        return std::nullopt;
+    return full;
+}
+
+// The path in the program's GBK, as the file dialogs hand it to the import;
+// none when GBK cannot hold it (such a file cannot be imported through the
+// dialogs either).
+std::optional<std::string> GbkPath(const std::wstring& path) {
+    std::string gbk = Narrow(path);
+    if (Wide(gbk) != path) return std::nullopt;
+    return gbk;
+}
+
+// The running copy's main window, waiting for it while a copy that holds
+// the mutex is still starting; none when no copy runs, nullptr when one runs
+// but shows no window.
+std::optional<HWND> RunningCopy() {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND main = FindWindowW(kMainWindowClass, nullptr)) return main;
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, Wide(kMutexName).c_str());
+        const bool held = mutex || GetLastError() == ERROR_ACCESS_DENIED;
+        if (mutex) CloseHandle(mutex);  // held no longer than asked: a copy starting now must not meet it
+        if (!held) return std::nullopt;
+        if (GetTickCount() - start > kStartingCopyMs) return nullptr;
+        Sleep(kRetryMs);
+    }
+}
+
+int HandOverTo(HWND main, std::wstring file, bool append) {
+    COPYDATASTRUCT data{append ? kHandOverAppend : kHandOverReplace,
+                        static_cast<DWORD>(file.size() * sizeof(wchar_t)), file.data()};
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= kAnswerMs) return kExitNoAnswer;
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                 kAnswerMs - spent, &answer))
+            return kExitNoAnswer;  // hung, gone, or a copy of higher integrity that refuses this one
+        const std::optional<int> code = HandOverAnswer(static_cast<std::intptr_t>(answer));
+        if (code != kHandOverBusy) return code.value_or(kExitNoAnswer);
+        Sleep(kRetryMs);
+    }
+}
+
+int ImportHere(const std::string& file, bool append) {
+    Win32Registry backend;
+    RegistryAccessor registry(backend);
+    Win32TextFiles files;
+    StoreOptions options;
+    // The options as a start loads them, once the file has proved a settings file.
+    auto load = [&] { LoadOptions(registry, options); };
+    return ExitCodeOf(ImportNamedFile(registry, files, options, file, append, load, &ProgramRunLog()).status);
+}
+
+int Import(const std::wstring& file, bool append) {
+    const std::optional<std::wstring> full = FullPath(file);
+    const std::optional<std::string> gbk = full ? GbkPath(*full) : std::nullopt;
+    if (!gbk) return kExitNotOpened;
+    const std::optional<HWND> copy = RunningCopy();
+    if (!copy) return ImportHere(*gbk, append);
+    return *copy ? HandOverTo(*copy, *full, append) : kExitNoAnswer;
+}
+
+int Export(const std::wstring& file) {
+    const std::optional<std::wstring> full = FullPath(file);
+    const std::optional<std::string> gbk = full ? GbkPath(*full) : std::nullopt;
+    if (!gbk) return kExitNotOpened;
+    Win32Registry backend;
+    RegistryAccessor registry(backend);
+    Win32TextFiles files;
+    Win32Clock clock;
+    return ExitCodeOf(ExportStore(registry, files, *gbk, ExportTimeNow(clock)));
+}
+
+}  // namespace
+
+std::optional<int> RunSettingsCommand() {
+    const SettingsCommand command = ParseSettingsCommand(Arguments());
+    switch (command.kind) {
+    case CommandKind::None: return std::nullopt;
+    case CommandKind::Usage: return kExitUsage;
+    case CommandKind::Import: return Import(command.file, command.append);
+    case CommandKind::Export: return Export(command.file);
+    }
+    return kExitUsage;
+}
+
+LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data, bool busy) {
+    const std::optional<HandOver> request =
+        data ? ReadHandOver(data->dwData, data->lpData, data->cbData) : std::nullopt;
+    if (!request) return 0;
+    if (busy) return kHandOverReply + kHandOverBusy;
+    const std::optional<std::string> file = GbkPath(std::wstring(request->file.begin(), request->file.end()));
+    if (!file) return kHandOverReply + kExitNotOpened;
+    if (!state.registry) return kHandOverReply + kExitStoreFailed;
+    Win32TextFiles files;
+    const ImportOutcome outcome =
+        ImportNamedFile(*state.registry, files, state.options, *file, request->append, {}, &ProgramRunLog());
+    if (outcome.storeChanged()) SettingsImported(!request->append);
+    return kHandOverReply + ExitCodeOf(outcome.status);
+}

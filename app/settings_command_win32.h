@@ -1,0 +1,24 @@
+// "Tempiro.exe /import FILE [/append]" and "Tempiro.exe /export FILE" (see
+// store/command_line.h): no window, no question, no message box, and an exit
+// code. Like the junk cleaning's "/clean", they leave the single-instance
+// mutex to the running copy. An import goes to the copy running in this
+// session, whose main window takes it as its settings window's import would;
+// with none running it is written to the store here. The export reads the
+// store, where the running copy keeps everything, and needs no copy.
+#pragma once
+
+#include "scheduler/program_state.h"
+
+#include <windows.h>
+
+#include <optional>
+
+// The command's exit code; none when the command line names neither
+// command, and the program starts as it always has.
+std::optional<int> RunSettingsCommand();
+
+// In the running copy: a WM_COPYDATA that may be an import handed over by
+// such a command. Returns the message's answer; 0 for data that is not one.
+// `busy`: the copy is inside another message of its main window, whose walk
+// over the store the import must not change under it; the sender tries again.
+LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data, bool busy);

@@ -1,0 +1,123 @@
+#include "store/command_line.h"
+
+#include "store/task_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Case folds the ASCII letters alone, as a switch has no others.
+bool SameSwitch(std::wstring_view argument, std::wstring_view name) {
+    auto folded = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    return argument.size() == name.size() &&
+           std::equal(argument.begin(), argument.end(), name.begin(),
+                      [&](wchar_t a, wchar_t b) { return folded(a) == b; });
+}
+
+bool IsSwitch(std::wstring_view argument) {
+    return SameSwitch(argument, kImportSwitch) || SameSwitch(argument, kExportSwitch) ||
+           SameSwitch(argument, kAppendSwitch);
+}
+
+}  // namespace
+
+SettingsCommand ParseSettingsCommand(const std::vector<std::wstring>& args) {
+    SettingsCommand command;
+    int commands = 0, appends = 0;
+    bool stray = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool import = SameSwitch(args[i], kImportSwitch);
+        if (import || SameSwitch(args[i], kExportSwitch)) {
+            ++commands;
+            command.kind = import ? CommandKind::Import : CommandKind::Export;
+            if (i + 1 < args.size() && !IsSwitch(args[i + 1])) command.file = args[++i];
+        } else if (SameSwitch(args[i], kAppendSwitch)) {
+            ++appends;
+        } else {
+            stray = true;
+        }
+    }
+    if (commands == 0) return {};
+    command.append = appends == 1;
+    const bool appendFits = appends == 0 || (appends == 1 && command.kind == CommandKind::Import);
+    if (commands > 1 || stray || command.file.empty() || !appendFits) command.kind = CommandKind::Usage;
+    return command;
+}
+
+int ExitCodeOf(ImportStatus status) {
+    switch (status) {
+    case ImportStatus::Imported: return kExitDone;
+    case ImportStatus::NotOpened: return kExitNotOpened;
+    case ImportStatus::NotSettingsFile: return kExitNotSettingsFile;
+    case ImportStatus::StoreFailed: return kExitStoreFailed;
+    case ImportStatus::Cancelled: break;
+    }
+    return kExitUsage;  // no file was named
+}
+
+int ExitCodeOf(const ExportOutcome& outcome) {
+    switch (outcome.status) {
+    case ExportStatus::Written: return kExitDone;
+    case ExportStatus::Failed:
+        return outcome.message.kind == MessageKind::StoreError ? kExitStoreFailed : kExitNotOpened;
+    case ExportStatus::Cancelled: break;
+    }
+    return kExitUsage;
+}
+
+ImportOutcome ImportNamedFile(RegistryAccessor& registry, TextFiles& files, StoreOptions& options,
+                              const std::string& file, bool append, const std::function<void()>& beforeStore,
+                              RunLog* runLog) {
+    const ImportOutcome outcome = ImportSettings(registry, files, options, file, [&] {
+        if (beforeStore) beforeStore();
+        return append ? ImportAnswer::Append : ImportAnswer::Replace;
+    });
+    if (runLog) {
+        if (std::optional<Outcome> note = ImportNote(file, outcome.status, !append, outcome.message.text))
+            runLog->Note(*note);
+    }
+    return outcome;
+}
+
+ExportOutcome ExportStore(RegistryAccessor& registry, TextFiles& files, const std::string& file,
+                          const ExportTime& when) {
+    StoreOptions options;
+    {
+        const OpenedStore store(registry);
+        for (const OptionSpec& spec : kOptionTable) {
+            if (!registry.ValueExists(spec.name)) continue;
+            try {
+                if (spec.text)
+                    options.*spec.text = registry.ReadString(spec.name);
+                else
+                    options.*spec.integer = registry.ReadInteger(spec.name);
+            } catch (const StoreError&) {
+                // As at start: a count that cannot be read counts the records present.
+                if (spec.integer == &StoreOptions::TaskNum) options.TaskNum = PresentTaskRecords(registry);
+            }
+        }
+    }
+    return ExportSettings(registry, files, options, file, when);
+}
+
+bool IsFullPath(std::u16string_view path) {
+    auto letter = [](char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); };
+    if (path.size() > 3 && letter(path[0]) && path[1] == u':' && path[2] == u'\\') return true;
+    return path.size() > 2 && path[0] == u'\\' && path[1] == u'\\' && path[2] != u'?' && path[2] != u'.' &&
+           path[2] != u'\\';
+}
+
+std::optional<HandOver> ReadHandOver(std::uintptr_t tag, const void* data, std::size_t bytes) {
+    if (tag != kHandOverReplace && tag != kHandOverAppend) return std::nullopt;
+    if (!data || bytes == 0 || bytes % 2 != 0 || bytes > 2 * kLongestPath) return std::nullopt;
+    HandOver request{std::u16string(bytes / 2, u'\0'), tag == kHandOverAppend};
+    std::memcpy(request.file.data(), data, bytes);
+    if (request.file.find(u'\0') != std::u16string::npos || !IsFullPath(request.file)) return std::nullopt;
+    return request;
+}
+
+std::optional<int> HandOverAnswer(std::intptr_t answer) {
+    if (answer < kHandOverReply || answer > kHandOverReply + kHandOverBusy) return std::nullopt;
+    return static_cast<int>(answer - kHandOverReply);
+}
