@@ -92,6 +92,7 @@ tempiro_wine_test(RealHangUp zh_CN.UTF-8 RealHangUp.*)
 foreach(case OpensOnce ModifyLoads ModifyShows AModification Delete TheEnableBox OkStores OkWithNoSchedule)
   tempiro_wine_test(Settings${case} zh_CN.UTF-8 Settings.${case}*)
 endforeach()
+tempiro_wine_test(SettingsNextRun zh_CN.UTF-8 Settings.TheTipOfATimeCell*)
 # Export and import through the real file dialogs, one case to a prefix.
 foreach(case ExportWrites OkAfterAn AFileWithout CancellingThe)
   tempiro_wine_test(ExportImport${case} zh_CN.UTF-8 ExportImport.${case}*)

@@ -1,7 +1,8 @@
 // The schedule readers and the due test over any A text and any local time:
 // the tick's reader and the editor's agree on the due flag and the fields,
 // and a text made by a writer reads back to the fields it was made from and
-// is due exactly when the calendar says.
+// is due exactly when the calendar says; the next run is the first minute
+// the due test finds.
 #include "fuzz/fuzz_check.h"
 #include "store/schedule_text.h"
 
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -154,6 +156,32 @@ Written Write(FuzzedDataProvider& in, const LocalTime& now, std::uint32_t idle, 
     return w;
 }
 
+// The next run against the due test stepped minute by minute over two days
+// from now, whose weekday the calendar tells: the first due minute is the
+// next run; with none due on the way, the next run lies beyond and is due
+// there, or there is none. Idle and boot schedules wait for no clock minute.
+void CheckNextRun(const std::string& a, DueInputs in) {
+    if (KindOf(a) == ScheduleKind::Idle || KindOf(a) == ScheduleKind::AtBoot) return;
+    static constexpr int kShift[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};  // Sakamoto's weekday
+    LocalTime& t = in.now;
+    const int y = t.year - (t.month < 3);
+    t.dayOfWeek = (y + y / 4 - y / 100 + y / 400 + kShift[t.month - 1] + t.day) % 7;
+    const NextRun next = NextRunOf(a, in);
+    t.second = 0;
+    for (int i = 0; i < 2 * 1440 && !IsScheduleDue(a, in); ++i) {
+        if (++t.minute < 60 || (t.minute = 0, ++t.hour < 24)) continue;
+        t.hour = 0;
+        t.dayOfWeek = (t.dayOfWeek + 1) % 7;
+        if (++t.day > DaysInMonth(t.year, t.month) && (t.day = 1, ++t.month > 12)) t.month = 1, ++t.year;
+    }
+    auto key = [](const LocalTime& m) { return std::tuple(m.year, m.month, m.day, m.hour, m.minute, m.dayOfWeek); };
+    const bool at = next.is == NextRun::Is::At, found = IsScheduleDue(a, in);
+    FUZZ_CHECK(found ? at && key(next.at) == key(t) : !at ? next.is == NextRun::Is::Never : key(next.at) > key(t),
+               "the next run of " + Shown(a) + " is not the first due minute");
+    t = next.at;
+    FUZZ_CHECK(!at || IsScheduleDue(a, in), "the next run of " + Shown(a) + " is not due");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
@@ -189,6 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     FUZZ_CHECK(match.kind == KindOf(a), "the kind differs for " + Shown(a));
     FUZZ_CHECK(match.fields.size() == FieldCount(match.kind), "wrong field count for " + Shown(a));
     if (match.kind == ScheduleKind::None) FUZZ_CHECK(!due, "a text of no kind is due: " + Shown(a));
+    CheckNextRun(a, inputs);
 
     if (fromWriter) {
         FUZZ_CHECK(match.fields == written.fields, "the writer's text " + Shown(a) + " reads back other fields");

@@ -83,18 +83,27 @@ Fields ScanFields(std::string_view a, const KindGrammar& g) {
     return fields;
 }
 
-bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
-    const LocalTime& now = in.now;
-    // Every numeric field must convert; a record with one that does not is
-    // never due. The date of a one-off record is read last, only when its
-    // time matches.
-    std::int64_t n[4] = {};
+// Every numeric field must convert; a record with one that does not is
+// never due. The date of a one-off record is read apart, from its text.
+bool Convert(const KindGrammar& g, const Fields& fields, std::int64_t (&n)[4]) {
     const size_t first = g.kind == ScheduleKind::Once ? 1 : 0;
     for (size_t i = first; i < fields.count; ++i) {
         std::optional<std::int32_t> value = ToInt(fields.at[i]);
         if (!value) return false;
         n[i] = *value;
     }
+    return true;
+}
+
+// Only the text "7" stands for Sunday; "07" or "+7" is a weekday 7 that never comes.
+std::int64_t WeekdayOf(const Fields& fields, const std::int64_t (&n)[4]) { return fields.at[0] == "7" ? 0 : n[0]; }
+std::int64_t BootMinutes(const std::int64_t (&n)[4]) { return n[0] * 60 + n[1]; }
+
+bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
+    const LocalTime& now = in.now;
+    // The date of a one-off record is read last, only when its time matches.
+    std::int64_t n[4] = {};
+    if (!Convert(g, fields, n)) return false;
     auto timeMatches = [&](size_t hourIndex) { return n[hourIndex] == now.hour && n[hourIndex + 1] == now.minute; };
     switch (g.kind) {
     case ScheduleKind::Idle: return n[0] == static_cast<std::int64_t>(in.idleMinutes());
@@ -104,15 +113,11 @@ bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
         return date && *date == ShortDateFormat::Date{now.year, now.month, now.day};
     }
     case ScheduleKind::Daily: return timeMatches(0);
-    case ScheduleKind::Weekly: {
-        // Only the text "7" stands for Sunday; "07" or "+7" is a weekday 7 that never comes.
-        std::int64_t weekday = fields.at[0] == "7" ? 0 : n[0];
-        return weekday == now.dayOfWeek && timeMatches(1);
-    }
+    case ScheduleKind::Weekly: return WeekdayOf(fields, n) == now.dayOfWeek && timeMatches(1);
     case ScheduleKind::Monthly: return n[0] == now.day && timeMatches(1);
     case ScheduleKind::Yearly: return n[0] == now.month && n[1] == now.day && timeMatches(2);
     case ScheduleKind::AtBoot: {
-        std::int64_t minutes = n[0] * 60 + n[1];
+        const std::int64_t minutes = BootMinutes(n);
         return minutes >= 0 && static_cast<std::uint64_t>(minutes) == in.uptimeMilliseconds() / 60000;
     }
     case ScheduleKind::Interval: {
@@ -126,6 +131,130 @@ bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
 }
 
 std::string Num(int value) { return std::to_string(value); }
+
+// Days since 1 January 1970 in the Gregorian calendar, and back.
+std::int64_t DayNumber(std::int64_t year, int month, int day) {
+    year -= month <= 2;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
+}
+
+// The minute `minuteOfDay` (0 to 1439) of day number `dayNumber`.
+LocalTime MomentOn(std::int64_t dayNumber, std::int64_t minuteOfDay) {
+    const std::int64_t z = dayNumber + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t dayOfEra = z - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;  // months from March
+    LocalTime t;
+    t.day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
+    t.month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
+    t.year = static_cast<int>(yearOfEra + era * 400 + (t.month <= 2));
+    t.dayOfWeek = static_cast<int>((dayNumber % 7 + 11) % 7);  // day 0 was a Thursday
+    t.hour = static_cast<int>(minuteOfDay / 60);
+    t.minute = static_cast<int>(minuteOfDay % 60);
+    return t;
+}
+
+// The minute of day of the hour and minute fields at `i`, or -1 when they
+// name no time of day: such a record's time never matches the clock.
+std::int64_t MinuteOfDay(const std::int64_t (&n)[4], size_t i) {
+    return n[i] >= 0 && n[i] <= 23 && n[i + 1] >= 0 && n[i + 1] <= 59 ? n[i] * 60 + n[i + 1] : -1;
+}
+
+// The next minute of a kind that names a moment, by the same fields the due
+// test reads; nullopt when no minute from now on is due.
+std::optional<LocalTime> NextMoment(const KindGrammar& g, const Fields& fields, const std::int64_t (&n)[4],
+                                    const DueInputs& in) {
+    const LocalTime& now = in.now;
+    const std::int64_t today = DayNumber(now.year, now.month, now.day);
+    const std::int64_t nowMinute = now.hour * 60 + now.minute;
+    // Whether day `day` at minute `minute` is not before now's minute.
+    auto fromNow = [&](std::int64_t day, std::int64_t minute) {
+        return day > today || (day == today && minute >= nowMinute);
+    };
+    switch (g.kind) {
+    case ScheduleKind::Once: {
+        const std::int64_t t = MinuteOfDay(n, 1);
+        if (t < 0) return std::nullopt;
+        // A two-digit year is read in the century of the minute tested, so
+        // each century from now's on may hold the date; a four-digit year is
+        // the same in all of them.
+        for (int century = now.year / 100; century <= 30827 / 100; ++century) {
+            const auto date = in.dateFormat().Parse(fields.at[0], century * 100);
+            if (!date) continue;
+            const std::int64_t day = DayNumber(date->year, date->month, date->day);
+            if (fromNow(day, t)) return MomentOn(day, t);
+            if (date->year / 100 != century) break;
+        }
+        return std::nullopt;
+    }
+    case ScheduleKind::Daily: {
+        const std::int64_t t = MinuteOfDay(n, 0);
+        if (t < 0) return std::nullopt;
+        return MomentOn(fromNow(today, t) ? today : today + 1, t);
+    }
+    case ScheduleKind::Weekly: {
+        const std::int64_t t = MinuteOfDay(n, 1), weekday = WeekdayOf(fields, n);
+        if (t < 0 || weekday < 0 || weekday > 6) return std::nullopt;
+        std::int64_t ahead = (weekday - MomentOn(today, 0).dayOfWeek + 7) % 7;
+        if (!fromNow(today + ahead, t)) ahead += 7;
+        return MomentOn(today + ahead, t);
+    }
+    case ScheduleKind::Monthly: {
+        const std::int64_t t = MinuteOfDay(n, 1), day = n[0];
+        if (t < 0 || day < 1 || day > 31) return std::nullopt;
+        // This month or the next that has the day (day 31 skips the months of 30).
+        int year = now.year, month = now.month;
+        auto nextMonth = [&] {
+            if (++month > 12) month = 1, ++year;
+        };
+        if (!fromNow(DayNumber(year, month, static_cast<int>(day)), t)) nextMonth();
+        while (day > DaysInMonth(year, month)) nextMonth();
+        return MomentOn(DayNumber(year, month, static_cast<int>(day)), t);
+    }
+    case ScheduleKind::Yearly: {
+        const std::int64_t t = MinuteOfDay(n, 2), month = n[0], day = n[1];
+        if (t < 0 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(2000, static_cast<int>(month)))
+            return std::nullopt;
+        // This year or the next that has the day (29 February waits for a leap year).
+        int year = now.year;
+        const int m = static_cast<int>(month), d = static_cast<int>(day);
+        if (d > DaysInMonth(year, m) || !fromNow(DayNumber(year, m, d), t)) ++year;
+        while (d > DaysInMonth(year, m)) ++year;
+        return MomentOn(DayNumber(year, m, d), t);
+    }
+    case ScheduleKind::Interval: {
+        // Due where the minute of the day lies a multiple of N from the
+        // anchor, counted anew each day: the same minutes every day, the
+        // first of them `first`.
+        if (n[0] == 0) return std::nullopt;
+        const std::int64_t every = n[0] < 0 ? -n[0] : n[0];
+        const std::int64_t first = ((n[1] * 60 + n[2]) % every + every) % every;
+        const std::int64_t t = nowMinute + ((first - nowMinute) % every + every) % every;
+        if (t < 1440) return MomentOn(today, t);
+        if (first < 1440) return MomentOn(today + 1, first);
+        return std::nullopt;
+    }
+    case ScheduleKind::AtBoot: {
+        // The minute in which the time since the start reaches the minutes
+        // asked, counted from now's second.
+        const std::int64_t minutes = BootMinutes(n);
+        const std::uint64_t uptime = in.uptimeMilliseconds();
+        if (minutes < 0 || uptime / 60000 > static_cast<std::uint64_t>(minutes)) return std::nullopt;
+        const std::uint64_t remaining =
+            uptime / 60000 == static_cast<std::uint64_t>(minutes) ? 0 : minutes * 60000 - uptime;
+        const std::int64_t at = nowMinute + static_cast<std::int64_t>((now.second * 1000 + remaining) / 60000);
+        return MomentOn(today + at / 1440, at % 1440);
+    }
+    case ScheduleKind::Idle:
+    case ScheduleKind::None: break;
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -170,6 +299,25 @@ ScheduleMatch MatchSchedule(const std::string& a, const DueInputs& inputs) {
 bool IsScheduleDue(const std::string& a, const DueInputs& inputs) {
     const KindGrammar* g = GrammarOf(a);
     return g && IsDue(*g, ScanFields(a, *g), inputs);
+}
+
+NextRun NextRunOf(const std::string& a, const DueInputs& inputs) {
+    NextRun next;
+    const KindGrammar* g = GrammarOf(a);
+    if (!g) return next;
+    const Fields fields = ScanFields(a, *g);
+    std::int64_t n[4] = {};
+    if (!Convert(*g, fields, n)) return next;
+    if (g->kind == ScheduleKind::Idle) {
+        if (n[0] >= 0) next = {NextRun::Is::WhenIdle, {}, n[0]};
+        return next;
+    }
+    if (const auto at = NextMoment(*g, fields, n, inputs)) {
+        next = {NextRun::Is::At, *at, 0};
+    } else if (g->kind == ScheduleKind::AtBoot && BootMinutes(n) >= 0) {
+        next = {NextRun::Is::BootPassed, {}, BootMinutes(n)};
+    }
+    return next;
 }
 
 std::vector<std::string> ScheduleFields(const std::string& a) {

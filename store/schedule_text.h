@@ -51,6 +51,22 @@ bool IsScheduleDue(const std::string& a, const DueInputs& inputs);
 // The field texts alone, for filling the editor.
 std::vector<std::string> ScheduleFields(const std::string& a);
 
+// When A comes due next, from the minute of inputs.now on: the first minute
+// at which IsScheduleDue holds, worked out from the calendar (the one-off
+// date in inputs.dateFormat) rather than minute by minute; for a boot
+// schedule, the minute in which the time since the start reaches its own.
+// An idle schedule waits for no moment, and a boot schedule whose minute has
+// passed since this start comes no more: they tell what they wait for
+// instead. The weekday of now is taken from the calendar; idle minutes are
+// not asked.
+struct NextRun {
+    enum class Is { Never, At, WhenIdle, BootPassed };
+    Is is = Is::Never;
+    LocalTime at;              // At: the minute (second 0), its weekday from the calendar
+    std::int64_t minutes = 0;  // WhenIdle: the idle minutes; BootPassed: the minutes after the start
+};
+NextRun NextRunOf(const std::string& a, const DueInputs& inputs);
+
 // C of a hibernate task: "不唤醒" or 第<day>天<hour>时<minute>分唤醒.
 inline constexpr char kNoWake[] = "不唤醒";
 struct WakeSpecFields {

@@ -184,6 +184,36 @@ LoadedTask LoadTask(const std::string& a, const std::string& b, const std::strin
 
 bool DigitKeyAllowed(unsigned character) { return (character >= '0' && character <= '9') || character == 8; }
 
+std::string NextRunText(const std::string& a, const ShortDateFormat& format, const LocalTime& now,
+                        std::uint64_t uptimeMilliseconds) {
+    static constexpr const char* kWeekdays[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
+    const DueInputs inputs{now, [] { return 0u; }, [=] { return uptimeMilliseconds; },
+                           [&]() -> const ShortDateFormat& { return format; }};
+    const NextRun next = NextRunOf(a, inputs);
+    std::string text;
+    switch (next.is) {
+    case NextRun::Is::At: {
+        const LocalTime& t = next.at;
+        text = "下次执行：";
+        text += std::to_string(t.year) + "年" + std::to_string(t.month) + "月" + std::to_string(t.day) + "日 ";
+        text += kWeekdays[t.dayOfWeek];
+        text += ' ';
+        text += std::to_string(t.hour) + (t.minute < 10 ? ":0" : ":") + std::to_string(t.minute);
+        break;
+    }
+    case NextRun::Is::WhenIdle:
+        text = "空闲满";
+        text += std::to_string(next.minutes) + "分钟时执行";
+        break;
+    case NextRun::Is::BootPassed:
+        text = "开机后";
+        text += std::to_string(next.minutes / 60) + "时" + std::to_string(next.minutes % 60) + "分执行（本次开机已过）";
+        break;
+    case NextRun::Is::Never: break;
+    }
+    return text;
+}
+
 std::string UptimeText(std::uint64_t milliseconds) {
     const std::uint64_t t = milliseconds / 1000;
     std::string text = "已开机时间:";

@@ -87,6 +87,13 @@ std::string WakeTimerHint(int typeIndex, const std::string& wakeChoice, const Wa
 // Edit1 to Edit4 take digits and backspace.
 bool DigitKeyAllowed(unsigned character);
 
+// When A comes due next, as the editor shows it under the schedule rows and
+// the task list as the tip of a "时间" cell: "下次执行：2026年12月31日 星期四 23:59"
+// (hours without a leading zero, as in "8:05"), "空闲满30分钟时执行",
+// "开机后0时5分执行（本次开机已过）", or nothing for a schedule never due.
+std::string NextRunText(const std::string& a, const ShortDateFormat& format, const LocalTime& now,
+                        std::uint64_t uptimeMilliseconds);
+
 // "已开机时间:" with hours, minutes and seconds since the system started.
 std::string UptimeText(std::uint64_t milliseconds);
 

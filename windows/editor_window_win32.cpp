@@ -20,6 +20,7 @@ enum ControlId : int {
     kCheckBox1 = 150,
     kLabel6 = 160, kLabel9, kLabel13,
     kWakeHint,            // below the wake choice, where a backup's target row goes
+    kNextRunLabel = 168,  // 下次执行…, under the schedule rows
     kButton1 = 170,       // 浏览(&S)
     kButton4,             // 浏览(&D)
     kButton2 = IDOK,      // 确定(&O)
@@ -36,6 +37,7 @@ constexpr char kOpenFolderTitle[] = "请选择需要定时打开的文件夹。"
 constexpr char kBackupTargetTitle[] = "选择要备份到的目标文件夹。";
 constexpr char kChooseTime[] = "请选择时间";
 constexpr char kNoticeTitle[] = "提示";
+constexpr UINT kShowNextRun = WM_APP + 1;  // the next run again, once a chosen combo box item is in its box
 
 // A combo box's chosen item; at CBN_SELCHANGE its edit box still shows the old text.
 std::string SelectedItem(HWND combo) {
@@ -72,6 +74,8 @@ public:
         if (loaded) Load(*loaded);
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         SetFocus(Item(kRadioButton1));
+        filled_ = true;
+        ShowNextRun();
         return true;
     }
 
@@ -80,6 +84,16 @@ protected:
         switch (msg) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY: {
+            const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.code == DTN_DATETIMECHANGE && header.idFrom >= kDateTimePicker1 &&
+                header.idFrom <= kDateTimePicker7)
+                ShowNextRun();
+            break;
+        }
+        case kShowNextRun:
+            ShowNextRun();
             return 0;
         case WM_CLOSE:
             DestroyWindow(hwnd_);
@@ -152,6 +166,7 @@ private:
         Label("分", 126, 194, 16);
         Picker(kDateTimePicker7, 144, 194);
         Label("开始", 212, 194, 40);
+        Label("", 72, 214, 336, kNextRunLabel);
 
         // The labels of these rows are wide enough for "目标文件夹：".
         Add(L"STATIC", "任务类型:", SS_LEFT | WS_GROUP, 16, 235, 80, 14, -1);
@@ -287,8 +302,28 @@ private:
         case kButton4: Button4Click(); break;
         case kButton2: Button2Click(); break;
         case kButton3: DestroyWindow(hwnd_); break;
-        default: break;
+        default: ScheduleChanged(id, code); break;
         }
+    }
+
+    // A ticked option or a typed or chosen text of the schedule rows. An item
+    // chosen from a combo box's list reaches its edit box after the
+    // notification, so the label follows once the box has it.
+    void ScheduleChanged(int id, int code) {
+        const bool combo = id >= kComboBox1 && id <= kComboBox4;
+        if ((id >= kRadioButton1 && id <= kRadioButton8 && code == BN_CLICKED) ||
+            (id >= kEdit1 && id <= kEdit4 && code == EN_CHANGE) || (combo && code == CBN_EDITCHANGE))
+            ShowNextRun();
+        if (combo && code == CBN_SELCHANGE) PostMessageW(hwnd_, kShowNextRun, 0, 0);
+    }
+
+    // When the schedule the rows compose comes due next.
+    void ShowNextRun() {
+        if (!filled_) return;
+        EditorSchedule schedule = ReadSchedule();
+        const ShortDateFormat format(context_.clock->ShortDatePicture());
+        SetControlText(Item(kNextRunLabel), NextRunText(ComposeSchedule(schedule, format), format, context_.clock->Now(),
+                                                        context_.clock->UptimeMilliseconds()));
     }
 
     void ComboBox5Change() {
@@ -347,6 +382,7 @@ private:
     std::shared_ptr<int> target_;
     HFONT font_ = nullptr;
     Hints hints_;
+    bool filled_ = false;  // the controls hold their first values
 };
 
 }  // namespace

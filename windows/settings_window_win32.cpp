@@ -38,7 +38,7 @@ enum ControlId : int {
 
 constexpr wchar_t kClassName[] = L"TempiroSettings";
 constexpr wchar_t kFontFace[] = L"宋体";
-constexpr int kStateColumn = 4;
+constexpr int kTimeColumn = 1, kStateColumn = 4;
 constexpr size_t kCellCharacters = 4095;  // of a list cell
 constexpr char kSoundFilter[] = "wav文件(*.wav)|*.wav|任何文件(*.*)|*.*";
 constexpr char kErrorTitle[] = "错误";
@@ -100,8 +100,13 @@ void ShowError(HWND owner, const std::string& text) {
 // to the list cost about 130 us, and filling a list of 2,500 tasks over 1.5 s.
 WNDPROC g_listViewProc = nullptr;  // the list-view class's own
 
+void ListMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+bool TimeTipText(NMHDR& header);
+
 LRESULT CALLBACK ListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COMMAND) return SendMessageW(GetParent(list), msg, wParam, lParam);
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ListMouse(msg, wParam, lParam);
+    if (msg == WM_NOTIFY && TimeTipText(*reinterpret_cast<NMHDR*>(lParam))) return 0;
     return CallWindowProcW(g_listViewProc, list, msg, wParam, lParam);
 }
 
@@ -141,6 +146,27 @@ public:
         HideEnableBox();
         FillTaskList();
         FillOptions();
+    }
+
+    // The mouse over the list: the tip of a "时间" cell tells when its task
+    // comes due next, worked out when the tip shows. One tool follows the row
+    // under the mouse, covering its "时间" cell.
+    void ListMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_MOUSEMOVE) {
+            LVHITTESTINFO hit{};
+            hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (const int row = ListView_SubItemHitTest(List(), &hit); row != tipRow_) PlaceTimeTip(row);
+        }
+        MSG relayed{List(), msg, wParam, lParam, 0, {}};
+        SendMessageW(timeTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
+
+    bool TimeTipText(NMHDR& header) {
+        if (header.hwndFrom != timeTip_ || header.code != TTN_GETDISPINFOW || tipRow_ < 0) return false;
+        tipText_ = Wide(NextRunText(Cell(tipRow_, kTimeColumn), ShortDateFormat(context_.clock->ShortDatePicture()),
+                                    context_.clock->Now(), context_.clock->UptimeMilliseconds()));
+        reinterpret_cast<NMTTDISPINFOW&>(header).lpszText = tipText_.data();
+        return true;
     }
 
 protected:
@@ -197,6 +223,14 @@ private:
         ShowWindow(box, SW_HIDE);
         g_listViewProc =
             reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+        timeTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+                                   0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = list;
+        tool.uId = 1;
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(timeTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
         const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
         Add(L"BUTTON", "添加(&A)", button, 8, 312, 75, 25, kButton4);
@@ -325,7 +359,25 @@ private:
 
     int Selected() const { return ListView_GetNextItem(List(), -1, LVNI_SELECTED); }
 
-    void HideEnableBox() { ShowWindow(EnableBox(), SW_HIDE); }
+    // Before the rows change or move; the time tip follows the mouse anew too.
+    void HideEnableBox() {
+        ShowWindow(EnableBox(), SW_HIDE);
+        PlaceTimeTip(-1);
+    }
+
+    // The tip's tool to the "时间" cell of `row`, or to nothing (row -1).
+    // Switching the tip off and on again lets it show anew for that cell.
+    void PlaceTimeTip(int row) {
+        tipRow_ = row;
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = List();
+        tool.uId = 1;
+        if (row >= 0) ListView_GetSubItemRect(List(), row, kTimeColumn, LVIR_BOUNDS, &tool.rect);
+        SendMessageW(timeTip_, TTM_ACTIVATE, FALSE, 0);
+        SendMessageW(timeTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(timeTip_, TTM_ACTIVATE, TRUE, 0);
+    }
 
     LRESULT OnNotify(const NMHDR& header) {
         if (header.idFrom != kListView1) return 0;
@@ -531,9 +583,17 @@ private:
     SettingsContext context_;
     HFONT font_ = nullptr;
     HWND list_ = nullptr;
+    HWND timeTip_ = nullptr;
+    int tipRow_ = -1;      // whose "时间" cell the tip's tool covers
+    std::wstring tipText_;  // what the tip shows
     Hints hints_;
     int clickedTask_ = 0;
 };
+
+void ListMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (g_open) g_open->ListMouse(msg, wParam, lParam);
+}
+bool TimeTipText(NMHDR& header) { return g_open && g_open->TimeTipText(header); }
 
 }  // namespace
 

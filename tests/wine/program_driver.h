@@ -43,6 +43,7 @@ inline constexpr int kFirstScheduleOption = 101;  // 空闲, 一次, 每天, ...
 inline constexpr int kDailyOption = 103, kDailyPicker = 132, kWakePicker = 137;
 inline constexpr int kTypeList = 144, kAttributeBox = 145, kTargetBox = 146, kOverwriteBox = 150;
 inline constexpr int kWakeHint = 163;  // the power plan's wake timer hint
+inline constexpr int kIdleEdit = 120, kNextRunLabel = 168;
 
 // Posts the tray command 设置(&S) to the main window and waits for the window.
 HWND OpenSettings(HWND main);

@@ -284,6 +284,60 @@ TEST_F(Settings, OkWithNoScheduleTickedAsksForATimeAndWritesNothing) {
     EXPECT_EQ(TaskNum(), 1u);
 }
 
+TEST_F(Settings, TheTipOfATimeCellAndTheEditorTellWhenATaskRunsNext) {
+    Open({{IdleText("30"), "提醒", "空闲时", "启用"}, {AtBootText("0", "0"), "提醒", "开机时", "启用"}});
+    // The mouse rests on a cell: the text of the tip that shows, if one does.
+    const auto tipOn = [&](int row, int column) {
+        const std::optional<RECT> cell = ListCellRect(list_, row, column);
+        POINT point{cell ? (cell->left + cell->right) / 2 : 0, cell ? (cell->top + cell->bottom) / 2 : 0};
+        ClientToScreen(list_, &point);
+        SetCursorPos(point.x, point.y);
+        PumpMessages(300);
+        SetCursorPos(point.x + 1, point.y);
+        std::wstring shown;
+        WaitUntil([&] {
+            for (HWND tip : TopWindows(L"tooltips_class32", L"", pid()))
+                if (IsWindowVisible(tip)) shown = Text(tip);
+            return !shown.empty();
+        }, 3000);
+        return shown;
+    };
+    EXPECT_EQ(tipOn(0, 1), Wide("空闲满30分钟时执行"));
+    EXPECT_EQ(tipOn(1, 1), Wide("开机后0时0分执行（本次开机已过）"));
+    EXPECT_EQ(tipOn(1, 2), L"") << "only the 时间 cell has the tip";
+
+    HWND editor = OpenEditor(settings_, "添加(&A)");
+    ASSERT_NE(editor, nullptr);
+    HWND label = GetDlgItem(editor, kNextRunLabel), picker = GetDlgItem(editor, kDailyPicker);
+    EXPECT_EQ(Text(label), L"") << "no option ticked";
+    // Daily two hours on: today, or tomorrow when that is past midnight.
+    SYSTEMTIME day;
+    GetLocalTime(&day);
+    const WORD hour = (day.wHour + 2) % 24;
+    if (hour < day.wHour) {
+        FILETIME time;
+        SystemTimeToFileTime(&day, &time);
+        const ULONGLONG tomorrow = (ULONGLONG{time.dwHighDateTime} << 32 | time.dwLowDateTime) + 864000000000ull;
+        time = {static_cast<DWORD>(tomorrow), static_cast<DWORD>(tomorrow >> 32)};
+        FileTimeToSystemTime(&time, &day);
+    }
+    const char* weekdays[] = {"日", "一", "二", "三", "四", "五", "六"};
+    std::string next = "下次执行：";
+    next += std::to_string(day.wYear) + "年" + std::to_string(day.wMonth) + "月" + std::to_string(day.wDay) + "日 星期" +
+            weekdays[day.wDayOfWeek] + " " + std::to_string(hour);
+    ASSERT_TRUE(SetPickerClock(picker, hour, 5));
+    Click(GetDlgItem(editor, kDailyOption));
+    EXPECT_EQ(Text(label), Wide(next + ":05"));
+    // A click past the text selects the minutes, one up: the picker tells the window.
+    PostClickAt(picker, {38, 10});
+    PostMessageW(picker, WM_KEYDOWN, VK_UP, 0);
+    WaitUntil([&] { return Text(label) == Wide(next + ":06"); }, 5000);
+    EXPECT_EQ(Text(label), Wide(next + ":06"));
+    ASSERT_TRUE(SetText(GetDlgItem(editor, kIdleEdit), L"30"));
+    Click(GetDlgItem(editor, kFirstScheduleOption));
+    EXPECT_EQ(Text(label), Wide("空闲满30分钟时执行"));
+}
+
 // The tick rests while the settings window is open; a reminder due every
 // minute shows whether it ran.
 class SettingsTick : public ::testing::Test {
