@@ -77,6 +77,7 @@ TEST_F(PowerTest, EachActionMakesItsOneCall) {
         calls.clear();
         Execute(action);
         EXPECT_EQ(calls, expected) << RowOf(action).word;
+        EXPECT_EQ(RowOf(action).waitsForBackups, action != PowerAction::HangUp) << "a shutdown never cuts a backup";
     }
     EXPECT_EQ(hangUps, 1) << "only the hang-up reaches the hang-up, and it closes no programs";
 }

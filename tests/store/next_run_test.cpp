@@ -88,6 +88,7 @@ TEST(NextRunText, NamesTheMinuteOrWhatIdleAndBootSchedulesWaitFor) {
     EXPECT_EQ(text("一次2026/12/31日23时58分", now), "") << "a one-off in the past";
     EXPECT_EQ(text("空闲030分钟", now), "空闲满30分钟时执行");
     EXPECT_EQ(text("空闲-1分钟", now), "");
+    EXPECT_EQ(text("空闲0分钟", now), "空闲满0分钟时执行");
     // A boot schedule: the minute in which the uptime reaches its own, counted from now's second.
     EXPECT_EQ(text("开机0时1分", now, 29999), "下次执行：2027年1月1日 星期五 0:00");
     EXPECT_EQ(text("开机0时1分", now, 30001), "下次执行：2026年12月31日 星期四 23:59");
