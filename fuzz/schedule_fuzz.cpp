@@ -4,6 +4,7 @@
 // is due exactly when the calendar says; the next run is the first minute
 // the due test finds.
 #include "fuzz/fuzz_check.h"
+#include "store/calendar.h"
 #include "store/schedule_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -172,7 +173,7 @@ void CheckNextRun(const std::string& a, DueInputs in) {
         if (++t.minute < 60 || (t.minute = 0, ++t.hour < 24)) continue;
         t.hour = 0;
         t.dayOfWeek = (t.dayOfWeek + 1) % 7;
-        if (++t.day > DaysInMonth(t.year, t.month) && (t.day = 1, ++t.month > 12)) t.month = 1, ++t.year;
+        if (++t.day > calendar::DaysInMonth(t.year, t.month) && (t.day = 1, ++t.month > 12)) t.month = 1, ++t.year;
     }
     auto key = [](const LocalTime& m) { return std::tuple(m.year, m.month, m.day, m.hour, m.minute, m.dayOfWeek); };
     const bool at = next.is == NextRun::Is::At, found = IsScheduleDue(a, in);

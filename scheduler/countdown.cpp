@@ -1,5 +1,7 @@
 #include "scheduler/countdown.h"
 
+#include "store/calendar.h"
+
 #include <algorithm>
 
 CountdownTexts CountdownTextsFor(const std::string& word) {
@@ -21,10 +23,6 @@ std::string FilesLeftText(std::int64_t files) { return std::to_string(files) + "
 
 namespace {
 std::string Remaining(int seconds) { return std::to_string(seconds) + " 秒"; }
-
-bool SameMinute(const LocalTime& a, const LocalTime& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute;
-}
 }  // namespace
 
 void Countdown::Open() {
@@ -105,4 +103,4 @@ void Countdown::BitBtn2Click() {
     if (listener_) listener_->CountdownOver();
 }
 
-bool Countdown::HoldsTick(const LocalTime& now) const { return openedAt_ && SameMinute(*openedAt_, now); }
+bool Countdown::HoldsTick(const LocalTime& now) const { return openedAt_ && calendar::SameMinute(*openedAt_, now); }

@@ -1,30 +1,9 @@
 #include "scheduler/power_action.h"
 
+#include "store/calendar.h"
 #include "store/schedule_text.h"
 
 namespace {
-
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(era * 400 + yoe + (month <= 2));
-}
 
 std::string TwoDigits(int n) {
     std::string text = std::to_string(n);
@@ -109,12 +88,5 @@ std::optional<LocalTime> WakeMoment(const std::string& wakeSpec, const LocalTime
     const std::int32_t hour = StrToInt(fields.hour);
     const std::int32_t minute = StrToInt(fields.minute);
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59) throw ConversionError("Invalid argument to time encode");
-    LocalTime wake;
-    const std::int64_t day = DaysFromCivil(today.year, static_cast<unsigned>(today.month),
-                                           static_cast<unsigned>(today.day)) + days - 1;
-    CivilFromDays(day, wake.year, wake.month, wake.day);
-    wake.dayOfWeek = static_cast<int>(((day % 7) + 11) % 7);  // 1970-01-01 was a Thursday
-    wake.hour = hour;
-    wake.minute = minute;
-    return wake;
+    return calendar::MomentOn(calendar::DayNumber(today.year, today.month, today.day) + days - 1, hour * 60 + minute);
 }

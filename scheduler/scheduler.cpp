@@ -1,22 +1,11 @@
 #include "scheduler/scheduler.h"
 
+#include "store/calendar.h"
 #include "store/gbk.h"
 #include "store/options.h"
 #include "store/schedule_text.h"
 
-LocalTime NextMinute(LocalTime t) {
-    if (++t.minute < 60) return t;
-    t.minute = 0;
-    if (++t.hour < 24) return t;
-    t.hour = 0;
-    t.dayOfWeek = (t.dayOfWeek + 1) % 7;
-    if (++t.day <= DaysInMonth(t.year, t.month)) return t;
-    t.day = 1;
-    if (++t.month <= 12) return t;
-    t.month = 1;
-    ++t.year;
-    return t;
-}
+LocalTime NextMinute(LocalTime t) { return calendar::AddMinutes(t, 1); }
 
 void Scheduler::Timer1Timer() { Tick({clock_.UptimeMilliseconds(), clock_.Now()}, 0); }
 

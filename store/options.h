@@ -1,4 +1,4 @@
-// The program's six options in the store key, and the autostart entry under
+// The program's options in the store key, and the autostart entry under
 // the Run key.
 #pragma once
 
@@ -17,10 +17,15 @@ inline constexpr char kSoundpathValue[] = "soundpath";
 inline constexpr char kTishiValue[] = "tishi";
 inline constexpr char kKaijiValue[] = "kaiji";
 inline constexpr char kRejianValue[] = "rejian";
+// Beyond the first six: whether the tasks missed while the program was not
+// running (or the PC slept) run once afterwards, and how many versions of
+// each file a versioned backup keeps (0: all).
+inline constexpr char kBuzuoValue[] = "buzuo";
+inline constexpr char kBanbenValue[] = "banben";
 
 inline constexpr std::int32_t kDefaultCountdownSeconds = 60;
 
-// In-memory copies of the six options, loaded at start; a new one holds the
+// In-memory copies of the options, loaded at start; a new one holds the
 // defaults of the table below.
 struct StoreOptions {
     StoreOptions();
@@ -30,20 +35,24 @@ struct StoreOptions {
     std::int32_t TaskNum;
     std::int32_t kaiji;
     std::int32_t rejian;
+    std::int32_t buzuo;   // 1: catch up on missed tasks
+    std::int32_t banben;  // versions kept of each file; 0 or less: all
 };
 
 // One row per option, in the order start-up loads them and the import writes
-// them (its task records just before TaskNum).
+// them (its task records just before TaskNum). The rows after the first six
+// come after the six lines in the settings file too, so that every file
+// reads as it always has.
 struct OptionSpec {
     const char* name;
     std::int32_t StoreOptions::*integer;  // for a number; null for the text
     std::string StoreOptions::*text;      // for the text; null for a number
     std::int32_t defaultNumber;           // a text's default is empty
-    int fileLine;                         // its place among the settings file's six lines
+    int fileLine;                         // its place among the settings file's option lines
     int saveStep;                         // its place in the settings window's OK; -1: not written there
     bool readAtStartOnly;                 // the settings window's OK stores it for the next start alone
 };
-inline constexpr int kOptionCount = 6;
+inline constexpr int kOptionCount = 8;
 inline constexpr OptionSpec kOptionTable[kOptionCount] = {
     {kShutappValue, &StoreOptions::shutapp, nullptr, 0, 2, 3, false},
     {kSoundpathValue, nullptr, &StoreOptions::soundpath, 0, 0, 2, false},
@@ -51,6 +60,8 @@ inline constexpr OptionSpec kOptionTable[kOptionCount] = {
     {kTaskNumValue, &StoreOptions::TaskNum, nullptr, 0, 3, -1, false},
     {kKaijiValue, &StoreOptions::kaiji, nullptr, 0, 4, 0, true},
     {kRejianValue, &StoreOptions::rejian, nullptr, 0, 5, 4, false},
+    {kBuzuoValue, &StoreOptions::buzuo, nullptr, 0, 6, 5, false},
+    {kBanbenValue, &StoreOptions::banben, nullptr, 0, 7, 6, false},
 };
 inline constexpr int kTaskNumOption = 3;
 static_assert(kOptionTable[kTaskNumOption].integer == &StoreOptions::TaskNum);

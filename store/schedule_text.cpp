@@ -1,5 +1,6 @@
 #include "store/schedule_text.h"
 
+#include "store/calendar.h"
 #include "store/task_texts.h"
 
 #include <array>
@@ -132,32 +133,9 @@ bool IsDue(const KindGrammar& g, const Fields& fields, const DueInputs& in) {
 
 std::string Num(int value) { return std::to_string(value); }
 
-// Days since 1 January 1970 in the Gregorian calendar, and back.
-std::int64_t DayNumber(std::int64_t year, int month, int day) {
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
-}
-
-// The minute `minuteOfDay` (0 to 1439) of day number `dayNumber`.
-LocalTime MomentOn(std::int64_t dayNumber, std::int64_t minuteOfDay) {
-    const std::int64_t z = dayNumber + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;  // months from March
-    LocalTime t;
-    t.day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
-    t.month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
-    t.year = static_cast<int>(yearOfEra + era * 400 + (t.month <= 2));
-    t.dayOfWeek = static_cast<int>((dayNumber % 7 + 11) % 7);  // day 0 was a Thursday
-    t.hour = static_cast<int>(minuteOfDay / 60);
-    t.minute = static_cast<int>(minuteOfDay % 60);
-    return t;
-}
+using calendar::DayNumber;
+using calendar::DaysInMonth;
+using calendar::MomentOn;
 
 // The minute of day of the hour and minute fields at `i`, or -1 when they
 // name no time of day: such a record's time never matches the clock.
@@ -200,7 +178,7 @@ std::optional<LocalTime> NextMoment(const KindGrammar& g, const Fields& fields, 
     case ScheduleKind::Weekly: {
         const std::int64_t t = MinuteOfDay(n, 1), weekday = WeekdayOf(fields, n);
         if (t < 0 || weekday < 0 || weekday > 6) return std::nullopt;
-        std::int64_t ahead = (weekday - MomentOn(today, 0).dayOfWeek + 7) % 7;
+        std::int64_t ahead = (weekday - calendar::WeekdayOf(today) + 7) % 7;
         if (!fromNow(today + ahead, t)) ahead += 7;
         return MomentOn(today + ahead, t);
     }

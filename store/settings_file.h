@@ -70,7 +70,7 @@ struct ExportOutcome {
     SettingsFileMessage message;
 };
 
-// The whole text of the file: the header, the six settings from `options`,
+// The whole text of the file: the header, the option lines from `options`,
 // then the four values of each task 1 to options.TaskNum as the store holds
 // them now. Throws StoreError when a task value cannot be read.
 std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& options, const ExportTime& when);
@@ -87,7 +87,7 @@ enum class ImportAnswer { Replace, Append, Cancel };
 enum class ImportStatus {
     Cancelled,        // no file chosen, or the question answered with Cancel
     NotOpened,        // the file could not be read
-    NotSettingsFile,  // the file holds none of the six settings keys
+    NotSettingsFile,  // the file holds none of the options' keys
     Imported,
     StoreFailed,  // a registry write failed; what was written before stays
 };

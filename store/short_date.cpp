@@ -1,10 +1,6 @@
 #include "store/short_date.h"
 
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
+#include "store/calendar.h"
 
 ShortDateFormat::ShortDateFormat(const std::string& picture) {
     for (size_t i = 0; i < picture.size();) {
@@ -92,6 +88,6 @@ std::optional<ShortDateFormat::Date> ShortDateFormat::Parse(std::string_view tex
     // Only years the system's clock and date pickers can hold.
     if (date.year < 1601 || date.year > 30827) return std::nullopt;
     if (date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
-    if (date.day > DaysInMonth(date.year, date.month)) return std::nullopt;
+    if (date.day > calendar::DaysInMonth(date.year, date.month)) return std::nullopt;
     return date;
 }

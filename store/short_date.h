@@ -7,9 +7,6 @@
 #include <string_view>
 #include <vector>
 
-// The days of a month (1 to 12) in the Gregorian calendar.
-int DaysInMonth(int year, int month);
-
 class ShortDateFormat {
 public:
     explicit ShortDateFormat(const std::string& picture);

@@ -1,5 +1,6 @@
 #include "scheduler/scheduler.h"
 
+#include "store/calendar.h"
 #include "store/gbk.h"
 
 #include "platform/fake_log_file.h"
@@ -259,12 +260,16 @@ TEST(NextMinute, CarriesIntoHoursDaysMonthsYearsAndTheWeekday) {
     EXPECT_TRUE(same(NextMinute(at(2100, 2, 28, 23, 59, 0)), at(2100, 3, 1, 0, 0, 1)));
     EXPECT_TRUE(same(NextMinute(at(2030, 4, 30, 23, 59, 2)), at(2030, 5, 1, 0, 0, 3)));
     EXPECT_TRUE(same(NextMinute(at(2030, 12, 31, 23, 59, 2)), at(2031, 1, 1, 0, 0, 3)));
-    // Every month's last day carries into the next month, the day before it does not.
+    // Every month's last day carries into the next month, the day before it
+    // does not; the weekday is the calendar's.
     const int lastDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    auto weekday = [](int m, int d) { return calendar::WeekdayOf(calendar::DayNumber(2030, m, d)); };
     for (int month = 1; month <= 11; ++month) {
         const int last = lastDays[month - 1];
-        EXPECT_TRUE(same(NextMinute(at(2030, month, last, 23, 59, 0)), at(2030, month + 1, 1, 0, 0, 1))) << month;
-        EXPECT_TRUE(same(NextMinute(at(2030, month, last - 1, 23, 59, 0)), at(2030, month, last, 0, 0, 1))) << month;
+        EXPECT_TRUE(same(NextMinute(at(2030, month, last, 23, 59, weekday(month, last))),
+                         at(2030, month + 1, 1, 0, 0, weekday(month + 1, 1)))) << month;
+        EXPECT_TRUE(same(NextMinute(at(2030, month, last - 1, 23, 59, weekday(month, last - 1))),
+                         at(2030, month, last, 0, 0, weekday(month, last)))) << month;
     }
 }
 

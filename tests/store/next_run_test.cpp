@@ -1,5 +1,6 @@
 // When a schedule comes due next: the minute NextRunOf works out from the
 // calendar is the first one the due test itself finds, stepping minute by minute.
+#include "store/calendar.h"
 #include "store/schedule_text.h"
 #include "windows/editor_model.h"
 
@@ -19,7 +20,7 @@ void NextMinute(LocalTime& t) {
     if (++t.minute < 60 || (t.minute = 0, ++t.hour < 24)) return;
     t.hour = 0;
     t.dayOfWeek = (t.dayOfWeek + 1) % 7;
-    if (++t.day > DaysInMonth(t.year, t.month) && (t.day = 1, ++t.month > 12)) t.month = 1, ++t.year;
+    if (++t.day > calendar::DaysInMonth(t.year, t.month) && (t.day = 1, ++t.month > 12)) t.month = 1, ++t.year;
 }
 
 // Stepping over `horizon` minutes from now's, the first due minute is the

@@ -41,15 +41,20 @@ protected:
         backend.Put(kHklm, kStore, "TaskNum", DwordValue(4));
         backend.Put(kHklm, kStore, "kaiji", DwordValue(2));
         backend.Put(kHklm, kStore, "rejian", DwordValue(1));
+        backend.Put(kHklm, kStore, "buzuo", DwordValue(1));
+        backend.Put(kHklm, kStore, "banben", DwordValue(5));
     }
 };
 
-TEST_F(StoreTest, LoadOptions_FirstStartCreatesTheKeyWithExactlyTheSixDefaults) {
+TEST_F(StoreTest, LoadOptions_FirstStartCreatesTheKeyWithExactlyTheDefaults) {
     LoadReport report = LoadOptions(registry, options);
     EXPECT_TRUE(report.ok());
     auto names = backend.ValueNames(kHklm, kStore);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"TaskNum", "kaiji", "rejian", "shutapp", "soundpath", "tishi"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"TaskNum", "banben", "buzuo", "kaiji", "rejian", "shutapp", "soundpath",
+                                               "tishi"}));
+    EXPECT_EQ(Number("buzuo"), 0u) << "no catching up unless asked for";
+    EXPECT_EQ(Number("banben"), 0u) << "every version is kept unless asked otherwise";
     EXPECT_EQ(Number("shutapp"), 0u);
     EXPECT_EQ(Text("soundpath"), "");
     EXPECT_EQ(Number("tishi"), 60u);
@@ -59,7 +64,7 @@ TEST_F(StoreTest, LoadOptions_FirstStartCreatesTheKeyWithExactlyTheSixDefaults) 
     EXPECT_EQ(backend.openKeys(), 1) << "the store key stays open after loading";
 }
 
-TEST_F(StoreTest, LoadOptions_AStartWithAllSixPresentReadsThemAndWritesNothing) {
+TEST_F(StoreTest, LoadOptions_AStartWithAllPresentReadsThemAndWritesNothing) {
     PutAllOptions();
     options.TaskNum = 99;  // stale copy from before; loading starts from the defaults
     LoadOptions(registry, options);
@@ -70,6 +75,8 @@ TEST_F(StoreTest, LoadOptions_AStartWithAllSixPresentReadsThemAndWritesNothing) 
     EXPECT_EQ(options.TaskNum, 4);
     EXPECT_EQ(options.kaiji, 2);
     EXPECT_EQ(options.rejian, 1);
+    EXPECT_EQ(options.buzuo, 1);
+    EXPECT_EQ(options.banben, 5);
 }
 
 TEST_F(StoreTest, LoadOptions_AMissingOptionAloneIsWrittenWithItsDefault) {
@@ -102,7 +109,7 @@ TEST_F(StoreTest, LoadOptions_UnwritableOrWrongTypedValuesKeepDefaultsAndLoading
     EXPECT_FALSE(report.ok());
     EXPECT_TRUE(report.writeFailed) << "the missing options' defaults could not be written";
     EXPECT_FALSE(report.readOnly) << "the key opened for writing; the writes themselves failed";
-    ASSERT_EQ(report.errors.size(), 5u);
+    ASSERT_EQ(report.errors.size(), 7u);
     EXPECT_EQ(report.errors[0], "Invalid data type for 'shutapp'");
     EXPECT_EQ(report.errors[1], "Failed to set data for 'soundpath'");
     EXPECT_EQ(options.shutapp, 0);
@@ -160,7 +167,7 @@ TEST_F(StoreTest, LoadOptions_AKeyThatOpensForReadingAloneLoadsWhatItHoldsAndSay
     report = LoadOptions(freshRegistry, options);
     EXPECT_TRUE(report.readOnly);
     EXPECT_TRUE(report.writeFailed);
-    EXPECT_EQ(report.keptDefaults.size(), 5u);
+    EXPECT_EQ(report.keptDefaults.size(), 7u);
     EXPECT_EQ(options.tishi, 30);
     EXPECT_EQ(fresh.writes, 0);
 }
@@ -333,17 +340,21 @@ TEST_F(SaveOptionsTest, WritesTheOptionsButLeavesTheLoadedKaijiInMemory) {
     EXPECT_EQ(options.shutapp, 0);
     EXPECT_EQ(Number("rejian"), 0u);
     EXPECT_EQ(options.rejian, 0);
+    EXPECT_EQ(Number("buzuo"), 0u);
+    EXPECT_EQ(options.buzuo, 0) << "the two options after the six take effect at once";
+    EXPECT_EQ(Number("banben"), 0u);
+    EXPECT_EQ(options.banben, 0);
     EXPECT_EQ(backend.openKeys(), 0);
 }
 
 TEST_F(SaveOptionsTest, AnUnchangedSoundPathIsNotWrittenAndAChangedOneIs) {
     SaveOptions(registry, options, choice, exe);
-    EXPECT_EQ(backend.writes, 4) << "kaiji, tishi, shutapp, rejian";
+    EXPECT_EQ(backend.writes, 6) << "kaiji, tishi, shutapp, rejian, buzuo, banben";
 
     backend.writes = 0;
     choice.options.soundpath = "C:\\警告2.wav";
     SaveOptions(registry, options, choice, exe);
-    EXPECT_EQ(backend.writes, 5);
+    EXPECT_EQ(backend.writes, 7);
     EXPECT_EQ(Text("soundpath"), "C:\\警告2.wav");
     EXPECT_EQ(options.soundpath, "C:\\警告2.wav");
 }
@@ -372,7 +383,8 @@ TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
     ASSERT_FALSE(backend.KeyExists(kHklm, kRun));
     SettingsChoice all{options, true};
     all.options.tishi = 90;
-    all.options.kaiji = all.options.shutapp = all.options.rejian = 1;
+    all.options.kaiji = all.options.shutapp = all.options.rejian = all.options.buzuo = 1;
+    all.options.banben = 3;
     const std::string exe = "D:\\工具\\Tempiro.exe";
     SaveOptions(registry, options, all, exe);
     EXPECT_EQ(Number("shutapp"), 1u);
@@ -381,6 +393,9 @@ TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
     EXPECT_EQ(Number("tishi"), 90u);
     EXPECT_EQ(options.shutapp, 1);
     EXPECT_EQ(options.rejian, 1);
+    EXPECT_EQ(options.buzuo, 1);
+    EXPECT_EQ(Number("banben"), 3u);
+    EXPECT_EQ(options.banben, 3);
     auto autostart = backend.Get(kHklm, kRun, "Horlane");
     ASSERT_TRUE(autostart.has_value());
     EXPECT_EQ(autostart->text, exe);

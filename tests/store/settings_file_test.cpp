@@ -26,7 +26,7 @@ const Record kOld3{"每天9时0分", "注销", "", "禁用"};
 
 // The lines of an exported two-task store, without their line ends.
 const std::vector<std::string> kTwoTaskLines = {
-    "soundpath=C:\\声音\\警告.wav", "tishi=30", "shutapp=1", "TaskNum=2", "kaiji=2", "rejian=1",
+    "soundpath=C:\\声音\\警告.wav", "tishi=30", "shutapp=1", "TaskNum=2", "kaiji=2", "rejian=1", "buzuo=1", "banben=3",
     "A1=每天8时30分", "B1=提醒", "C1=起来走走", "D1=启用", "A2=每周5的23时0分", "B2=关机", "C2=", "D2=禁用"};
 
 std::string Join(const std::vector<std::string>& lines, const std::string& end) {
@@ -71,6 +71,8 @@ protected:
         options.shutapp = 1;
         options.kaiji = 2;
         options.rejian = 1;
+        options.buzuo = 1;
+        options.banben = 3;
         backend.Put(kHklm, kStore, "kaiji", DwordValue(0));
     }
     std::string Text(const std::string& name) {
@@ -129,25 +131,25 @@ TEST_F(SettingsFileTest, Export_TwoTasksGiveTheEighteenLinesByteForByte) {
     EXPECT_EQ(options.TaskNum, 2);
 }
 
-TEST_F(SettingsFileTest, Export_FollowsTheInMemoryCountAndEndsAfterRejianWithoutTasks) {
+TEST_F(SettingsFileTest, Export_FollowsTheInMemoryCountAndEndsAfterTheOptionLinesWithoutTasks) {
     PutTwoTaskStore();
     options.TaskNum = 1;
     ExportSettings(registry, files, options, kFile, kWhen);
-    EXPECT_TRUE(files.files[kFile].ends_with("rejian=1\r\nA1=每天8时30分\r\nB1=提醒\r\nC1=起来走走\r\nD1=启用\r\n"));
+    EXPECT_TRUE(files.files[kFile].ends_with("rejian=1\r\nbuzuo=1\r\nbanben=3\r\nA1=每天8时30分\r\nB1=提醒\r\nC1=起来走走\r\nD1=启用\r\n"));
 
     // A hostile count in memory walks no further than the values the key holds.
     options.TaskNum = 2000000000;
     ExportSettings(registry, files, options, kFile, kWhen);
     const std::string& hostile = files.files[kFile];
     EXPECT_NE(hostile.find("\r\nA2="), std::string::npos);
-    EXPECT_LT(std::count(hostile.begin(), hostile.end(), '\n'), 10 + 4 * 13 + 1) << "13 values in the key";
+    EXPECT_LT(std::count(hostile.begin(), hostile.end(), '\n'), 12 + 4 * 13 + 1) << "13 values in the key";
     EXPECT_NE(files.files[kFile].find("TaskNum=2000000000\r\n"), std::string::npos);
 
     options = StoreOptions{};
     ExportSettings(registry, files, options, kFile, {"5/3/2024", "AM 9:05:00"});
     EXPECT_EQ(files.files[kFile],
               "2020.05.10\r\nTempiro2020任务设置\r\n导出时间:5/3/2024 AM 9:05:00\r\n\r\n"
-              "soundpath=\r\ntishi=60\r\nshutapp=0\r\nTaskNum=0\r\nkaiji=0\r\nrejian=0\r\n");
+              "soundpath=\r\ntishi=60\r\nshutapp=0\r\nTaskNum=0\r\nkaiji=0\r\nrejian=0\r\nbuzuo=0\r\nbanben=0\r\n");
 }
 
 TEST_F(SettingsFileTest, Export_ATextWithALineBreakEndsAtTheBreakAndInjectsNoKey) {
@@ -331,8 +333,8 @@ TEST_F(SettingsFileTest, Import_AHostileCountInMemoryWalksNoFurtherThanTheKeysVa
     Import(Join(kTwoTaskLines, "\r\n"), ImportAnswer::Replace);
     EXPECT_EQ(StoredRecords(), (std::vector<Record>{kWalk, {kShut[0], kShut[1], "", kShut[3]}}));
     EXPECT_EQ(Text("A3"), "(missing)");
-    // Six options, eight task values and the four deletes of record 3.
-    EXPECT_EQ(backend.writes, 6 + 8 + 4);
+    // Eight options, eight task values and the four deletes of record 3.
+    EXPECT_EQ(backend.writes, 8 + 8 + 4);
 
     ResetStore({kOld1, kOld2, kOld3});
     options.TaskNum = 2147483647;
@@ -533,10 +535,10 @@ TEST_P(ImportFailureTest, AfterEveryFailedWriteTheStoreReadsAsOldOrNewTasksAndMe
         EXPECT_EQ(Number("kaiji"), options.kaiji) << allowed;
     }
     EXPECT_EQ(StoredRecords(), newRecords);
-    // shutapp, soundpath, tishi, 8 task values, TaskNum, kaiji, rejian, and
-    // the surplus of a larger store replaced.
+    // shutapp, soundpath, tishi, 8 task values, TaskNum, kaiji, rejian,
+    // buzuo, banben, and the surplus of a larger store replaced.
     int surplus = replace && oldRecords.size() > 2 ? 4 * (static_cast<int>(oldRecords.size()) - 2) : 0;
-    EXPECT_EQ(allowed, 14 + surplus);
+    EXPECT_EQ(allowed, 16 + surplus);
 }
 
 INSTANTIATE_TEST_SUITE_P(SettingsFile, ImportFailureTest,

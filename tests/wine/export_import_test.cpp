@@ -195,7 +195,7 @@ TEST_F(ExportImport, ExportWritesTheStoreAndImportReplacesOrAppendsItsTasks) {
     const std::vector<std::string> rest(lines.begin() + 4, lines.end());
     EXPECT_EQ(rest, (std::vector<std::string>{
                         std::string("soundpath=") + kSoundPath, "tishi=90", "shutapp=1", "TaskNum=2", "kaiji=0",
-                        "rejian=0", "A1=" + kFirst[0], "B1=" + kFirst[1], "C1=" + kFirst[2], "D1=" + kFirst[3],
+                        "rejian=0", "buzuo=0", "banben=0", "A1=" + kFirst[0], "B1=" + kFirst[1], "C1=" + kFirst[2], "D1=" + kFirst[3],
                         "A2=" + kSecond[0], "B2=" + kSecond[1], "C2=" + kSecond[2], "D2=" + kSecond[3]}));
     EXPECT_EQ(Dword(L"TaskNum"), 2u) << "the export changed the store";
 
