@@ -128,6 +128,7 @@ struct DestFolder {
     bool usable{};
     std::string error;  // why it is not, in the system's words
     std::map<std::string, FileTime> entries;                        // last-write times by name key, sorted
+    std::unordered_set<std::string> notFiles;                       // keys of folders and links: never pruned
     std::unordered_multimap<std::uint32_t, TempOwner> leftovers;  // temporary files by file-name hash
 };
 
@@ -197,9 +198,10 @@ std::vector<SourceFolder> ListSourceTree(FileSystem& fs, const std::string& root
 // to a source folder) and the system's words.
 class BackupRun {
 public:
-    BackupRun(FileSystem& fs, bool keepVersions, bool coarseTimes, BackupTally& tally, BackupActivity* activity)
+    BackupRun(FileSystem& fs, bool keepVersions, bool coarseTimes, BackupTally& tally, BackupActivity* activity,
+              std::int32_t versionsKept)
         : fs_(fs), keepVersions_(keepVersions), coarseTimes_(coarseTimes), ignoresCase_(fs.IgnoresCase()),
-          self_(fs.ProcessId()), tally_(tally), activity_(activity) {}
+          self_(fs.ProcessId()), tally_(tally), activity_(activity), versionsKept_(versionsKept) {}
     // Files found and not gone through stop counting, however the run ends.
     ~BackupRun() { Done(pending_); }
 
@@ -270,6 +272,7 @@ private:
                 folder.leftovers.emplace(owner->fileHash, std::move(*owner));
             } else {
                 folder.entries.emplace(Key(entry.name), entry.lastWrite);
+                if (entry.directory || entry.link) folder.notFiles.insert(Key(entry.name));
             }
         }
         return folder;
@@ -294,9 +297,9 @@ private:
         const std::string key = Key(file.name);
         const std::uint32_t hash = NameHash(key);
         RemoveLeftovers(dir, folder, hash);
-        std::string finalName;
+        std::string finalName, stamp;
         if (keepVersions_) {
-            const std::string stamp = BackupStamp(fs_.LocalTimeOf(file.lastWrite));
+            stamp = BackupStamp(fs_.LocalTimeOf(file.lastWrite));
             if (!HasVersion(folder, key, stamp)) finalName = VersionName(file.name, stamp);
         } else {
             auto copy = folder.entries.find(key);
@@ -309,6 +312,36 @@ private:
             Failed(Shown(relative, file.name), &*error);
         } else {
             ++tally_.copied;
+        }
+        if (keepVersions_ && versionsKept_ > 0) Prune(dir, folder, key, Key(VersionName(key, stamp)));
+    }
+
+    // Removes all but the newest versionsKept_ versions of the file `key`:
+    // the files named base + "_" + 14 digits + extension, whose names sort
+    // as their stamps do. The version of the source as it is now always
+    // stays, even when its stamp is older than the others (a file restored
+    // from an old copy).
+    void Prune(const std::string& dir, DestFolder& folder, const std::string& key, const std::string& current) {
+        const size_t dot = ExtensionStart(key);
+        const std::string prefix = key.substr(0, dot) + "_";
+        const std::string extension = key.substr(dot);
+        const size_t length = prefix.size() + 14 + extension.size();
+        std::vector<std::map<std::string, FileTime>::iterator> versions;
+        for (auto it = folder.entries.lower_bound(prefix);
+             it != folder.entries.end() && std::string_view(it->first).starts_with(prefix); ++it) {
+            const std::string_view name = it->first;
+            const std::string_view stamp = name.substr(prefix.size(), 14);
+            if (name.size() == length && name.ends_with(extension) &&
+                std::all_of(stamp.begin(), stamp.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+                !folder.notFiles.count(it->first) && it->first != current)
+                versions.push_back(it);
+        }
+        const size_t kept = static_cast<size_t>(versionsKept_) - (folder.entries.count(current) ? 1 : 0);
+        for (size_t i = 0; i + kept < versions.size(); ++i) {
+            if (fs_.Remove(dir + "\\" + versions[i]->first)) {
+                ++tally_.removed;
+                folder.entries.erase(versions[i]);
+            }
         }
     }
 
@@ -370,6 +403,7 @@ private:
     const std::uint32_t self_;
     BackupTally& tally_;
     BackupActivity* const activity_;
+    const std::int32_t versionsKept_;
     std::int64_t pending_ = 0;  // files found and not gone through
     std::unordered_map<std::string, DestFolder> folders_;  // by key of the folder's path
 };
@@ -385,7 +419,8 @@ std::string BackupTempName(const std::string& fileName, std::uint32_t processId,
     return TempName(NameHash(fileName), processId, serial);
 }
 
-BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity) {
+BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity,
+                      std::int32_t versionsKept) {
     BackupTally tally;
     try {
         if (type != TaskType::BackupFile && type != TaskType::BackupFolder) return tally;
@@ -396,7 +431,7 @@ BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, Ba
         if (type == TaskType::BackupFolder) ForceDirectories(fs, target);
         if (fields.flag != "0" && fields.flag != "1") return tally;
         const bool coarseTimes = fs.CoarseTimes(target) || fs.CoarseTimes(source);
-        BackupRun run(fs, fields.flag == "0", coarseTimes, tally, activity);
+        BackupRun run(fs, fields.flag == "0", coarseTimes, tally, activity, versionsKept);
         if (type == TaskType::BackupFile) {
             run.BackUpFile(source, target);
         } else {
@@ -420,16 +455,17 @@ void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::fu
 }
 
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs,
-                 std::function<void(const BackupTally&)> finished, BackupActivity* activity) {
-    if (activity) activity->RunBegins();
+                 std::function<void(const BackupTally&)> finished, BackupActivity* activity, std::int32_t versionsKept) {
+    const std::string name = ShownAttribute(type, spec);
+    if (activity) activity->RunBegins(name);
     try {
-        std::thread([type, spec, &fs, finished = std::move(finished), activity] {
-            const BackupTally tally = RunBackup(type, spec, fs, activity);
-            if (activity) activity->RunEnds();
+        std::thread([type, spec, &fs, finished = std::move(finished), activity, versionsKept, name] {
+            const BackupTally tally = RunBackup(type, spec, fs, activity, versionsKept);
+            if (activity) activity->RunEnds(name);
             if (finished) finished(tally);
         }).detach();
     } catch (...) {
         // No thread to be had: this time the backup does not run.
-        if (activity) activity->RunEnds();
+        if (activity) activity->RunEnds(name);
     }
 }

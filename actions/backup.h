@@ -1,7 +1,8 @@
 // The backup tasks "备份文件" and "备份文件夹": copies of a file, or of every
 // file below a folder, kept as dated versions (flag "0") or as a mirror
-// (flag "1") in a target folder. Nothing is ever deleted from the target but
-// the run's own stale temporary files. A file that fails is left for the next
+// (flag "1") in a target folder. Nothing is deleted from the target but the
+// run's own stale temporary files and, when a limit of versions is set, the
+// older versions of a file beyond it. A file that fails is left for the next
 // run; the run goes on and counts it, for the run log.
 #pragma once
 
@@ -15,7 +16,9 @@
 #include <cstdint>
 #include <optional>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 // A last-write time as the 14 digits of its local year, month, day, hour,
 // minute and second.
@@ -41,14 +44,36 @@ public:
         if (runs_ == 0) return std::nullopt;
         return std::max<std::int64_t>(filesLeft_, 0);
     }
-    void RunBegins() { ++runs_; }
-    void RunEnds() { --runs_; }
+    // The files gone through since the start, by all runs: it grows as long
+    // as the backups make progress.
+    std::int64_t FilesFinished() const { return filesFinished_; }
+    // The runs on at the moment, by the names they began with.
+    std::vector<std::string> Running() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return names_;
+    }
+    void RunBegins(const std::string& name = {}) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        names_.push_back(name);
+        ++runs_;
+    }
+    void RunEnds(const std::string& name = {}) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (auto it = std::find(names_.begin(), names_.end(), name); it != names_.end()) names_.erase(it);
+        --runs_;
+    }
     void FilesFound(std::int64_t count) { filesLeft_ += count; }
-    void FilesDone(std::int64_t count) { filesLeft_ -= count; }
+    void FilesDone(std::int64_t count) {
+        filesLeft_ -= count;
+        filesFinished_ += count;
+    }
 
 private:
     std::atomic<int> runs_{0};
     std::atomic<std::int64_t> filesLeft_{0};
+    std::atomic<std::int64_t> filesFinished_{0};
+    mutable std::mutex mutex_;
+    std::vector<std::string> names_;
 };
 
 // Carries out one backup task on the calling thread: `type` is a backup
@@ -56,8 +81,13 @@ private:
 // Never throws: an unexpected error ends the run. What it did: a source that
 // is missing or cannot be listed counts as a failure, and so does each file
 // whose destination folder cannot be made or listed. The files it finds count
-// in `activity` until it has gone through them or ends.
-BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity = nullptr);
+// in `activity` until it has gone through them or ends. With `versionsKept`
+// above 0, a versioned run keeps that many newest versions of each file it
+// goes through and removes the older ones: only names of that file's version
+// pattern (its base, "_", 14 digits, its extension), only files, only in the
+// destination folder of that file.
+BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, BackupActivity* activity = nullptr,
+                      std::int32_t versionsKept = 0);
 // The same on a worker thread of its own, with its own copies of the texts;
 // returns at once. `fs` (and `activity`) must outlive the worker; the run
 // counts in `activity` from this call on. `finished`, when given, is called on
@@ -65,4 +95,5 @@ BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, Ba
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs);
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished);
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs,
-                 std::function<void(const BackupTally&)> finished, BackupActivity* activity = nullptr);
+                 std::function<void(const BackupTally&)> finished, BackupActivity* activity = nullptr,
+                 std::int32_t versionsKept = 0);

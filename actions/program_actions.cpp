@@ -24,7 +24,7 @@ void ProgramActions::StartBackup(TaskType type, const std::string& spec, Outcome
     ::StartBackup(type, spec, files_, [report = std::move(report), changed = backupsChanged_](const BackupTally& tally) {
         if (report) report(BackupOutcome(tally));
         if (changed) changed();
-    }, &backups_);
+    }, &backups_, versionsKept_ ? versionsKept_() : 0);
     if (backupsChanged_) backupsChanged_();
 }
 

@@ -27,6 +27,10 @@ public:
     void SetAdapterState(const std::string& connection, bool enable, OutcomeReport report) override;
     void StartBackup(TaskType type, const std::string& spec, OutcomeReport report) override;
     std::optional<std::int64_t> BackupFilesLeft() override { return backups_.FilesLeft(); }
+    std::int64_t BackupFilesFinished() override { return backups_.FilesFinished(); }
+    std::vector<std::string> RunningBackups() override { return backups_.Running(); }
+    // How many versions of each file a versioned backup keeps, asked as each backup starts.
+    void KeepVersions(std::function<std::int32_t()> limit) { versionsKept_ = std::move(limit); }
     // Called when a backup starts, on this thread, and when one ends, on its worker.
     void OnBackupsChanged(std::function<void()> changed) { backupsChanged_ = std::move(changed); }
     // Hears what a hibernation's wake timer came to.
@@ -44,4 +48,5 @@ private:
     BackupActivity backups_;
     std::function<void()> backupsChanged_;
     PowerNotes powerNotes_;
+    std::function<std::int32_t()> versionsKept_;
 };

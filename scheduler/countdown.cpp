@@ -1,5 +1,6 @@
 #include "scheduler/countdown.h"
 
+#include "scheduler/missed_runs.h"
 #include "store/calendar.h"
 
 #include <algorithm>
@@ -13,13 +14,31 @@ CountdownTexts CountdownTextsFor(const std::string& word) {
     return texts;
 }
 
-CountdownTexts WaitingTextsFor(const std::string& word) {
+CountdownTexts WaitingTextsFor(const std::string& word, std::uint64_t waitedMs) {
     CountdownTexts texts = CountdownTextsFor(word);
-    texts.label1 = "正在备份，完成后" + word + "…剩余文件:";
+    const std::uint64_t seconds = waitedMs / 1000;
+    texts.label1 = "正在备份（已等" + std::to_string(seconds / 60) + "分" + std::to_string(seconds % 60) + "秒），完成后" +
+                   word + "…剩余文件:";
     return texts;
 }
 
 std::string FilesLeftText(std::int64_t files) { return std::to_string(files) + " 个"; }
+
+bool CountdownIsStale(const LocalTime& dueAt, const LocalTime& now, int tishi) {
+    const std::int64_t elapsed =
+        (calendar::MinuteNumber(now) - calendar::MinuteNumber(dueAt)) * 60 + now.second;
+    return elapsed > std::int64_t{std::max(tishi, 0)} + 60;
+}
+
+Outcome PowerStale(const LocalTime& dueAt) {
+    return {"未执行：任务到期于 " + MomentText(dueAt) + "，电脑睡眠或时钟变动后已过了倒计时的时间", true};
+}
+
+Outcome PowerAfterStalledBackups(const std::vector<std::string>& backups) {
+    std::string text = "备份 10 分钟未完成任何文件，不再等待即执行";
+    for (size_t i = 0; i < backups.size(); ++i) text += (i == 0 ? "；被中断的备份：" : "；") + backups[i];
+    return {text, true};
+}
 
 namespace {
 std::string Remaining(int seconds) { return std::to_string(seconds) + " 秒"; }
@@ -35,12 +54,15 @@ void Countdown::Open() {
     }
     timers_.SetEnabled(kTimer2, true);
     face_.Show();
-    if (!state_.options.soundpath.empty()) {
-        sound_.PlayLoop(state_.options.soundpath);
-        sounding_ = true;
-    }
+    StartSound();
     counting_ = true;
     openedAt_ = clock_.Now();
+}
+
+void Countdown::StartSound() {
+    if (state_.options.soundpath.empty()) return;
+    sound_.PlayLoop(state_.options.soundpath);
+    sounding_ = true;
 }
 
 void Countdown::Timer2Timer() {
@@ -51,16 +73,24 @@ void Countdown::Timer2Timer() {
         face_.ShowRemaining(Remaining(Length() - position_));
         if (position_ < Length()) return;
     }
-    // A shutdown never cuts a running backup: the dialog stays until the
-    // last one has ended, and "立即…" still acts at once.
+    // A shutdown never cuts a running backup that makes progress: the
+    // dialog stays until the last one has ended, or has finished no file for
+    // kBackupStallMs, and "立即…" still acts at once.
     const PowerActionRow& row = RowOf(*state_.PendingPowerAction);
     const std::optional<std::int64_t> filesLeft = row.waitsForBackups ? actions_.BackupFilesLeft() : std::nullopt;
     if (!filesLeft) {
-        Finish(waiting_);
+        Finish(waiting_ ? Ending::AfterWaiting : Ending::Counted);
         return;
     }
-    if (!waiting_) face_.MyChangeCaption(WaitingTextsFor(row.word));
+    const std::uint64_t now = clock_.UptimeMilliseconds();
+    if (!waiting_) wait_.Begin(now, actions_.BackupFilesFinished());
     waiting_ = true;
+    if (wait_.Stalled(now, actions_.BackupFilesFinished())) {
+        stalled_ = actions_.RunningBackups();
+        Finish(Ending::AfterStall);
+        return;
+    }
+    face_.MyChangeCaption(WaitingTextsFor(row.word, wait_.WaitedMs(now)));
     face_.ShowRemaining(FilesLeftText(*filesLeft));
 }
 
@@ -73,7 +103,7 @@ void Countdown::StopSound() {
     sounding_ = false;
 }
 
-void Countdown::Finish(bool afterWaiting) {
+void Countdown::Close() {
     waiting_ = false;
     StopSound();
     position_ = 0;
@@ -81,10 +111,22 @@ void Countdown::Finish(bool afterWaiting) {
     face_.Hide();
     counting_ = false;
     timers_.SetEnabled(kTimer2, false);
+}
+
+void Countdown::Finish(Ending ending) {
+    Close();
     if (listener_) listener_->CountdownOver();
-    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec, [this, afterWaiting](const Outcome& outcome) {
-        if (listener_) listener_->PowerActionOutcome(afterWaiting ? PowerWaitedForBackups() : outcome);
-    });
+    std::vector<std::string> stalled = std::move(stalled_);
+    stalled_.clear();
+    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec,
+                                [this, ending, stalled = std::move(stalled)](const Outcome& outcome) {
+                                    if (!listener_) return;
+                                    switch (ending) {
+                                    case Ending::Counted: listener_->PowerActionOutcome(outcome); break;
+                                    case Ending::AfterWaiting: listener_->PowerActionOutcome(PowerWaitedForBackups()); break;
+                                    case Ending::AfterStall: listener_->PowerActionOutcome(PowerAfterStalledBackups(stalled)); break;
+                                    }
+                                });
 }
 
 void Countdown::BitBtn2Click() {
@@ -101,6 +143,27 @@ void Countdown::BitBtn2Click() {
     if (listener_) listener_->PowerActionOutcome(PowerCancelled());
     face_.ShowMonitoring(false);
     if (listener_) listener_->CountdownOver();
+}
+
+void Countdown::ClockMoved(const LocalTime& now, bool resumed) {
+    if (!counting_ || !openedAt_) return;
+    if (CountdownIsStale(*openedAt_, now, Length())) {
+        Close();
+        if (listener_) listener_->PowerActionOutcome(PowerStale(*openedAt_));
+        if (listener_) listener_->CountdownOver();
+        return;
+    }
+    if (!resumed) return;
+    // A whole countdown in front of the user again, from the first second.
+    waiting_ = false;
+    position_ = 0;
+    face_.MyChangeCaption(CountdownTextsFor(RowOf(*state_.PendingPowerAction).word));
+    face_.ShowProgress(0, Length());
+    face_.ShowRemaining(Remaining(Length()));
+    timers_.SetEnabled(kTimer2, false);
+    timers_.SetEnabled(kTimer2, true);
+    face_.Show();
+    StartSound();
 }
 
 bool Countdown::HoldsTick(const LocalTime& now) const { return openedAt_ && calendar::SameMinute(*openedAt_, now); }

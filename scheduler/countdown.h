@@ -11,6 +11,43 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+// A shutdown that waits for the backups goes ahead when they have finished no
+// file for this long: a copy that hangs on a dead network share never ends.
+inline constexpr std::uint64_t kBackupStallMs = 10 * 60 * 1000;
+
+// How long a shutdown has waited for the backups, and whether they stalled.
+class BackupWait {
+public:
+    void Begin(std::uint64_t nowMs, std::int64_t filesFinished) {
+        since_ = progressAt_ = nowMs;
+        finished_ = filesFinished;
+    }
+    // Whether no file has been finished for kBackupStallMs up to `nowMs`.
+    bool Stalled(std::uint64_t nowMs, std::int64_t filesFinished) {
+        if (filesFinished != finished_) {
+            finished_ = filesFinished;
+            progressAt_ = nowMs;
+        }
+        return nowMs - progressAt_ >= kBackupStallMs;
+    }
+    std::uint64_t WaitedMs(std::uint64_t nowMs) const { return nowMs - since_; }
+
+private:
+    std::uint64_t since_ = 0, progressAt_ = 0;
+    std::int64_t finished_ = 0;
+};
+
+// Whether a countdown whose task fell due in the minute of `dueAt` is too old
+// to act on at `now`: more than its length and a minute after that minute
+// began, as after a sleep or a jump of the wall clock.
+bool CountdownIsStale(const LocalTime& dueAt, const LocalTime& now, int tishi);
+
+// What the run log says of a power action that was not carried out because
+// its countdown was stale, and of one that went ahead when backups stalled.
+Outcome PowerStale(const LocalTime& dueAt);
+Outcome PowerAfterStalledBackups(const std::vector<std::string>& backups);
 
 // Told when a countdown is over, so that the owner of the tick alone
 // decides whether the tick runs again.
@@ -44,11 +81,19 @@ public:
     // A task fires once in its minute: after a countdown that ended within
     // the minute it opened in, the tick rests until the next minute.
     bool HoldsTick(const LocalTime& now) const;
+    // After a resume or a jump of the wall clock: a countdown (or its wait
+    // for the backups) whose task fell due too long ago closes without its
+    // action, monitoring staying on; otherwise, after a resume, it starts
+    // again from its full length, with its sound.
+    void ClockMoved(const LocalTime& now, bool resumed);
 
 private:
     int Length() const { return state_.options.tishi > 0 ? state_.options.tishi : 0; }
-    // `afterWaiting`: the backups it waited for have ended.
-    void Finish(bool afterWaiting = false);
+    // What the action's line says when the countdown did not simply run out.
+    enum class Ending { Counted, AfterWaiting, AfterStall };
+    void Finish(Ending ending = Ending::Counted);
+    void Close();  // hidden, silent and stopped, the tick free again
+    void StartSound();
     void StopSound();
 
     ProgramState& state_;
@@ -63,4 +108,6 @@ private:
     bool sounding_ = false;  // the warning sound was started, whatever the options say now
     int position_ = 0;
     std::optional<LocalTime> openedAt_;
+    BackupWait wait_;
+    std::vector<std::string> stalled_;  // the backups a stalled wait cut off
 };

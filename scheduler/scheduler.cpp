@@ -1,5 +1,6 @@
 #include "scheduler/scheduler.h"
 
+#include "scheduler/missed_runs.h"
 #include "store/calendar.h"
 #include "store/gbk.h"
 #include "store/options.h"
@@ -135,4 +136,85 @@ void Scheduler::OpenCountdown() {
     countdown_.Open();
     timers_.SetEnabled(kTimer1, TickMayRun());
     if (SweepsFirst(*state_.PendingPowerAction, state_.options.shutapp)) actions_.CloseAllPrograms();
+}
+
+void Scheduler::Timer4Timer() {
+    const LocalTime now = clock_.Now();
+    const std::int64_t minute = calendar::MinuteNumber(now);
+    if (watched_ && minute > *watched_ + 1) return ClockMoved(ClockEvent::Resume);
+    if (watched_ && minute < *watched_) return ClockMoved(ClockEvent::Jump);
+    if (watched_ == minute || !state_.registry) return;
+    watched_ = minute;
+    WriteWatchedMinute(*state_.registry, now);
+}
+
+void Scheduler::ClockMoved(ClockEvent event) {
+    if (!state_.registry) return;
+    const LocalTime now = clock_.Now();
+    const std::int64_t minute = calendar::MinuteNumber(now);
+    if (event != ClockEvent::Start) countdown_.ClockMoved(now, event == ClockEvent::Resume);
+    const std::optional<std::int64_t> last = event == ClockEvent::Start ? ReadWatchedMinute(*state_.registry) : watched_;
+    // Minutes in which the user had the tasks held fired nothing on purpose.
+    if (last && minute > *last + 1 && state_.monitoring && !state_.tickHeld) ReportMissed(*last + 1, minute);
+    watched_ = minute;
+    WriteWatchedMinute(*state_.registry, now);
+}
+
+void Scheduler::ReportMissed(std::int64_t from, std::int64_t to) {
+    RegistryAccessor& registry = *state_.registry;
+    std::optional<ShortDateFormat> dateFormat;
+    auto format = [&]() -> const ShortDateFormat& {
+        if (!dateFormat) dateFormat.emplace(clock_.ShortDatePicture());
+        return *dateFormat;
+    };
+    struct Missed {
+        int number;
+        TaskType type;
+        std::string a;
+        LocalTime last;
+    };
+    std::vector<Missed> catchUp;
+    {
+        const OpenedStore store(registry);
+        const int count = TaskRecordBound(registry, state_.options.TaskNum);
+        for (int n = 1; n <= count; ++n) {
+            try {
+                const std::string a = ReadTaskField(registry, n, TaskField::Schedule);
+                if (a.empty() || ReadTaskField(registry, n, TaskField::State) != kStateEnabled) continue;
+                const MissedRuns runs = MissedRunsOf(a, from, to, format);
+                if (runs.count == 0) continue;
+                const std::optional<TaskType> type = TaskTypeOf(ReadTaskField(registry, n, TaskField::Type));
+                if (!type) continue;  // never acts, so misses nothing
+                const bool attributed = *type != TaskType::Dial && *type != TaskType::CleanJunk &&
+                                        (!PowerActionFor(*type) || *type == TaskType::Hibernate);
+                if (log_) log_->Task(n, *type, attributed ? ReadC(n) : "", MissedOutcome(runs));
+                if (state_.options.buzuo == 1 && CatchesUp(*type)) catchUp.push_back({n, *type, a, runs.last});
+            } catch (const StoreError&) {
+                // A value of the wrong type: this record cannot act; the others still do.
+            }
+        }
+    }
+    for (const Missed& missed : catchUp) CatchUp(missed.number, missed.type, missed.a, missed.last);
+}
+
+void Scheduler::CatchUp(int number, TaskType type, const std::string& a, const LocalTime& dueAt) {
+    std::string c;
+    try {
+        const OpenedStore store(*state_.registry);
+        if (type != TaskType::CleanJunk) c = ReadC(number);
+    } catch (const StoreError&) {
+        return;
+    }
+    const OutcomeReport logged = Reporter(number, type, c);
+    const OutcomeReport report = [logged, dueAt](const Outcome& outcome) { logged(CaughtUpOutcome(dueAt, outcome)); };
+    switch (type) {
+    case TaskType::Reminder: report(actions_.ShowReminder(CaughtUpReminderText(c, dueAt), a)); break;
+    case TaskType::OpenFile:
+    case TaskType::OpenFolder: report(actions_.OpenTarget(c)); break;
+    case TaskType::CloseProgram: report(actions_.KillProcessByName(FileNamePart(c))); break;
+    case TaskType::CleanJunk: report(actions_.CleanSystemJunk(false)); break;
+    case TaskType::BackupFile:
+    case TaskType::BackupFolder: actions_.StartBackup(type, c, report); break;
+    default: break;
+    }
 }

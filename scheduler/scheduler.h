@@ -10,6 +10,12 @@
 //
 // Each task fired gets its line in the run log, when one is given, once its
 // outcome is known: at once, when its worker ends, or at its countdown's end.
+//
+// No timer message comes while the PC sleeps, and none while the program is
+// not running: at start, after a resume and after the wall clock jumped, the
+// tasks that fell due in the minutes nobody watched get a line each in the
+// run log, and with the option "buzuo" the ones that may be caught up on run
+// once, in task order. A countdown that such a gap made stale closes unused.
 #pragma once
 
 #include "scheduler/program_state.h"
@@ -20,11 +26,16 @@
 #include "store/run_log.h"
 #include "store/task_texts.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // The tick's one owner: whether it runs is decided here alone, for the
 // monitoring switch, the settings window's hold, the re-arm pause and the
 // countdown's end.
+// Why the program looks at the clock anew.
+enum class ClockEvent { Start, Resume, Jump };
+
 class Scheduler : public CountdownListener {
 public:
     // `log` must outlive the workers of the tasks, which report to it.
@@ -38,6 +49,13 @@ public:
 
     void Timer1Timer();  // the tick
     void Timer3Timer();  // the re-arm
+    // The clock watch: keeps the minute the program is awake in, in memory
+    // and in the store; minutes it finds passed unseen count as a resume,
+    // a clock set back as a jump.
+    void Timer4Timer();
+    // At start (the watched minute read from the store), after a resume and
+    // after a change of the wall clock.
+    void ClockMoved(ClockEvent event);
     // The monitoring switch. Switched on, the tick runs again at once unless
     // a re-arm pause or a countdown holds it; those resume it themselves.
     void SetMonitoring(bool on);
@@ -72,7 +90,13 @@ private:
     Countdown& countdown_;
     RunLog* log_;
     Moment fired_;  // of the tick that started the re-arm pause
+    // The tasks due in the minutes after `from` up to `to`, named in the run
+    // log, and caught up on when the user asks for it.
+    void ReportMissed(std::int64_t from, std::int64_t to);
+    void CatchUp(int number, TaskType type, const std::string& a, const LocalTime& dueAt);
+
     OutcomeReport powerTask_;  // of the task whose countdown is open
+    std::optional<std::int64_t> watched_;  // the last minute the watch saw, calendar::MinuteNumber
 };
 
 // The same wall-clock second a minute later, across hours, days, months and

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TaskActions {
 public:
@@ -25,6 +26,10 @@ public:
     virtual void StartBackup(TaskType type, const std::string& spec, OutcomeReport report) = 0;
     // The files the running backups have still to go through; none when no backup runs.
     virtual std::optional<std::int64_t> BackupFilesLeft() { return std::nullopt; }
+    // The files all backups have gone through since the start, never less than before.
+    virtual std::int64_t BackupFilesFinished() { return 0; }
+    // The running backups as the run log shows them ("source → target").
+    virtual std::vector<std::string> RunningBackups() { return {}; }
     virtual void CloseAllPrograms() = 0;
     // Carries out a countdown's action (the hibernation with its wake text).
     // `report` hears of it before the call, for a power-off leaves no moment
@@ -37,9 +42,9 @@ struct CountdownTexts {
     std::string caption, label1, actNow, cancel;
 };
 CountdownTexts CountdownTextsFor(const std::string& word);
-// The same while a countdown that has ended waits for the backups, with the
-// files they have left.
-CountdownTexts WaitingTextsFor(const std::string& word);
+// The same while a countdown that has ended waits for the backups, with how
+// long it has waited; the files they have left go beside it.
+CountdownTexts WaitingTextsFor(const std::string& word, std::uint64_t waitedMs);
 std::string FilesLeftText(std::int64_t files);
 
 // The countdown dialog: the main window shown as a small topmost dialog.

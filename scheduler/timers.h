@@ -5,10 +5,11 @@ enum TimerId : unsigned {
     kTimer1 = 1,  // the scheduler tick
     kTimer2 = 2,  // the countdown step
     kTimer3 = 3,  // re-arms the tick a minute after an immediate task fired
+    kTimer4 = 4,  // the clock watch: the minute the program is awake in, whatever else runs
 };
 
-inline constexpr unsigned kTimerCount = 4;  // ids run from 1
-inline constexpr unsigned kTimerIntervals[kTimerCount] = {0, 6000, 1000, 60000};  // milliseconds, by TimerId
+inline constexpr unsigned kTimerCount = 5;  // ids run from 1
+inline constexpr unsigned kTimerIntervals[kTimerCount] = {0, 6000, 1000, 60000, 6000};  // milliseconds, by TimerId
 
 // Keeps the enabled flag of each timer. Switching a timer on starts its
 // interval afresh; switching on a timer that already runs changes nothing, so

@@ -60,6 +60,7 @@ Outcome BackupOutcome(const BackupTally& tally) {
     std::string text = Counted("复制 ", static_cast<unsigned>(tally.copied), " 个，") +
                        Counted("已是最新 ", static_cast<unsigned>(tally.current), " 个，") +
                        Counted("失败 ", static_cast<unsigned>(tally.failed), " 个");
+    if (tally.removed > 0) text += Counted("，删除旧版本 ", static_cast<unsigned>(tally.removed), " 个");
     for (size_t i = 0; i < tally.failures.size(); ++i) {
         const FileFailure& failure = tally.failures[i];
         text += i == 0 ? "：" : "；";

@@ -70,6 +70,7 @@ struct BackupTally {
     int failed = 0;   // files (or folders) that could not be read or copied
     std::vector<FileFailure> failures;  // the first kRunLogFailuresShown of them
     bool finished = false;  // false: the task's text was unusable, or the run broke off
+    int removed = 0;        // older versions removed beyond the limit of versions kept
 };
 Outcome BackupOutcome(const BackupTally& tally);
 

@@ -534,14 +534,16 @@ TEST_F(SchedulerTest, ACountdownEndingWhileBackupsRunWaitsForThemOnScreenThenAct
     RunFor(6000 + 2999);
     EXPECT_EQ(recorder.label1, "要想取消关机，请按下<取消关机>按钮:剩余");
     RunFor(1);
-    EXPECT_EQ(recorder.label1, "正在备份，完成后关机…剩余文件:");
+    EXPECT_EQ(recorder.label1, "正在备份（已等0分0秒），完成后关机…剩余文件:");
     EXPECT_EQ(recorder.remaining.back(), "7 个");
     recorder.filesLeft = 0;  // the last file is being copied
     recorder.log.clear();
     RunFor(1000);
+    EXPECT_EQ(recorder.label1, "正在备份（已等0分1秒），完成后关机…剩余文件:") << "the label counts the wait";
     EXPECT_EQ(recorder.remaining.back(), "0 个");
     EXPECT_TRUE(countdown.Counting() && countdown.Waiting());
     EXPECT_FALSE(timers.IsEnabled(kTimer1)) << "the tick stays held";
+    recorder.log.clear();
     recorder.filesLeft.reset();
     RunFor(1000);
     EXPECT_EQ(recorder.log, (Log{"hide", "execute:关机|"}));
@@ -569,7 +571,7 @@ TEST_F(SchedulerTest, WhileWaitingForBackupsActNowActsAndCancelCancels) {
 
     RunFor(60000);
     ASSERT_TRUE(countdown.Waiting());
-    EXPECT_EQ(recorder.label1, "正在备份，完成后待机…剩余文件:");
+    EXPECT_TRUE(recorder.label1.ends_with("秒），完成后待机…剩余文件:")) << recorder.label1;
     recorder.log.clear();
     countdown.BitBtn2Click();
     recorder.filesLeft.reset();
