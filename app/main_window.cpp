@@ -11,6 +11,7 @@
 #include "platform/system_win32.h"
 #include "platform/system_calls_win32.h"
 #include "platform/text_win32.h"
+#include "scheduler/missed_runs.h"
 #include "windows/settings_window_win32.h"
 
 #include "tempiro_version.h"
@@ -68,12 +69,14 @@ MainWindow::MainWindow(ProgramState& state)
       calls_(MakeSystemCalls(hwnd_)),
       actions_(*calls_, BackupFiles(), clock_, ::ShowReminder),
       countdown_(state, clock_, *this, *this, *calls_, actions_),
-      scheduler_(state, clock_, *this, actions_, countdown_, &ProgramRunLog()) {
+      scheduler_(state, clock_, *this, actions_, countdown_, &ProgramRunLog()),
+      awake_([](bool on) { SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS); }) {
     // From a backup worker too: the window's own thread answers.
     actions_.OnBackupsChanged([this] {
         if (hwnd_) PostMessageW(hwnd_, kBackupsChangedMessage, 0, 0);
     });
     actions_.OnPowerNotes([](const std::string& text) { ProgramRunLog().Note({text}); });
+    actions_.KeepVersions([this] { return state_.options.banben; });
 }
 
 bool MainWindow::Create() {
@@ -156,6 +159,8 @@ void MainWindow::FormCreate() {
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | MF_CHECKED);
     SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, std::max(state_.options.tishi, 0));
     scheduler_.SetMonitoring(state_.monitoring);
+    SetEnabled(kTimer4, true);
+    scheduler_.ClockMoved(ClockEvent::Start);
 }
 
 void MainWindow::StartTimer(TimerId id, unsigned intervalMs) { SetTimer(hwnd_, id, intervalMs, nullptr); }
@@ -194,6 +199,12 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kBackupsChangedMessage:
         OnBackupsChanged();
         return 0;
+    case WM_POWERBROADCAST:
+        OnPowerBroadcast(wParam);
+        return TRUE;
+    case WM_TIMECHANGE:
+        scheduler_.ClockMoved(ClockEvent::Jump);
+        return 0;
     case WM_QUERYENDSESSION:  // a shutdown started in Windows waits for the backups, or is forced
         return actions_.BackupFilesLeft() ? FALSE : TRUE;
     case WM_CLOSE:
@@ -212,12 +223,32 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 // to wait.
 void MainWindow::OnBackupsChanged() {
     const bool running = actions_.BackupFilesLeft().has_value();
+    awake_.BackupsRunning(running);
     if (running == shutdownBlocked_) return;
     shutdownBlocked_ = running;
     if (running)
         ShutdownBlockReasonCreate(hwnd_, Wide(kBackupBlockReason).c_str());
     else
         ShutdownBlockReasonDestroy(hwnd_);
+}
+
+// A resume comes as PBT_APMRESUMEAUTOMATIC, and again as PBT_APMRESUMESUSPEND
+// when a user is there: the first of them is dealt with.
+void MainWindow::OnPowerBroadcast(WPARAM event) {
+    switch (event) {
+    case PBT_APMSUSPEND:
+        resumed_ = false;
+        ProgramRunLog().Note({kSuspendNote});
+        break;
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND:
+        if (resumed_) break;
+        resumed_ = true;
+        ProgramRunLog().Note({kResumeNote});
+        scheduler_.ClockMoved(ClockEvent::Resume);
+        break;
+    default: break;
+    }
 }
 
 void MainWindow::ShowTrayMenu() {
@@ -261,6 +292,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
     case kTimer1: scheduler_.Timer1Timer(); break;
     case kTimer2: countdown_.Timer2Timer(); break;
     case kTimer3: scheduler_.Timer3Timer(); break;
+    case kTimer4: scheduler_.Timer4Timer(); break;
     }
 }
 
@@ -318,12 +350,16 @@ void MainWindow::ShowProgress(int position, int maximum) {
 void MainWindow::ShowRemaining(const std::string& text) { SetDlgItemTextW(hwnd_, kLabel2, Wide(text).c_str()); }
 
 void MainWindow::Show() {
+    awake_.CountdownShown(true);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetFocus(GetDlgItem(hwnd_, kBitBtn2));
 }
 
-void MainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void MainWindow::Hide() {
+    ShowWindow(hwnd_, SW_HIDE);
+    awake_.CountdownShown(false);
+}
 
 void MainWindow::FormClose() {
     ProgramRunLog().Note(EndNote());

@@ -11,6 +11,7 @@
 #include "scheduler/timers.h"
 #include "platform/window_win32.h"
 #include "scheduler/countdown.h"
+#include "scheduler/keep_awake.h"
 #include "scheduler/program_state.h"
 #include "scheduler/scheduler.h"
 
@@ -66,6 +67,7 @@ private:
     void N1Click();
     void N4Click();
     void OnBackupsChanged();
+    void OnPowerBroadcast(WPARAM event);
     void ShowTrayTip();  // the switch's and the run log's lines, the icon as it is
     void OpenRunLog();
 
@@ -81,5 +83,7 @@ private:
     HMENU menu_ = nullptr;
     UINT taskbarCreated_ = 0;
     bool shutdownBlocked_ = false;
+    bool resumed_ = false;  // the resume since the last suspend has been dealt with
+    KeepAwake awake_;
     int handling_ = 0;  // messages of this window at work, one inside another
 };

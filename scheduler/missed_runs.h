@@ -17,6 +17,9 @@
 #include <string>
 
 inline constexpr char kWatchedMinuteValue[] = "zuihou";
+// The run log's lines when the PC goes to sleep and wakes.
+inline constexpr char kSuspendNote[] = "电脑进入睡眠";
+inline constexpr char kResumeNote[] = "电脑从睡眠中恢复";
 // How far back a gap is looked into, and how many runs of one task are counted.
 inline constexpr std::int64_t kMissedLookBackMinutes = 31 * 1440;
 inline constexpr int kMissedCountLimit = 1000;

@@ -6,6 +6,7 @@
 #include "store/options.h"
 #include "store/task_texts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -64,6 +65,11 @@ std::int32_t SecondsFromMinutesText(const std::string& text) {
     if (seconds < -2147483648.0 || seconds > 2147483647.0)
         throw ConversionError("'" + text + "' is not a valid floating point value");
     return static_cast<std::int32_t>(seconds);
+}
+
+std::int32_t VersionsKeptFromText(const std::string& text) {
+    if (text.empty()) return 0;
+    return std::max(StrToInt(text), 0);
 }
 
 std::shared_ptr<int> EditTargets::Track(int number) {

@@ -29,6 +29,11 @@ bool MinutesKeyAllowed(unsigned character);
 // "'<text>' is not a valid floating point value".
 std::int32_t SecondsFromMinutesText(const std::string& text);
 
+// The versions kept of each file: digits, an empty box being 0 (all).
+// Throws ConversionError "'<text>' is not a valid integer value"; a count
+// below 0 is 0.
+std::int32_t VersionsKeptFromText(const std::string& text);
+
 // The tasks that editors opened by "修改(&M)" will rewrite, followed through
 // deletions: a task deleted meanwhile is stored as a new one (number 0).
 class EditTargets {

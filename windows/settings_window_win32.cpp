@@ -9,6 +9,7 @@
 #include "store/short_date.h"
 #include "store/task_texts.h"
 #include "store/gbk.h"
+#include "windows/editor_model.h"
 #include "windows/editor_window_win32.h"
 #include "windows/settings_model.h"
 
@@ -33,6 +34,8 @@ enum ControlId : int {
     kEdit8,      // sound file
     kButton1,    // 确定(&O)
     kButton9,    // 运行记录(&L)
+    kCheckBox6,  // buzuo
+    kEdit9,      // banben
     kButton2 = IDCANCEL,  // 取消(&C), the default button
 };
 
@@ -46,7 +49,7 @@ constexpr char kChooseTaskToModify[] = "请选择要修改的任务";
 constexpr char kChooseTaskToDelete[] = "请选择要删除的任务";
 
 // The box that shows each option of the window, and how it shows it.
-enum class OptionBox { Check, Minutes, Text };
+enum class OptionBox { Check, Minutes, Text, Count };
 struct OptionControl {
     const char* option;  // a name of the option table
     int control;
@@ -55,7 +58,8 @@ struct OptionControl {
 constexpr OptionControl kOptionControls[] = {
     {kTishiValue, kEdit5, OptionBox::Minutes}, {kShutappValue, kCheckBox5, OptionBox::Check},
     {kKaijiValue, kCheckBox1, OptionBox::Check}, {kSoundpathValue, kEdit8, OptionBox::Text},
-    {kRejianValue, kCheckBox3, OptionBox::Check},
+    {kRejianValue, kCheckBox3, OptionBox::Check}, {kBuzuoValue, kCheckBox6, OptionBox::Check},
+    {kBanbenValue, kEdit9, OptionBox::Count},
 };
 
 const OptionSpec& OptionNamed(std::string_view name) {
@@ -249,9 +253,19 @@ private:
         FilterTyping(Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 406, 44, 20, kEdit5),
                      MinutesKeyAllowed);
         Add(L"STATIC", "分钟", SS_LEFT, 140, 409, 40, 14, -1);
+        // The two options beyond the described ones, in the room the
+        // described controls leave: right of the countdown length, and left
+        // of OK and Cancel.
+        Add(L"STATIC", "每个文件保留版本数:", SS_LEFT, 260, 409, 124, 14, -1);
+        HWND versions = Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 386, 406, 44, 20, kEdit9);
+        FilterTyping(versions, DigitKeyAllowed);
+        hints_.Set(versions, "保留版本的备份每个文件最多保留几个版本，更早的版本从备份目标中删除；0为全部保留。");
+        Add(L"STATIC", "（0为全部）", SS_LEFT, 434, 409, 96, 14, -1);
         Add(L"STATIC", "关机前声音:", SS_LEFT, 16, 437, 74, 14, -1);
         Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 434, 356, 20, kEdit8);
         hints_.Set(Add(L"BUTTON", "浏览", button, 456, 433, 75, 23, kButton3), "设置关机前声音提示的音频文件，仅支持wav文件。");
+        hints_.Set(Add(L"BUTTON", "错过的任务补做一次(&B)", check, 16, 467, 240, 20, kCheckBox6),
+                   "电脑关机、睡眠或本程序未运行时错过的提醒、打开、关闭程序、清理和备份任务，在启动或唤醒后补做一次；电源任务、拨号和网卡任务从不补做。");
         hints_.Set(Add(L"BUTTON", "确定(&O)", button, 372, 464, 75, 25, kButton1), "仅对本机设置");
         hints_.Set(Add(L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 456, 464, 75, 25, kButton2), "取消本次操作");
     }
@@ -290,6 +304,9 @@ private:
             case OptionBox::Check: SetChecked(Item(shown.control), options.*spec.integer != 0); break;
             case OptionBox::Minutes: SetControlText(Item(shown.control), MinutesText(options.*spec.integer)); break;
             case OptionBox::Text: SetControlText(Item(shown.control), options.*spec.text); break;
+            case OptionBox::Count:
+                SetControlText(Item(shown.control), std::to_string(std::max(options.*spec.integer, 0)));
+                break;
             }
         }
         bool autostart = false;
@@ -495,6 +512,7 @@ private:
             case OptionBox::Check: choice.options.*spec.integer = IsChecked(control) ? 1 : 0; break;
             case OptionBox::Minutes: choice.options.*spec.integer = SecondsFromMinutesText(ControlText(control)); break;
             case OptionBox::Text: choice.options.*spec.text = ControlText(control); break;
+            case OptionBox::Count: choice.options.*spec.integer = VersionsKeptFromText(ControlText(control)); break;
             }
         }
         choice.autostart = IsChecked(Item(kCheckBox2));

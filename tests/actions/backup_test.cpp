@@ -308,21 +308,25 @@ TEST_F(BackupTest, AFailedCopyLeavesNothingBehindAndTheRunGoesOn) {
 TEST_F(BackupTest, TheFilesLeftCountDownAsTheyAreGoneThroughAndACrashLeavesNoneCounted) {
     for (const char* name : {"a", "b", "c"}) Put(std::string("src/") + name, name, kT);
     BackupActivity activity;
-    activity.RunBegins();
+    activity.RunBegins("src → dst");
+    EXPECT_EQ(activity.Running(), std::vector<std::string>{"src → dst"});
     Probe probe(posix);
     std::vector<std::int64_t> seen;
     probe.afterCopy = [&] { seen.push_back(activity.FilesLeft().value_or(-1)); };
     RunBackup(kFolder, Spec("src", "dst", "1"), probe, &activity);
     EXPECT_EQ(seen, (std::vector<std::int64_t>{3, 2, 1})) << "a file counts until it is gone through";
     EXPECT_EQ(activity.FilesLeft(), 0);
+    EXPECT_EQ(activity.FilesFinished(), 3) << "what a waiting shutdown sees as progress";
     Probe crashing(posix);
     crashing.breakCopy = 1;
     crashing.crash = true;
     Put("src/a", "changed", kT + 5);
     RunBackup(kFolder, Spec("src", "dst", "1"), crashing, &activity);
     EXPECT_EQ(activity.FilesLeft(), 0);
-    activity.RunEnds();
+    EXPECT_EQ(activity.FilesFinished(), 6) << "never less than before";
+    activity.RunEnds("src → dst");
     EXPECT_EQ(activity.FilesLeft(), std::nullopt);
+    EXPECT_TRUE(activity.Running().empty());
 }
 
 TEST_F(BackupTest, ACrashMidCopyLeavesTheFinalNameUntouchedAndTheNextRunCleansUp) {
@@ -611,3 +615,62 @@ TEST_F(BackupTest, OnFatTimesUpToTwoSecondsApartAreOneTime) {
 }
 
 }  // namespace
+
+// --- The limit of versions kept.
+
+// Three versions kept of a.txt among look-alikes: its older versions go,
+// exactly down to three, and no name of another pattern, no folder, no other
+// file's version and nothing in the source is touched.
+TEST_F(BackupTest, ALimitKeepsExactlyTheNewestVersionsOfEachFileAndTouchesNoOtherName) {
+    Put("src/a.txt", "now", kT);
+    Put("src/b.txt", "b", kT);
+    for (int i = 1; i <= 4; ++i) Put("dst/a_2023010100000" + std::to_string(i) + ".txt", "old", kT - 100);
+    const std::vector<std::string> others = {
+        "a_2023010100000.txt",     // 13 digits
+        "a_x20230101000000.txt",   // text before the stamp
+        "a_2023010100000x.txt",    // not all digits
+        "a_20230101000000.txt.bak",  // another extension
+        "a_20230101000000.TXT",    // another case of it: another name here
+        "A_20230101000000.txt",
+        "a_20230101000000",        // no extension
+        "ab_20230101000000.txt",   // another base
+        "b_20220101000000.txt",    // another file's version
+        "a.txt"};
+    for (const std::string& name : others) Put("dst/" + name, "keep", kT - 100);
+    fs::create_directories(P("dst/a_20000101000000.txt"));  // a folder of the pattern, older than all
+
+    BackupTally tally = RunBackup(kFolder, Spec("src", "dst", "0"), posix, nullptr, 3);
+    EXPECT_EQ(tally.removed, 2) << "four old versions and the new one: three kept";
+    for (const char* name : {"a_20230101000003.txt", "a_20230101000004.txt", "a_20240315103007.txt"})
+        EXPECT_TRUE(fs::exists(P(std::string("dst/") + name))) << name;
+    for (const char* name : {"a_20230101000001.txt", "a_20230101000002.txt"})
+        EXPECT_FALSE(fs::exists(P(std::string("dst/") + name))) << name;
+    for (const std::string& name : others) EXPECT_EQ(Get("dst/" + name), "keep") << name;
+    EXPECT_TRUE(fs::is_directory(P("dst/a_20000101000000.txt"))) << "a folder is never pruned";
+    EXPECT_EQ(Get("dst/b_20240315103007.txt"), "b");
+    EXPECT_EQ(Get("dst/b_20220101000000.txt"), "keep") << "b has two versions, within the limit";
+    EXPECT_EQ(BackupOutcome(tally).text.find("删除旧版本 2 个") != std::string::npos, true) << BackupOutcome(tally).text;
+
+    // Unchanged since: nothing copied, nothing more to remove.
+    tally = RunBackup(kFolder, Spec("src", "dst", "0"), posix, nullptr, 3);
+    EXPECT_EQ(tally.removed, 0);
+    // The limit lowered to one: the source's own version stays, even when
+    // older than the others (a file restored from an old copy).
+    Put("src/a.txt", "restored", kT - 1000);
+    Put("src/a_20230101000001.txt", "in the source", kT - 100);
+    tally = RunBackup(kFile, W("src/a.txt") + "*" + W("dst") + "*0", posix, nullptr, 1);
+    EXPECT_EQ(Get("src/a_20230101000001.txt"), "in the source") << "only the target";
+    EXPECT_EQ(tally.removed, 3);
+    EXPECT_EQ(Get("dst/a_20240315101327.txt"), "restored");
+    EXPECT_FALSE(fs::exists(P("dst/a_20240315103007.txt")));
+    for (const std::string& name : others) EXPECT_EQ(Get("dst/" + name), "keep") << name;
+}
+
+TEST_F(BackupTest, NoLimitOrAMirrorRemovesNothing) {
+    Put("src/a.txt", "now", kT);
+    for (int i = 1; i <= 3; ++i) Put("dst/a_2023010100000" + std::to_string(i) + ".txt", "old", kT - 100);
+    EXPECT_EQ(RunBackup(kFolder, Spec("src", "dst", "0"), posix, nullptr, 0).removed, 0);
+    EXPECT_EQ(RunBackup(kFolder, Spec("src", "dst", "0"), posix, nullptr, -5).removed, 0) << "below 0 is all";
+    EXPECT_EQ(RunBackup(kFolder, Spec("src", "dst", "1"), posix, nullptr, 1).removed, 0) << "a mirror keeps no versions";
+    EXPECT_EQ(Names("dst"), "a.txt a_20230101000001.txt a_20230101000002.txt a_20230101000003.txt a_20240315103007.txt");
+}
