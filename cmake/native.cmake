@@ -26,6 +26,8 @@ add_executable(tempiro_tests
   tests/actions/backup_test.cpp
   tests/store/task_texts_test.cpp
   tests/store/next_run_test.cpp
+  tests/store/calendar_test.cpp
+  tests/scheduler/missed_runs_test.cpp
   tests/scheduler/scheduler_test.cpp
   tests/scheduler/year_test.cpp
   tests/windows/editor_model_test.cpp
