@@ -27,6 +27,10 @@ void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
         },
     };
     if (countdown_.HoldsTick(inputs.now)) return;
+    // The minute judged is watched (in memory; the clock watch stores it): a
+    // sleep before the clock watch came never counts a task fired in it as
+    // missed. Minutes passed unseen before it are looked into first.
+    Watch(inputs.now, true);
     const OpenedStore store(registry);
     // Never past the records the key can hold, whatever TaskNum says.
     const int count = TaskRecordBound(registry, state_.options.TaskNum);
@@ -140,12 +144,25 @@ void Scheduler::OpenCountdown() {
 
 void Scheduler::Timer4Timer() {
     const LocalTime now = clock_.Now();
+    Watch(now, false);
+    // The tick never writes; the watch keeps the store up to date.
+    if (watched_ && watched_ != stored_ && state_.registry) Store(now);
+}
+
+void Scheduler::Watch(const LocalTime& now, bool judged) {
     const std::int64_t minute = calendar::MinuteNumber(now);
     if (watched_ && minute > *watched_ + 1) return ClockMoved(ClockEvent::Resume);
-    if (watched_ && minute < *watched_) return ClockMoved(ClockEvent::Jump);
-    if (watched_ == minute || !state_.registry) return;
+    if (watched_ && minute < *watched_) {
+        // A tick may judge the minute before the clock's, after its re-arm.
+        if (!judged) ClockMoved(ClockEvent::Jump);
+        return;
+    }
     watched_ = minute;
+}
+
+void Scheduler::Store(const LocalTime& now) {
     WriteWatchedMinute(*state_.registry, now);
+    stored_ = calendar::MinuteNumber(now);
 }
 
 void Scheduler::ClockMoved(ClockEvent event) {
@@ -157,7 +174,7 @@ void Scheduler::ClockMoved(ClockEvent event) {
     // Minutes in which the user had the tasks held fired nothing on purpose.
     if (last && minute > *last + 1 && state_.monitoring && !state_.tickHeld) ReportMissed(*last + 1, minute);
     watched_ = minute;
-    WriteWatchedMinute(*state_.registry, now);
+    Store(now);
 }
 
 void Scheduler::ReportMissed(std::int64_t from, std::int64_t to) {

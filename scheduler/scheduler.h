@@ -90,6 +90,11 @@ private:
     Countdown& countdown_;
     RunLog* log_;
     Moment fired_;  // of the tick that started the re-arm pause
+    // Keeps the minute `now` as the one last watched; minutes passed unseen
+    // count as a resume, a clock set back as a jump unless the minute is one
+    // a tick `judged`.
+    void Watch(const LocalTime& now, bool judged);
+    void Store(const LocalTime& now);  // the watched minute into the store
     // The tasks due in the minutes after `from` up to `to`, named in the run
     // log, and caught up on when the user asks for it.
     void ReportMissed(std::int64_t from, std::int64_t to);
@@ -97,6 +102,7 @@ private:
 
     OutcomeReport powerTask_;  // of the task whose countdown is open
     std::optional<std::int64_t> watched_;  // the last minute the watch saw, calendar::MinuteNumber
+    std::optional<std::int64_t> stored_;   // the one the store holds
 };
 
 // The same wall-clock second a minute later, across hours, days, months and

@@ -1,5 +1,7 @@
 #include "scheduler/scheduler.h"
 
+#include "scheduler/keep_awake.h"
+#include "scheduler/missed_runs.h"
 #include "store/calendar.h"
 #include "store/gbk.h"
 
@@ -53,6 +55,8 @@ public:
     int position = -1, maximum = -1;
     std::string label1;
     std::optional<std::int64_t> filesLeft;  // of the running backups
+    std::int64_t filesFinished = 0;
+    std::vector<std::string> running;
     std::vector<OutcomeReport> reports;  // of the tasks that report later
     Outcome ShowReminder(const std::string& m, const std::string& note) override { log.push_back("reminder:" + m + "|" + note); return ReminderShown(); }
     Outcome OpenTarget(const std::string& t) override { log.push_back("open:" + t); return OpenOutcome("找不到"); }
@@ -67,6 +71,8 @@ public:
         report(PowerCarriedOut());
     }
     std::optional<std::int64_t> BackupFilesLeft() override { return filesLeft; }
+    std::int64_t BackupFilesFinished() override { return filesFinished; }
+    std::vector<std::string> RunningBackups() override { return running; }
     void MyChangeCaption(const CountdownTexts& texts) override {
         log.push_back("caption:" + texts.caption);
         label1 = texts.label1;
@@ -106,7 +112,7 @@ protected:
         const std::int64_t end = timers.nowMs + ms;
         for (;;) {
             TimerId first{};
-            for (TimerId id : {kTimer1, kTimer2, kTimer3}) {
+            for (TimerId id : {kTimer1, kTimer2, kTimer3, kTimer4}) {
                 if (timers.IsEnabled(id) && timers.next[id] <= end && (!first || timers.next[id] < timers.next[first]))
                     first = id;
             }
@@ -117,6 +123,7 @@ protected:
             if (first == kTimer1) scheduler.Timer1Timer();
             if (first == kTimer2) countdown.Timer2Timer();
             if (first == kTimer3) scheduler.Timer3Timer();
+            if (first == kTimer4) scheduler.Timer4Timer();
         }
         timers.nowMs = end;
         SetClock(end);
@@ -766,3 +773,215 @@ TEST_F(SchedulerTest, KeysThatReachTheHiddenCountdownChangeNothing) {
 }
 
 }  // namespace
+
+// --- Sleep, clock jumps and runs missed while the program was not running.
+
+class SleepTest : public SchedulerTest {
+protected:
+    void SetUp() override {
+        SchedulerTest::SetUp();
+        timers.SetEnabled(kTimer4, true);
+    }
+    void Watched(const std::string& text) { backend.Put(RegRoot::LocalMachine, kStore, kWatchedMinuteValue, StringValue(text)); }
+    std::string WatchedText() {
+        auto value = backend.Get(RegRoot::LocalMachine, kStore, kWatchedMinuteValue);
+        return value ? value->text : "(missing)";
+    }
+    // The PC sleeps from now until `ms` after 8:30:00: no timer fires
+    // meanwhile; the ones that run come again a whole interval after the wake.
+    void SleepUntil(std::int64_t ms) {
+        timers.nowMs = ms;
+        SetClock(ms);
+        for (TimerId id : {kTimer1, kTimer2, kTimer3, kTimer4})
+            if (timers.IsEnabled(id)) timers.next[id] = ms + kTimerIntervals[id];
+    }
+    Log Lines() const { return logFile.current ? Logged() : Log{}; }
+    void PutMissedAndNot() {
+        Watched("2030-01-14 08:00");
+        Put(1, "每天8时10分", "提醒", "喝水");
+        Put(2, "每天8时20分", "关闭计算机");
+        Put(3, "每天8时15分", "提醒", "off", "禁用");
+        Put(4, "每隔10分开始0时0分", "打开文件", "C:\\a.doc");
+        Put(5, "每天8时0分", "提醒", "the last minute watched");
+        Put(6, "每天8时30分", "提醒", "the tick's own minute");
+        Put(7, "每天8时25分", "拨号连接");
+    }
+};
+
+TEST_F(SleepTest, AtStartTheTasksDueWhileTheProgramWasNotRunningAreLoggedOnceEachAndNotRun) {
+    PutMissedAndNot();
+    scheduler.ClockMoved(ClockEvent::Start);
+    EXPECT_TRUE(recorder.log.empty()) << "catching up is off by default";
+    EXPECT_EQ(Lines(), (Log{"失败  任务 1  提醒  喝水  ——  错过 2030-01-14 08:10",
+                             "失败  任务 2  关闭计算机  ——  错过 2030-01-14 08:20",
+                             "失败  任务 4  打开文件  C:\\a.doc  ——  错过 2 次：2030-01-14 08:10 至 2030-01-14 08:20",
+                             "失败  任务 7  拨号连接  ——  错过 2030-01-14 08:25"}));
+    EXPECT_TRUE(runLog.TaskFailed()) << "the tray tip's failure line";
+    EXPECT_EQ(WatchedText(), "2030-01-14 08:30");
+    EXPECT_TRUE(timers.IsEnabled(kTimer1) && !timers.IsEnabled(kTimer3)) << "the tick goes on as it was";
+}
+
+TEST_F(SleepTest, WithCatchingUpTheHarmlessOnesRunOnceInTaskOrderAndSayWhenTheyWereDue) {
+    PutMissedAndNot();
+    state.options.buzuo = 1;
+    scheduler.ClockMoved(ClockEvent::Start);
+    EXPECT_EQ(recorder.log, (Log{"reminder:（原定 2030-01-14 08:10 的提醒，电脑当时未运行本程序）\r\n喝水|每天8时10分",
+                                 "open:C:\\a.doc"}))
+        << "once each, the last moment missed; never the shutdown or the dial";
+    const Log logged = Lines();
+    ASSERT_EQ(logged.size(), 6u);
+    EXPECT_EQ(logged[4], "      任务 1  提醒  喝水  ——  补做（原定 2030-01-14 08:10）：已显示");
+    EXPECT_EQ(logged[5], "失败  任务 4  打开文件  C:\\a.doc  ——  补做（原定 2030-01-14 08:20）：找不到");
+    EXPECT_TRUE(timers.IsEnabled(kTimer1) && !timers.IsEnabled(kTimer3)) << "catching up starts no pause";
+
+    // The next start after a whole minute watched finds nothing more.
+    recorder.log.clear();
+    scheduler.ClockMoved(ClockEvent::Start);
+    EXPECT_TRUE(recorder.log.empty());
+    EXPECT_EQ(Lines().size(), 6u);
+}
+
+TEST_F(SleepTest, TheWatchKeepsTheMinuteAndCountsMinutesPassedUnseenAsAResume) {
+    Put(1, "每天8时45分", "提醒", "在睡眠中");
+    scheduler.Timer4Timer();
+    EXPECT_EQ(WatchedText(), "2030-01-14 08:30") << "a first start: nothing to look back on";
+    EXPECT_TRUE(Lines().empty());
+    const int writes = backend.writes;
+    scheduler.Timer4Timer();
+    EXPECT_EQ(backend.writes, writes) << "written once a minute";
+    SetClock(61000);
+    scheduler.Timer4Timer();
+    EXPECT_EQ(WatchedText(), "2030-01-14 08:31");
+    EXPECT_TRUE(Lines().empty()) << "the next minute is no gap";
+    SetClock(60000 * 30);  // 9:00: minutes 8:32 to 8:59 went unseen
+    scheduler.Timer4Timer();
+    EXPECT_EQ(Lines(), (Log{"失败  任务 1  提醒  在睡眠中  ——  错过 2030-01-14 08:45"}));
+    clock.now.hour = 8;  // set back to 8:00: no gap, the minute follows the clock
+    scheduler.Timer4Timer();
+    EXPECT_EQ(WatchedText(), "2030-01-14 08:00");
+    EXPECT_EQ(Lines().size(), 1u);
+
+    // Minutes passed while monitoring is off were left out on purpose.
+    state.monitoring = false;
+    clock.now.hour = 10;
+    scheduler.ClockMoved(ClockEvent::Resume);
+    EXPECT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(WatchedText(), "2030-01-14 10:00");
+}
+
+TEST(CountdownIsStale, MoreThanItsLengthAndAMinuteAfterTheMinuteItFellDueIn) {
+    LocalTime due;
+    due.year = 2030, due.month = 1, due.day = 31, due.hour = 23, due.minute = 59, due.second = 40;
+    LocalTime now = calendar::AddMinutes(due, 1);
+    now.second = 20;  // 0:00:20 the next day: 80 seconds after 23:59:00
+    EXPECT_FALSE(CountdownIsStale(due, now, 20));
+    now.second = 21;
+    EXPECT_TRUE(CountdownIsStale(due, now, 20));
+    EXPECT_FALSE(CountdownIsStale(due, now, 21));
+    now.second = 0;
+    EXPECT_FALSE(CountdownIsStale(due, now, 0)) << "a minute's grace with no countdown";
+    now.second = 1;
+    EXPECT_TRUE(CountdownIsStale(due, now, -5)) << "a negative length counts as none";
+    EXPECT_FALSE(CountdownIsStale(due, calendar::AddMinutes(due, -90), 20)) << "a clock set back";
+}
+
+// A 20-second countdown cut by a sleep after 5 s: woken within the grace, it
+// counts its whole length again with its sound; woken later, it closes.
+TEST_F(SleepTest, ACountdownCutBySleepStartsAgainInFullOrClosesWhenStale) {
+    state.options.tishi = 20;
+    state.options.soundpath = "C:\\w.wav";
+    Put(1, "每天8时30分", "关闭计算机");
+    RunFor(6000 + 5000);
+    ASSERT_EQ(countdown.Position(), 5);
+    recorder.log.clear();
+    SleepUntil(80000);  // 8:31:20, 80 s after the minute the task fell due in
+    scheduler.ClockMoved(ClockEvent::Resume);
+    EXPECT_EQ(recorder.log, (Log{Caption("关机"), "show", "sound:C:\\w.wav"}));
+    EXPECT_EQ(countdown.Position(), 0);
+    EXPECT_EQ(recorder.remaining.back(), "20 秒");
+    RunFor(19999);
+    EXPECT_EQ(recorder.log.size(), 3u) << "acted before the whole countdown had passed again";
+    RunFor(1);
+    EXPECT_EQ(recorder.log.back(), "execute:关机|");
+
+    // The next day, the same shutdown slept through for a second longer.
+    clock.now.day = 15;
+    clock.now.dayOfWeek = 2;
+    timers.nowMs = 0;
+    SetClock(0);
+    for (TimerId id : {kTimer1, kTimer4}) {
+        timers.SetEnabled(id, false);
+        timers.SetEnabled(id, true);
+    }
+    RunFor(6000 + 5000);
+    ASSERT_TRUE(countdown.Counting());
+    recorder.log.clear();
+    SleepUntil(81000);
+    scheduler.ClockMoved(ClockEvent::Resume);
+    EXPECT_EQ(recorder.log, (Log{"sound:stop", "hide"})) << "no action, monitoring stays on";
+    EXPECT_FALSE(countdown.Counting());
+    EXPECT_TRUE(state.monitoring);
+    EXPECT_EQ(Lines().back(),
+              "失败  任务 1  关闭计算机  ——  未执行：任务到期于 2030-01-15 08:30，电脑睡眠或时钟变动后已过了倒计时的时间");
+    RunFor(30000);
+    EXPECT_EQ(recorder.log.size(), 2u) << "its minute has passed: the tick fires nothing";
+    EXPECT_TRUE(timers.IsEnabled(kTimer1));
+}
+
+TEST_F(SleepTest, AClockJumpClosesAStaleCountdownButLeavesAFreshOneCounting) {
+    state.options.tishi = 60;
+    Put(1, "每天8时30分", "重启计算机");
+    RunFor(6000 + 10000);
+    scheduler.ClockMoved(ClockEvent::Jump);
+    EXPECT_EQ(countdown.Position(), 10) << "no sleep: the count goes on";
+    clock.now.hour = 9;  // set forward an hour
+    scheduler.ClockMoved(ClockEvent::Jump);
+    EXPECT_FALSE(countdown.Counting());
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "execute:重启|"), 0);
+}
+
+TEST(BackupWait, StallsAfterTenMinutesWithoutAFinishedFileAndCountsItsWait) {
+    BackupWait wait;
+    wait.Begin(1000, 5);
+    EXPECT_FALSE(wait.Stalled(1000 + kBackupStallMs - 1, 5));
+    EXPECT_TRUE(wait.Stalled(1000 + kBackupStallMs, 5));
+    wait.Begin(1000, 5);
+    EXPECT_FALSE(wait.Stalled(301000, 6)) << "a file finished: the ten minutes start again";
+    EXPECT_FALSE(wait.Stalled(301000 + kBackupStallMs - 1, 6));
+    EXPECT_TRUE(wait.Stalled(301000 + kBackupStallMs, 6));
+    EXPECT_EQ(wait.WaitedMs(301000 + kBackupStallMs), 300000 + kBackupStallMs);
+    EXPECT_EQ(WaitingTextsFor("关机", 599999).label1, "正在备份（已等9分59秒），完成后关机…剩余文件:");
+}
+
+TEST_F(SchedulerTest, AShutdownWaitingForABackupThatFinishesNothingGoesAheadAfterTenMinutes) {
+    state.options.tishi = 1;
+    Put(1, "每天8时30分", "关闭计算机");
+    recorder.filesLeft = 4;
+    recorder.filesFinished = 10;
+    recorder.running = {"D:\\a → \\\\nas\\b"};
+    RunFor(6000 + 1000);
+    ASSERT_TRUE(countdown.Waiting());
+    RunFor(300000);
+    recorder.filesFinished = 11;  // one file more, then nothing
+    RunFor(kBackupStallMs - 1000);
+    EXPECT_TRUE(countdown.Waiting()) << "ten minutes from the last finished file, not from the start";
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "execute:关机|"), 0);
+    RunFor(2000);  // the step that sees the tenth minute end
+    EXPECT_FALSE(countdown.Waiting());
+    EXPECT_EQ(recorder.log.back(), "execute:关机|");
+    EXPECT_EQ(Logged().back(), "失败  任务 1  关闭计算机  ——  备份 10 分钟未完成任何文件，不再等待即执行；被中断的备份：D:\\a → \\\\nas\\b");
+}
+
+TEST(KeepAwake, HoldsWhileABackupCopiesOrACountdownShowsAndLetsGoWhenNeither) {
+    std::vector<bool> calls;
+    KeepAwake awake([&](bool on) { calls.push_back(on); });
+    awake.BackupsRunning(true);
+    awake.CountdownShown(true);
+    awake.BackupsRunning(false);
+    EXPECT_EQ(calls, std::vector<bool>{true}) << "the countdown still shows";
+    awake.CountdownShown(false);
+    awake.CountdownShown(false);
+    EXPECT_EQ(calls, (std::vector<bool>{true, false}));
+    awake.CountdownShown(true);
+    EXPECT_EQ(calls, (std::vector<bool>{true, false, true}));
+}
