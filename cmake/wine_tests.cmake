@@ -25,7 +25,8 @@ add_executable(tempiro_wine_tests
   tests/wine/installer_test.cpp
   tests/wine/keep_word_test.cpp
   tests/wine/run_log_test.cpp
-  tests/wine/command_line_test.cpp)
+  tests/wine/command_line_test.cpp
+  tests/wine/sleep_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
 target_include_directories(tempiro_wine_tests PRIVATE ${TEMPIRO_GENERATED})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
@@ -105,7 +106,7 @@ tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
 tempiro_wine_test(MenuEntries zh_CN.UTF-8 Menu.EveryEntry* $<TARGET_FILE:TempiroRecording>)
 tempiro_wine_test(AboutBox zh_CN.UTF-8 Menu.EachAbout* $<TARGET_FILE:TempiroRecording>)
-foreach(case ShutDownClose ShutDownWaits EscOn EnterOn HangUp)
+foreach(case ShutDownClose ShutDownWaits EscOn EnterOn HangUp SuspendedCountdown AReminderDueWhileNotRunning)
   tempiro_wine_test(Recorded${case} zh_CN.UTF-8 Recorded.${case}* $<TARGET_FILE:TempiroRecording>)
 endforeach()
 # The run log, in the recording flavour, which opens it in no editor.
