@@ -32,7 +32,11 @@ TEST(Startup, FirstStartCreatesTheStoreWithTheSixDefaultsAndStaysHidden) {
 
     std::vector<std::wstring> names = ValueNames(HKEY_LOCAL_MACHINE, kStore);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"TaskNum", L"kaiji", L"rejian", L"shutapp", L"soundpath", L"tishi"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"TaskNum", L"banben", L"buzuo", L"kaiji", L"rejian", L"shutapp",
+                                                L"soundpath", L"tishi", L"zuihou"}))
+        << "the options, and the minute the program was last awake in";
+    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"buzuo"), 0u);
+    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"banben"), 0u);
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"shutapp"), 0u);
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kStore, L"soundpath"), L"");
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kStore, L"tishi"), 60u);
