@@ -69,8 +69,11 @@ TEST(Recorded, ShutDownWaitsForARunningBackupsLastFile) {
     Process program(ProgramPath());
     HWND dialog = WaitForCountdown(program.id());
     ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return Text(GetDlgItem(dialog, kLabel1)) == Wide("正在备份，完成后关机…剩余文件:"); },
-                          8000)) << "the backup ended before the countdown: make it larger";
+    const auto waiting = [&] {
+        const std::wstring label = Text(GetDlgItem(dialog, kLabel1));
+        return label.rfind(Wide("正在备份（已等0分"), 0) == 0 && label.ends_with(Wide("秒），完成后关机…剩余文件:"));
+    };
+    EXPECT_TRUE(WaitUntil(waiting, 8000)) << "the backup ended before the countdown: make it larger";
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_FALSE(AnyStartsWith(RecordedCalls(), "ExitWindowsEx"));
     ASSERT_TRUE(WaitUntil([] { return AnyStartsWith(RecordedCalls(), "ExitWindowsEx"); }, 120000));

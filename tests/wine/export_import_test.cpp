@@ -184,9 +184,9 @@ TEST_F(ExportImport, ExportWritesTheStoreAndImportReplacesOrAppendsItsTasks) {
     const std::optional<std::string> bytes = FileBytes(exported);
     ASSERT_TRUE(bytes.has_value());
     const std::vector<std::string> lines = Lines(*bytes);
-    ASSERT_EQ(lines.size(), 18u) << *bytes;
+    ASSERT_EQ(lines.size(), 20u) << *bytes;
     EXPECT_EQ(bytes->substr(bytes->size() - 2), "\r\n") << "the last line ends like the others";
-    EXPECT_EQ(std::count(bytes->begin(), bytes->end(), '\n'), 18) << "a line ends in a bare LF";
+    EXPECT_EQ(std::count(bytes->begin(), bytes->end(), '\n'), 20) << "a line ends in a bare LF";
     EXPECT_EQ(lines[0], kSettingsFileVersion);
     EXPECT_EQ(lines[1], kSettingsFileHeading);
     EXPECT_EQ(lines[2].rfind(kExportTimeLabel, 0), 0u) << lines[2];
@@ -238,9 +238,9 @@ TEST_F(ExportImport, ExportWritesTheStoreAndImportReplacesOrAppendsItsTasks) {
     const std::wstring again = TempFolder() + Wide("再次导出.txt");
     Export(again);
     const std::vector<std::string> second = Lines(FileBytes(again).value_or(""));
-    ASSERT_EQ(second.size(), 26u);
+    ASSERT_EQ(second.size(), 28u);
     EXPECT_EQ(second[7], "TaskNum=4");
-    EXPECT_EQ(second[22], "A4=" + kSecond[0]);
+    EXPECT_EQ(second[24], "A4=" + kSecond[0]);
 }
 
 TEST_F(ExportImport, OkAfterAnImportKeepsTheImportedOptions) {
@@ -306,9 +306,9 @@ TEST_F(ExportImport, CancellingTheOpenDialogChangesNothing) {
     const std::wstring path = TempFolder() + Wide("取消之后.txt");
     Export(path);
     const std::vector<std::string> lines = Lines(FileBytes(path).value_or(""));
-    ASSERT_EQ(lines.size(), 18u);
+    ASSERT_EQ(lines.size(), 20u);
     EXPECT_EQ(lines[7], "TaskNum=2");
-    EXPECT_EQ(lines[10], "A1=" + kFirst[0]);
+    EXPECT_EQ(lines[12], "A1=" + kFirst[0]);
 }
 
 // The program runs elevated: a folder a user browsed to must not become its
