@@ -32,7 +32,7 @@ namespace {
 constexpr char kPath[] = "Software\\Qelvora\\Tempiro";
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
 constexpr char kFile[] = "D:\\设置.txt";
-const char* const kSettingKeys[] = {"soundpath", "tishi", "shutapp", "TaskNum", "kaiji", "rejian"};
+const char* const kSettingKeys[] = {"soundpath", "tishi", "shutapp", "TaskNum", "kaiji", "rejian", "buzuo", "banben"};
 
 // What the store should hold: value name -> value.
 using Store = std::map<std::string, RegValue>;
@@ -66,7 +66,7 @@ void ExpectStore(const FakeRegistry& backend, const Store& expected, const std::
 void PutOptions(FakeRegistry& backend, const StoreOptions& o) {
     backend.Put(kHklm, kPath, "soundpath", StringValue(o.soundpath));
     for (auto [name, value] : {std::pair{"tishi", o.tishi}, {"shutapp", o.shutapp}, {"TaskNum", o.TaskNum},
-                               {"kaiji", o.kaiji}, {"rejian", o.rejian}})
+                               {"kaiji", o.kaiji}, {"rejian", o.rejian}, {"buzuo", o.buzuo}, {"banben", o.banben}})
         backend.Put(kHklm, kPath, name, DwordValue(static_cast<std::uint32_t>(value)));
 }
 
@@ -174,13 +174,16 @@ void AnyFile(FuzzedDataProvider& in) {
     auto found = reading.settings.find("soundpath");
     expected["soundpath"] = StringValue(found == reading.settings.end() ? "" : found->second);
     const std::int32_t tishi = IntegerOf(reading, "tishi", 60), shutapp = IntegerOf(reading, "shutapp", 0),
-                       kaiji = IntegerOf(reading, "kaiji", 0), rejian = IntegerOf(reading, "rejian", 0);
-    for (auto [name, value] : {std::pair{"tishi", tishi}, {"shutapp", shutapp}, {"kaiji", kaiji}, {"rejian", rejian}})
+                       kaiji = IntegerOf(reading, "kaiji", 0), rejian = IntegerOf(reading, "rejian", 0),
+                       buzuo = IntegerOf(reading, "buzuo", 0), banben = IntegerOf(reading, "banben", 0);
+    for (auto [name, value] : {std::pair{"tishi", tishi}, {"shutapp", shutapp}, {"kaiji", kaiji}, {"rejian", rejian},
+                               {"buzuo", buzuo}, {"banben", banben}})
         expected[name] = DwordValue(static_cast<std::uint32_t>(value));
     expected["TaskNum"] = DwordValue(static_cast<std::uint32_t>(base + count));
     ExpectStore(backend, expected, file);
     FUZZ_CHECK(options.TaskNum == base + count && options.tishi == tishi && options.shutapp == shutapp &&
-                   options.kaiji == kaiji && options.rejian == rejian && options.soundpath == expected["soundpath"].text,
+                   options.kaiji == kaiji && options.rejian == rejian && options.buzuo == buzuo &&
+                   options.banben == banben && options.soundpath == expected["soundpath"].text,
                "the options in memory differ from the store after importing " + Shown(file));
 }
 
@@ -218,6 +221,8 @@ void ExportedFile(FuzzedDataProvider& in) {
     options.shutapp = in.ConsumeIntegral<std::int32_t>();
     options.kaiji = in.ConsumeIntegral<std::int32_t>();
     options.rejian = in.ConsumeIntegral<std::int32_t>();
+    options.buzuo = in.ConsumeIntegral<std::int32_t>();
+    options.banben = in.ConsumeIntegral<std::int32_t>();
     const int records = in.ConsumeIntegralInRange(0, 12);
     options.TaskNum = records;
     const ExportTime when{StoredText(in, 12, false), StoredText(in, 12, false)};
@@ -248,7 +253,8 @@ void ExportedFile(FuzzedDataProvider& in) {
     Store expected = original;
     expected["soundpath"] = StringValue(FirstLine(options.soundpath));
     for (auto [name, value] : {std::pair{"tishi", options.tishi}, {"shutapp", options.shutapp},
-                               {"TaskNum", options.TaskNum}, {"kaiji", options.kaiji}, {"rejian", options.rejian}})
+                               {"TaskNum", options.TaskNum}, {"kaiji", options.kaiji}, {"rejian", options.rejian},
+                               {"buzuo", options.buzuo}, {"banben", options.banben}})
         expected[name] = DwordValue(static_cast<std::uint32_t>(value));
     ExpectStore(target, expected, file);
 

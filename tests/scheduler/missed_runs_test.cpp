@@ -81,22 +81,9 @@ TEST(MissedRuns, TheGapIsLookedIntoForItsLast31DaysAndATaskCountsAThousandAtMost
     limit.count = kMissedCountLimit;
     limit.first = calendar::FromMinuteNumber(end - kMissedLookBackMinutes);
     EXPECT_EQ(MissedOutcome(limit).text, "错过 1000 次以上：自 2030-01-29 09:00 起");
-}
-
-TEST(MissedRuns, TheRunLogNamesTheMomentsAndCountsAsAFailure) {
-    MissedRuns one;
-    one.count = 1;
-    one.first = one.last = calendar::FromMinuteNumber(Minute(2026, 12, 9, 8, 5));
-    const Outcome single = MissedOutcome(one);
-    EXPECT_EQ(single.text, "错过 2026-12-09 08:05");
-    EXPECT_TRUE(single.failed) << "so that the tray tip tells of it";
-    MissedRuns three = one;
-    three.count = 3;
-    three.last = calendar::FromMinuteNumber(Minute(2026, 12, 11, 8, 5));
-    EXPECT_EQ(MissedOutcome(three).text, "错过 3 次：2026-12-09 08:05 至 2026-12-11 08:05");
-    EXPECT_EQ(CaughtUpOutcome(one.first, ReminderShown()).text, "补做（原定 2026-12-09 08:05）：已显示");
-    EXPECT_TRUE(CaughtUpOutcome(one.first, {"失败了", true}).failed);
-    EXPECT_EQ(CaughtUpReminderText("开会", one.first), "（原定 2026-12-09 08:05 的提醒，电脑当时未运行本程序）\r\n开会");
+    limit.count = 3;
+    limit.last = calendar::FromMinuteNumber(end);
+    EXPECT_EQ(MissedOutcome(limit).text, "错过 3 次：2030-01-29 09:00 至 2030-03-01 09:00");
 }
 
 TEST(MissedRuns, OnlyTheTypesThatHarmNothingAfterTheirMomentAreCaughtUpOn) {
