@@ -7,6 +7,7 @@
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
 #include "platform/log_file_win32.h"
+#include "platform/logon_task_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/system_win32.h"
 #include "platform/system_calls_win32.h"
@@ -56,6 +57,22 @@ Win32LogFile& RunLogFile() {
 constexpr UINT kTaskFailedMessage = WM_APP + 1;
 
 constexpr wchar_t kFontFace[] = L"宋体";
+
+constexpr UINT_PTR kTrayRetryTimer = 10;  // beside the scheduler's four
+
+Win32LogonTasks g_logonTasks;
+
+// This copy as the autostart box writes it and the logon task starts it.
+AutostartTarget ThisProgram() {
+    AutostartTarget self;
+    self.exePath = ExecutablePath();
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    self.definition = LogonTaskDefinition(std::u16string_view(reinterpret_cast<const char16_t*>(path), length),
+                                          kLogonSwitch);
+    self.osMajorVersion = OsMajorVersion();
+    return self;
+}
 
 }  // namespace
 
@@ -140,11 +157,13 @@ void MainWindow::FormCreate() {
         // The store could not be read; the notice above has said so already.
     }
     if (ShouldShowBootTime(kaiji, secondsSinceBoot)) ShowReminder(BootTimeText(secondsSinceBoot), "");
+    if (std::optional<std::string> failed = EnsureLogonTask(*state_.registry, g_logonTasks, ThisProgram()))
+        ProgramRunLog().Note({*failed, true});
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_);
     AllowMessageFromLowerIntegrity(hwnd_, kTrayCallbackMessage);
-    tray_.Add(hwnd_, SmallIcon(trayIcon_, Dpi()), kTipEnabled);
+    if (tray_.Add(hwnd_, SmallIcon(trayIcon_, Dpi()), kTipEnabled)) SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     hotkeys_.Register(hwnd_, state_.options.rejian != 0);
 
@@ -215,7 +234,8 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     LRESULT result = Default(msg, wParam, lParam);
-    if (taskbarCreated_ != 0 && msg == taskbarCreated_) tray_.AddAgain();
+    if (taskbarCreated_ != 0 && msg == taskbarCreated_ && tray_.AddAgain())
+        SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
     return result;
 }
 
@@ -293,6 +313,9 @@ void MainWindow::OnTimer(UINT_PTR id) {
     case kTimer2: countdown_.Timer2Timer(); break;
     case kTimer3: scheduler_.Timer3Timer(); break;
     case kTimer4: scheduler_.Timer4Timer(); break;
+    case kTrayRetryTimer:
+        if (!tray_.RetryAdd()) KillTimer(hwnd_, kTrayRetryTimer);
+        break;
     }
 }
 
@@ -311,6 +334,8 @@ void MainWindow::N4Click() {
     context.osMajorVersion = OsMajorVersion();
     context.power = calls_.get();
     context.exePath = ExecutablePath();
+    context.autostart = ThisProgram();
+    context.logonTasks = &g_logonTasks;
     context.closed = [this] { scheduler_.HoldTick(false); };
     context.runLog = &ProgramRunLog();
     context.openRunLog = [this] { OpenRunLog(); };
