@@ -34,6 +34,23 @@ struct FolderId {
     bool operator==(const FolderId&) const = default;
 };
 
+// What an opened handle says of itself: asked of the handle, never of a
+// path, which a standard user may have swapped since.
+struct HandleFacts {
+    bool folder = false;
+    bool link = false;         // any reparse point: a junction, a symbolic link, a mount point
+    std::uint64_t volume = 0;  // the volume's serial number
+    std::uint32_t names = 1;   // hard links: names the file has in all
+    std::u16string path;       // the handle's full final path; empty when it cannot be told
+};
+
+enum class ChildCheck { Safe, Link, OtherVolume, Elsewhere };
+// Whether an entry opened relative to a held folder by `name` is what the
+// listing showed there: no reparse point, on the held folder's volume, and
+// (where both paths can be told) named by the held folder's path and that
+// name alone. Nothing is deleted or written through a handle that is not Safe.
+ChildCheck CheckChild(const HandleFacts& held, const std::u16string& name, const HandleFacts& child);
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -75,3 +92,21 @@ public:
     virtual std::uint32_t ProcessId() = 0;
     virtual bool ProcessRunning(std::uint32_t id) = 0;
 };
+
+// One entry of an access list: the account's SID in its string form
+// ("S-1-5-32-545"), whether it allows or denies, and the rights it names.
+struct AccessEntry {
+    std::string sid;
+    bool allows = true;
+    std::uint32_t rights = 0;
+};
+// The rights that change a folder or what is in it: making files and
+// folders in it, writing, deleting, and changing its rights or owner.
+inline constexpr std::uint32_t kChangeRights =
+    0x2 | 0x4 | 0x10 | 0x40 | 0x100 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
+enum class FolderTrust { Trusted, OthersMayChange, ForeignOwner };
+// What the program may make of a folder it writes to as administrator: it
+// must be owned by one of `trusted`, and its access list (none at all lets
+// everyone in) must allow no one else a right of kChangeRights.
+FolderTrust JudgeFolder(const std::string& owner, const std::optional<std::vector<AccessEntry>>& access,
+                        const std::vector<std::string>& trusted);

@@ -32,6 +32,88 @@ std::wstring LongPath(std::wstring wide) {
 
 namespace {
 
+struct NtName {
+    USHORT length;
+    USHORT maximumLength;
+    PWSTR buffer;
+};
+struct NtObjectAttributes {
+    ULONG length;
+    HANDLE rootDirectory;
+    NtName* objectName;
+    ULONG attributes;
+    PVOID securityDescriptor;
+    PVOID securityQualityOfService;
+};
+struct NtIoStatus {
+    union {
+        LONG status;
+        PVOID pointer;
+    };
+    ULONG_PTR information;
+};
+using NtCreateFileCall = LONG(WINAPI*)(PHANDLE, ACCESS_MASK, NtObjectAttributes*, NtIoStatus*, PLARGE_INTEGER, ULONG,
+                                       ULONG, ULONG, ULONG, PVOID, ULONG);
+using StatusToErrorCall = ULONG(WINAPI*)(LONG);
+
+constexpr ULONG kCaseInsensitive = 0x40;
+constexpr ULONG kSynchronous = 0x20, kBackupIntent = 0x4000;
+
+template <typename F>
+F NtFunction(const char* name) {
+    static HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(ntdll, name))) : nullptr;
+}
+
+}  // namespace
+
+HANDLE OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                    ULONG options) {
+    static const auto create = NtFunction<NtCreateFileCall>("NtCreateFile");
+    static const auto toError = NtFunction<StatusToErrorCall>("RtlNtStatusToDosError");
+    // A name with a separator, or "." or "..", would reach past the folder.
+    if (!create || !toError || name.empty() || name == L"." || name == L".." ||
+        name.find_first_of(L"\\/:") != std::wstring::npos || name.size() * sizeof(wchar_t) > 0xFFFE) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::wstring buffer = name;
+    NtName ntName{static_cast<USHORT>(buffer.size() * sizeof(wchar_t)),
+                  static_cast<USHORT>(buffer.size() * sizeof(wchar_t)), buffer.data()};
+    NtObjectAttributes attributes{sizeof attributes, parent, &ntName, kCaseInsensitive, nullptr, nullptr};
+    NtIoStatus io{};
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    const LONG status = create(&opened, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                               disposition, options | kSynchronous | kBackupIntent, nullptr, 0);
+    if (status < 0) {
+        SetLastError(toError(status));
+        return INVALID_HANDLE_VALUE;
+    }
+    return opened;
+}
+
+std::optional<HandleFacts> FactsOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+    HandleFacts facts;
+    facts.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    facts.link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    facts.volume = info.dwVolumeSerialNumber;
+    facts.names = info.nNumberOfLinks;
+    wchar_t path[MAX_PATH];
+    DWORD length = GetFinalPathNameByHandleW(handle, path, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length > 0 && length < MAX_PATH) {
+        facts.path.assign(path, path + length);
+    } else if (length >= MAX_PATH) {
+        std::wstring longer(length, L'\0');
+        length = GetFinalPathNameByHandleW(handle, longer.data(), length, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length > 0 && length < longer.size()) facts.path.assign(longer.begin(), longer.begin() + length);
+    }
+    return facts;
+}
+
+namespace {
+
 std::wstring Long(const std::string& path) { return LongPath(WideFromUtf8(path)); }
 
 FileTime ToFileTime(const FILETIME& t) {

@@ -6,12 +6,26 @@
 #include "platform/file_system.h"
 #include "platform/listing_fallback.h"
 
+#include <windows.h>
+
 // The form the wide API gets a path in: "C:\a" becomes "\\?\C:\a",
 // "\\server\share\a" "\\?\UNC\server\share\a", "D:" "\\?\D:\".
 std::wstring LongPath(std::wstring path);
 // A path of the engine's, and back.
 std::wstring WideFromUtf8(const std::string& path);
 std::string Utf8FromWide(const std::wstring& path);
+
+// Opens `name` (one name, no folder part) in the folder held by `parent`,
+// through NtCreateFile with `parent` as the root directory: the name is
+// looked up in that folder and nowhere else, and, with `options` holding
+// kOpenReparsePoint, a link there is opened as itself. INVALID_HANDLE_VALUE
+// when it fails, the Win32 error set.
+inline constexpr ULONG kNtOpen = 1, kNtCreate = 2, kNtOpenIf = 3;                      // dispositions
+inline constexpr ULONG kFolderOnly = 0x1, kFileOnly = 0x40, kOpenReparsePoint = 0x200000;  // options
+HANDLE OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                    ULONG options);
+// What an open handle says of itself; none when it cannot be asked.
+std::optional<HandleFacts> FactsOf(HANDLE handle);
 
 class Win32FileSystem : public FileSystem {
 public:

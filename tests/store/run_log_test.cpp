@@ -105,6 +105,24 @@ TEST_F(RunLogTest, AFileAtTheLimitKeepsItsLinesAndOneByteMoreTurnsItOver) {
     EXPECT_EQ(file.older, full + "c") << "the older file is replaced";
 }
 
+TEST_F(RunLogTest, WhenTheFileCannotBeTurnedOverTheLogStopsAtItsLimit) {
+    const std::string full(kLimit - 2 * line.size(), 'a');
+    file.current = full;
+    file.rotationFails = true;
+    log.Note({"x"});
+    EXPECT_EQ(file.current, full + line) << "a line that fits goes in";
+    log.Note({"x"});
+    EXPECT_EQ(file.current, full + line + line) << "up to the last byte";
+    log.Note({"x"});
+    log.Note({"x"});
+    EXPECT_EQ(file.current, full + line + line) << "and no further";
+    EXPECT_FALSE(file.older.has_value());
+    file.rotationFails = false;
+    log.Note({"x"});
+    EXPECT_EQ(file.older, full + line + line);
+    EXPECT_EQ(file.current, mark + line);
+}
+
 TEST_F(RunLogTest, AFailedTaskIsToldUntilTheLogIsOpenedAndAnUnwritableFileStopsNothing) {
     int told = 0;
     log.WhenTaskFails([&] { ++told; });
