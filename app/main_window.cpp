@@ -117,6 +117,8 @@ void MainWindow::FormCreate() {
     ProgramRunLog().Note(StartNote(TEMPIRO_PRODUCT_VERSION_STRING, admin));
     ProgramRunLog().WhenTaskFails([window = hwnd_] { PostMessageW(window, kTaskFailedMessage, 0, 0); });
     if (!admin) ShowReminder(kNotAdminNotice, "");
+    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty())
+        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     SetEnabled(kTimer2, false);
 
@@ -298,6 +300,10 @@ void MainWindow::ShowTrayTip() {
 
 // The log in the user's editor, made first when missing; its failures count as seen.
 void MainWindow::OpenRunLog() {
+    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty()) {
+        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
+        return;
+    }
     ProgramRunLog().Opening();
     if (!RunLogFile().Path().empty()) calls_->OpenDocument(RunLogFile().Path());
     ShowTrayTip();

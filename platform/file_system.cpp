@@ -47,3 +47,32 @@ FolderTrust JudgeFolder(const std::string& owner, const std::optional<std::vecto
     }
     return FolderTrust::Trusted;
 }
+
+std::unique_ptr<HeldFolder> FileSystem::HoldTargetRoot(const std::string& path, bool& link) {
+    link = false;
+    const std::optional<FileEntry> there = Stat(path);
+    if (!there || !there->directory) return nullptr;
+    return std::make_unique<HeldFolder>(path);
+}
+
+std::unique_ptr<HeldFolder> FileSystem::HoldSubfolder(HeldFolder& parent, const std::string& name, bool make) {
+    const std::string path = parent.path + "\\" + name;
+    if (make) MakeFolder(path);
+    const std::optional<FileEntry> there = Stat(path);
+    if (!there || !there->directory) return nullptr;
+    return std::make_unique<HeldFolder>(path);
+}
+
+bool FileSystem::ListHeld(HeldFolder& folder, std::vector<FileEntry>& entries) {
+    return ListFolder(folder.path, entries);
+}
+
+bool FileSystem::CopyInto(const std::string& from, HeldFolder& folder, const std::string& name) {
+    return CopyNew(from, folder.path + "\\" + name);
+}
+
+bool FileSystem::RenameIn(HeldFolder& folder, const std::string& from, const std::string& to, bool replace) {
+    return Rename(folder.path + "\\" + from, folder.path + "\\" + to, replace);
+}
+
+bool FileSystem::RemoveIn(HeldFolder& folder, const std::string& name) { return Remove(folder.path + "\\" + name); }

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,14 @@ enum class ChildCheck { Safe, Link, OtherVolume, Elsewhere };
 // name alone. Nothing is deleted or written through a handle that is not Safe.
 ChildCheck CheckChild(const HandleFacts& held, const std::u16string& name, const HandleFacts& child);
 
+// A folder of a backup's target, held open while a run works in it. Its path
+// names it in failures, and is what the fallbacks below go by.
+struct HeldFolder {
+    explicit HeldFolder(std::string folderPath) : path(std::move(folderPath)) {}
+    virtual ~HeldFolder() = default;
+    const std::string path;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -82,6 +91,26 @@ public:
     // and leaves the old one as it was when it fails.
     virtual bool Rename(const std::string& from, const std::string& to, bool replace) = 0;
     virtual bool Remove(const std::string& path) = 0;
+
+    // The target side, walked by handle from its root. The adapters open
+    // the root once, each folder below it by name relative to its held
+    // parent, and create, rename and remove files relative to the held
+    // folder, so that no junction swapped in on the way is ever entered or
+    // written through. The fallbacks here go by path: they serve fakes alone.
+    //
+    // The folder at `path`; none when there is none, or it is a link, which
+    // sets `link`.
+    virtual std::unique_ptr<HeldFolder> HoldTargetRoot(const std::string& path, bool& link);
+    // The subfolder `name` of `parent`, made first when missing and `make`;
+    // none when it is a link, a file, or not where its name says.
+    virtual std::unique_ptr<HeldFolder> HoldSubfolder(HeldFolder& parent, const std::string& name, bool make);
+    virtual bool ListHeld(HeldFolder& folder, std::vector<FileEntry>& entries);
+    // As CopyNew, to the new file `name` in `folder`.
+    virtual bool CopyInto(const std::string& from, HeldFolder& folder, const std::string& name);
+    // As Rename, from one name in `folder` to another; a file in the way
+    // with a second name is never made writable.
+    virtual bool RenameIn(HeldFolder& folder, const std::string& from, const std::string& to, bool replace);
+    virtual bool RemoveIn(HeldFolder& folder, const std::string& name);
     // The local time of a moment by the rules of the time zone in force at
     // that moment (summer time or not), whatever they are today.
     virtual LocalTime LocalTimeOf(FileTime time) = 0;

@@ -88,6 +88,12 @@ std::optional<Outcome> ImportNote(const std::string& path, ImportStatus status, 
     }
 }
 
+std::string RunLogRefusedText(const std::string& folder) {
+    return "运行记录未写入：文件夹 " + folder +
+           " 不归管理员所有，或者其他用户可以修改它，Tempiro 不在那里写入。请以管理员身份删除该文件夹，Tempiro "
+           "下次启动时会重新创建它。";
+}
+
 Outcome StoreNote(const std::string& notice) { return {OneLine(notice), true}; }
 
 std::string ShortenedText(const std::string& text, size_t characters) {
