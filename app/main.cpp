@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
+#include "platform/system_win32.h"
 #include "platform/text_win32.h"
 
 #include <commctrl.h>
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    LoadDllsFromSystemFolderOnly();
     // The running copy holds the mutex and waits for the batch: this copy
     // opens no window and leaves the mutex alone.
     if (commandLine && _wcsicmp(commandLine, kJunkCleaningSwitch) == 0) return RunJunkCleaning();

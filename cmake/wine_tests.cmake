@@ -156,3 +156,10 @@ target_link_libraries(tempiro_soak PRIVATE tempiro_win32 gtest ${TEMPIRO_WIN32_L
 target_link_options(tempiro_soak PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_dependencies(tempiro_soak tempiro_idle_helper)
+
+# The DLLs both builds import: KnownDLLs only.
+add_test(NAME imports.known_dlls_only
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tests/wine/check_imports.sh
+          x86_64-w64-mingw32-objdump $<TARGET_FILE:Tempiro> x86_64-w64-mingw32-objdump $<TARGET_FILE:TempiroRecording>
+          i686-w64-mingw32-objdump ${CMAKE_SOURCE_DIR}/build/win32/Tempiro.exe)
+set_tests_properties(imports.known_dlls_only PROPERTIES SKIP_RETURN_CODE 77)

@@ -196,15 +196,7 @@ bool Win32LogFile::Append(const std::string& bytes) {
 bool Win32LogFile::Rotate() {
     HANDLE file = OpenCurrent(DELETE, kNtOpen);
     if (file == INVALID_HANDLE_VALUE) return false;
-    const std::wstring older = kOlderName;
-    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + older.size() * sizeof(wchar_t));
-    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = folderHandle_;
-    rename->FileNameLength = static_cast<DWORD>(older.size() * sizeof(wchar_t));
-    std::copy(older.begin(), older.end(), rename->FileName);
-    const bool renamed =
-        SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+    const bool renamed = RenameRelative(file, folderHandle_, kOlderName, true);
     CloseHandle(file);
     return renamed;
 }
