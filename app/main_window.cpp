@@ -8,6 +8,7 @@
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
 #include "platform/log_file_win32.h"
+#include "platform/logon_task_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/system_win32.h"
 #include "platform/system_calls_win32.h"
@@ -75,6 +76,22 @@ bool CursorOverTrayIcon(HWND owner) {
     if (!GetCursorPos(&cursor)) return false;
     const IconPlace told = found == E_NOTIMPL ? IconPlace::Untold : SUCCEEDED(found) ? IconPlace::Known : IconPlace::Failed;
     return TrayMenuMayOpen(told, {place.left, place.top, place.right, place.bottom}, cursor.x, cursor.y);
+}
+
+constexpr UINT_PTR kTrayRetryTimer = 10;  // beside the scheduler's three
+
+Win32LogonTasks g_logonTasks;
+
+// This copy as the autostart box writes it and the logon task starts it.
+AutostartTarget ThisProgram() {
+    AutostartTarget self;
+    self.exePath = ExecutablePath();
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    self.definition = LogonTaskDefinition(std::u16string_view(reinterpret_cast<const char16_t*>(path), length),
+                                          kLogonSwitch);
+    self.osMajorVersion = OsMajorVersion();
+    return self;
 }
 
 }  // namespace
@@ -160,11 +177,13 @@ void MainWindow::FormCreate() {
         // The store could not be read; the notice above has said so already.
     }
     if (ShouldShowBootTime(kaiji, secondsSinceBoot)) ShowReminder(BootTimeText(secondsSinceBoot), "");
+    if (std::optional<std::string> failed = EnsureLogonTask(*state_.registry, g_logonTasks, ThisProgram()))
+        ProgramRunLog().Note({*failed, true});
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_);
     AllowMessageFromLowerIntegrity(hwnd_, kTrayCallbackMessage);
-    tray_.Add(hwnd_, SmallIcon(trayIcon_, Dpi()), kTipEnabled);
+    if (tray_.Add(hwnd_, SmallIcon(trayIcon_, Dpi()), kTipEnabled)) SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     hotkeys_.Register(hwnd_, state_.options.rejian != 0);
 
@@ -227,7 +246,8 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     LRESULT result = Default(msg, wParam, lParam);
-    if (taskbarCreated_ != 0 && msg == taskbarCreated_) tray_.AddAgain();
+    if (taskbarCreated_ != 0 && msg == taskbarCreated_ && tray_.AddAgain())
+        SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
     return result;
 }
 
@@ -284,6 +304,9 @@ void MainWindow::OnTimer(UINT_PTR id) {
     case kTimer1: scheduler_.Timer1Timer(); break;
     case kTimer2: countdown_.Timer2Timer(); break;
     case kTimer3: scheduler_.Timer3Timer(); break;
+    case kTrayRetryTimer:
+        if (!tray_.RetryAdd()) KillTimer(hwnd_, kTrayRetryTimer);
+        break;
     }
 }
 
@@ -302,6 +325,8 @@ void MainWindow::N4Click() {
     context.osMajorVersion = OsMajorVersion();
     context.power = calls_.get();
     context.exePath = ExecutablePath();
+    context.autostart = ThisProgram();
+    context.logonTasks = &g_logonTasks;
     context.closed = [this] { scheduler_.HoldTick(false); };
     context.runLog = &ProgramRunLog();
     context.openRunLog = [this] { OpenRunLog(); };

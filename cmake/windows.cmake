@@ -12,6 +12,7 @@ add_library(tempiro_win32 STATIC
   platform/controls_win32.cpp
   platform/file_system_win32.cpp
   platform/log_file_win32.cpp
+  platform/logon_task_win32.cpp
   actions/reminder_win32.cpp
   actions/junk_cleaner_win32.cpp
   windows/editor_window_win32.cpp
@@ -23,7 +24,7 @@ target_compile_definitions(tempiro_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_
 # binding): any other DLL in the import table would be looked for in the
 # exe's own folder first. winmm, rasapi32, wininet, powrprof and shcore are
 # loaded from the system folder at run time (platform/system_win32.h).
-set(TEMPIRO_WIN32_LIBS comctl32 comdlg32 shell32 ole32 user32 gdi32 advapi32)
+set(TEMPIRO_WIN32_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32)
 set(TEMPIRO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 set(TEMPIRO_APP_SOURCES
@@ -31,6 +32,7 @@ set(TEMPIRO_APP_SOURCES
   app/main_window.cpp
   app/settings_command_win32.cpp
   app/tray_icon_win32.cpp
+  app/instance_guard_win32.cpp
   app/hotkeys_win32.cpp
   app/about_win32.cpp
   resources/tempiro.rc)

@@ -39,8 +39,7 @@ LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
     return report;
 }
 
-void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice,
-                 const std::string& exePath) {
+void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice) {
     std::array<const OptionSpec*, kOptionCount> steps{};
     for (const OptionSpec& spec : kOptionTable) {
         if (spec.saveStep >= 0) steps[spec.saveStep] = &spec;
@@ -59,16 +58,5 @@ void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const Settin
         }
     }
 
-    registry.OpenKey(kRunKeyPath, true);
-    if (registry.ValueExists(kAutostartValue)) registry.DeleteValue(kAutostartValue);
-    if (choice.autostart) registry.WriteString(kAutostartValue, exePath);
     registry.CloseKey();
-}
-
-bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath) {
-    registry.SetRoot(RegRoot::LocalMachine);
-    bool on = registry.OpenKey(kRunKeyPath, false) && registry.ValueExists(kAutostartValue) &&
-              registry.ReadString(kAutostartValue) == exePath;
-    registry.CloseKey();
-    return on;
 }

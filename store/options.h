@@ -1,5 +1,4 @@
-// The program's six options in the store key, and the autostart entry under
-// the Run key.
+// The program's six options in the store key.
 #pragma once
 
 #include "platform/registry.h"
@@ -9,8 +8,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr char kRunKeyPath[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kAutostartValue[] = "Horlane";
 
 inline constexpr char kShutappValue[] = "shutapp";
 inline constexpr char kSoundpathValue[] = "soundpath";
@@ -70,7 +67,7 @@ struct LoadReport {
 LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options);
 
 // What the settings window's OK hands over: the options it shows (all but
-// TaskNum) and the autostart box.
+// TaskNum) and the autostart box (store/autostart.h writes that).
 struct SettingsChoice {
     StoreOptions options;
     bool autostart = false;
@@ -79,8 +76,4 @@ struct SettingsChoice {
 // Writes the options the window shows in the order the program always has;
 // a text is written only when it changed, and the in-memory kaiji stays as
 // loaded. Throws StoreError on a failed write.
-void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice,
-                 const std::string& exePath);
-
-// Autostart shows as on only when the entry names this executable byte for byte.
-bool AutostartEnabled(RegistryAccessor& registry, const std::string& exePath);
+void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice);

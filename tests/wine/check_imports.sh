@@ -3,7 +3,7 @@
 # comes through the manifest's side-by-side binding), and each build looks up
 # SetDefaultDllDirectories. Arguments: pairs of objdump and exe; an exe that
 # was not built (the i686 one, made by `make win32`) skips the test.
-allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll "
+allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll "
 status=0
 while [ $# -ge 2 ]; do
   objdump=$1 exe=$2
