@@ -140,11 +140,14 @@ int Import(const std::wstring& file, bool append) {
     if (!gbk) return kExitNotOpened;
     const std::optional<HWND> copy = RunningCopy();
     if (!copy) return ImportHere(*gbk, append);
-    if (*copy && !IsOurElevatedCopy(*copy)) {
+    HWND target = *copy;
+    // Another program's window of the class may stand first: the copy's own is looked for behind it.
+    while (target && !IsOurElevatedCopy(target)) target = FindWindowExW(nullptr, target, kMainWindowClass, nullptr);
+    if (*copy && !target) {
         ProgramRunLog().Note({"导入设置失败：" + *gbk + "  ——  " + kNotOurCopy, true});
         return kExitNotOurCopy;
     }
-    return *copy ? HandOverTo(*copy, *full, append) : kExitNoAnswer;
+    return target ? HandOverTo(target, *full, append) : kExitNoAnswer;
 }
 
 int Export(const std::wstring& file) {

@@ -100,7 +100,8 @@ endforeach()
 # "/import" and "/export": alone, and with the import handed to the running copy.
 tempiro_wine_test(CommandLineAlone zh_CN.UTF-8 CommandLine.WithNoCopy*)
 tempiro_wine_test(CommandLineHandOver zh_CN.UTF-8 CommandLine.AnImportHanded*)
-tempiro_wine_test(CommandLineImpostor zh_CN.UTF-8 CommandLine.AWindowOfTheClass*)
+tempiro_wine_test(CommandLineImpostor zh_CN.UTF-8 CommandLine.AWindowOfTheClassInAnotherProgramGets*)
+tempiro_wine_test(CommandLineImpostorFirst zh_CN.UTF-8 CommandLine.AWindowOfTheClassInAnotherProgramStands*)
 tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)
 tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.

@@ -99,4 +99,21 @@ TEST(CommandLine, AWindowOfTheClassInAnotherProgramGetsNoHandOver) {
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "handed"), lines.end()) << "the impostor was sent the file";
 }
 
+// With the copy running as well, the impostor's window standing first does
+// not keep the file from the copy.
+TEST(CommandLine, AWindowOfTheClassInAnotherProgramStandsNotInTheCopysWay) {
+    ASSERT_TRUE(PutRecords({{"每天9时0分", "提醒", "旧任务", "禁用"}}));
+    const std::wstring tasks = InTemp("tasks.txt", kEveryMinuteSettings);
+    Process program(ProgramPath());
+    ASSERT_NE(StartAndWait(program), nullptr);
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring folder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    Process impostor(folder.substr(0, folder.find_last_of(L'\\') + 1) + L"tempiro_window_helper.exe", L"/impostor");
+    ASSERT_NE(WaitForWindow(kMainWindowClass, L"", 10000, impostor.id()), nullptr);
+    EXPECT_EQ(Tempiro(L"/import", tasks), kExitDone);
+    EXPECT_EQ(StoredRecord(1), Record(kImported[0], kImported[1], kImported[2], kImported[3]));
+    const std::vector<std::string> lines = TempFileLines(L"tempiro-helper.txt");
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "handed"), lines.end()) << "the impostor was sent the file";
+}
+
 }  // namespace

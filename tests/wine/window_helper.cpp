@@ -76,7 +76,7 @@ int PoseAsTempiro(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = L"TempiroMain";
     RegisterClassW(&windowClass);
-    CreateWindowExW(WS_EX_TOOLWINDOW, L"TempiroMain", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
+    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"TempiroMain", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
     Note("ready");
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
