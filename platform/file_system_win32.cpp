@@ -392,12 +392,9 @@ std::unique_ptr<HeldFolder> Win32FileSystem::HoldSubfolder(HeldFolder& parent, c
 
 bool Win32FileSystem::ListHeld(HeldFolder& folder, std::vector<FileEntry>& entries) {
     std::vector<FileEntry> listed;
-    static thread_local std::vector<BYTE> buffer(64 * 1024 + sizeof(LONGLONG));
-    BYTE* const start = buffer.data() + (reinterpret_cast<std::uintptr_t>(buffer.data()) % sizeof(LONGLONG)
-                                             ? sizeof(LONGLONG) - reinterpret_cast<std::uintptr_t>(buffer.data()) % sizeof(LONGLONG)
-                                             : 0);
+    alignas(LONGLONG) static thread_local BYTE start[64 * 1024];
     FILE_INFO_BY_HANDLE_CLASS query = FileFullDirectoryRestartInfo;
-    while (GetFileInformationByHandleEx(Held(folder).handle, query, start, 64 * 1024)) {
+    while (GetFileInformationByHandleEx(Held(folder).handle, query, start, sizeof start)) {
         query = FileFullDirectoryInfo;
         for (DWORD offset = 0;;) {
             const auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(start + offset);
