@@ -103,6 +103,12 @@ TEST(RunLog, AHardLinkPlantedAsTheLogIsNeverWrittenThrough) {
     ReadFile(read, bytes, sizeof bytes, &size, nullptr);
     CloseHandle(read);
     EXPECT_EQ(std::string(bytes, size), "[fonts]\r\n");
+
+    // The same start with the link gone writes its line: only the second name kept it out.
+    ASSERT_TRUE(DeleteFileW(kLogPath.c_str()));
+    Process again(ProgramPath());
+    ASSERT_NE(StartAndWait(again), nullptr);
+    EXPECT_TRUE(WaitUntil([] { return LogLines().size() >= 2; }, 5000));
 }
 
 }  // namespace
