@@ -81,5 +81,4 @@ private:
     HMENU menu_ = nullptr;
     UINT taskbarCreated_ = 0;
     bool shutdownBlocked_ = false;
-    int handling_ = 0;  // messages of this window at work, one inside another
 };

@@ -18,6 +18,9 @@ public:
     bool SetString(RegKey key, const std::string& name, const std::string& text) override;
     bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
     bool Delete(RegKey key, const std::string& name) override;
+    std::vector<std::string> Names(RegKey key) override;
+    bool RenameKey(RegRoot root, const std::string& path, const std::string& newName) override;
+    bool DeleteKey(RegRoot root, const std::string& path) override;
 
     // Direct access for setting up and checking, outside any open key.
     void Put(RegRoot root, const std::string& path, const std::string& name, RegValue value);
@@ -34,6 +37,12 @@ public:
     int writesLeft = -1;
     bool readOnlyKeys = false;
     bool denyValueCount = false;
+    // The program "dies" once this many more changes have been made (-1: never):
+    // the next change throws Died, which no store code catches, and leaves
+    // the registry as it stood, as a kill does. Value writes and deletes, key
+    // creations, renames and deletes all count as changes.
+    int diesAfter = -1;
+    struct Died {};
 
     int writes = 0;   // successful SetString, SetDword and Delete calls
     int queries = 0;
@@ -49,6 +58,7 @@ private:
     Key* Find(RegKey key);
     bool Writable(Key* key) const { return key && !denyWrite && writesLeft != 0; }
     void Wrote();
+    bool MayChange();  // throws Died when the program dies now
 
     std::map<std::string, Key> keys_;
     struct OpenKey {

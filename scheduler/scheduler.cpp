@@ -21,8 +21,8 @@ LocalTime NextMinute(LocalTime t) {
 void Scheduler::Timer1Timer() { Tick({clock_.UptimeMilliseconds(), clock_.Now()}, 0); }
 
 void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
-    if (!state_.registry) return;
-    RegistryAccessor& registry = *state_.registry;
+    if (!state_.store) return;
+    TaskStore& store = *state_.store;
     std::optional<ShortDateFormat> dateFormat;  // read once a tick, when a one-off record first needs it
     DueInputs inputs{
         moment.clock,
@@ -37,16 +37,19 @@ void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
         },
     };
     if (countdown_.HoldsTick(inputs.now)) return;
-    const OpenedStore store(registry);
-    // Never past the records the key can hold, whatever TaskNum says.
-    const int count = TaskRecordBound(registry, state_.options.TaskNum);
-    for (int n = 1; n <= count; ++n) {
+    TaskStore::Reader reader(store);
+    // A task that fires may wait in a message loop (a box, a window shown),
+    // where an import handed over from the command line can change the
+    // store: the walk ends there rather than read a record under a number
+    // that now means another.
+    const std::uint64_t generation = store.generation();
+    for (int n = 1; n <= reader.bound() && store.generation() == generation; ++n) {
         try {
-            std::string a = ReadTaskField(registry, n, TaskField::Schedule);
-            std::string d = ReadTaskField(registry, n, TaskField::State);
+            std::string a = reader.Field(n, TaskField::Schedule);
+            std::string d = reader.Field(n, TaskField::State);
             if (a.empty() || d != kStateEnabled || !IsScheduleDue(a, inputs)) continue;
-            std::optional<TaskType> type = TaskTypeOf(ReadTaskField(registry, n, TaskField::Type));
-            if (type) Dispatch(n, a, *type, moment);
+            std::optional<TaskType> type = TaskTypeOf(reader.Field(n, TaskField::Type));
+            if (type) Dispatch(n, a, *type, moment, reader);
         } catch (const StoreError&) {
             // A value of the wrong type: this record cannot act; the others still do.
         }
@@ -95,24 +98,25 @@ void Scheduler::PowerActionOutcome(const Outcome& outcome) {
     report(outcome);
 }
 
-std::string Scheduler::ReadC(int number) { return ReadTaskField(*state_.registry, number, TaskField::Attribute); }
+std::string Scheduler::ReadC(TaskStore::Reader& reader, int number) { return reader.Field(number, TaskField::Attribute); }
 
 OutcomeReport Scheduler::Reporter(int number, TaskType type, const std::string& attribute) const {
     if (!log_) return [](const Outcome&) {};
     return [log = log_, number, type, attribute](const Outcome& outcome) { log->Task(number, type, attribute, outcome); };
 }
 
-void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment) {
+void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment,
+                         TaskStore::Reader& reader) {
     if (std::optional<PowerAction> action = PowerActionFor(type)) {
         state_.PendingPowerAction = action;
-        if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(number);
+        if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(reader, number);
         if (powerTask_) powerTask_(PowerSuperseded());  // a countdown keeps the later word
         powerTask_ = Reporter(number, type, type == TaskType::Hibernate ? state_.WakeSpec : "");
         OpenCountdown();
         return;
     }
     // The types that act on C read it, as before; the dial and the cleaning have none.
-    const std::string c = type == TaskType::Dial || type == TaskType::CleanJunk ? "" : ReadC(number);
+    const std::string c = type == TaskType::Dial || type == TaskType::CleanJunk ? "" : ReadC(reader, number);
     const OutcomeReport report = Reporter(number, type, c);
     switch (type) {
     case TaskType::Reminder: report(actions_.ShowReminder(c, a)); break;
