@@ -28,6 +28,11 @@ void FakeRegistry::Wrote() {
     if (writesLeft > 0) --writesLeft;
 }
 
+bool FakeRegistry::FailsNow() {
+    if (failsAfter < 0) return false;
+    return failsAfter-- == 0;
+}
+
 bool FakeRegistry::MayChange() {
     if (diesAfter == 0) throw Died{};
     if (diesAfter > 0) --diesAfter;
@@ -134,7 +139,7 @@ bool FakeRegistry::RenameKey(RegRoot root, const std::string& path, const std::s
     const std::string from = KeyId(root, path);
     const size_t slash = from.rfind('\\');
     const std::string to = from.substr(0, slash + 1) + Fold(newName);
-    if (denyWrite || writesLeft == 0 || !keys_.count(from) || keys_.count(to)) return false;
+    if (denyWrite || writesLeft == 0 || !keys_.count(from) || keys_.count(to) || FailsNow()) return false;
     MayChange();
     keys_[to] = std::move(keys_[from]);
     keys_.erase(from);
@@ -146,7 +151,7 @@ bool FakeRegistry::RenameKey(RegRoot root, const std::string& path, const std::s
 
 bool FakeRegistry::DeleteKey(RegRoot root, const std::string& path) {
     const std::string id = KeyId(root, path);
-    if (denyWrite || writesLeft == 0 || !keys_.count(id)) return false;
+    if (denyWrite || writesLeft == 0 || !keys_.count(id) || FailsNow()) return false;
     MayChange();
     keys_.erase(id);
     Wrote();

@@ -43,6 +43,9 @@ public:
     // creations, renames and deletes all count as changes.
     int diesAfter = -1;
     struct Died {};
+    // This many more changes succeed, the one after fails (-1: none fails),
+    // and every change after that succeeds again: a write refused once.
+    int failsAfter = -1;
 
     int writes = 0;   // successful SetString, SetDword and Delete calls
     int queries = 0;
@@ -56,7 +59,8 @@ private:
     static std::string Fold(const std::string& s);
     static std::string KeyId(RegRoot root, const std::string& path);
     Key* Find(RegKey key);
-    bool Writable(Key* key) const { return key && !denyWrite && writesLeft != 0; }
+    bool Writable(Key* key) { return key && !denyWrite && writesLeft != 0 && !FailsNow(); }
+    bool FailsNow();
     void Wrote();
     bool MayChange();  // throws Died when the program dies now
 

@@ -26,6 +26,14 @@ bool KeyExists(RegistryBackend& backend, const char* path) {
     return true;
 }
 
+bool HoldsValues(RegistryBackend& backend, const char* path) {
+    const RegKey key = backend.Open(RegRoot::LocalMachine, path, false);
+    if (key == kNoKey) return false;
+    const bool any = backend.ValueCount(key).value_or(1) > 0;
+    backend.Close(key);
+    return any;
+}
+
 void Open(RegistryAccessor& registry, const char* path) {
     registry.SetRoot(RegRoot::LocalMachine);
     registry.OpenKey(std::string("\\") + path, true);
@@ -41,13 +49,47 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Carries a whole change out of the change key into the store key.
-void CarryOut(RegistryAccessor& change, RegistryAccessor& store, const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
-        if (name.empty() || name.front() == '*') continue;
-        store.Put(name, change.Query(name));
+// Where a change's values go: the store key, and for a name that begins with
+// kRunPrefix the Run key with the autostart entry. Each key opens when first
+// needed.
+constexpr char kRunPrefix[] = "*run:";
+
+class Targets {
+public:
+    explicit Targets(RegistryBackend& backend) : store_(backend), run_(backend) {}
+    std::optional<RegValue> Query(const std::string& name) {
+        RegistryAccessor& key = For(name);
+        return key.Query(Local(name));
     }
-    for (const std::string& name : Lines(change.ReadString(kDeleteValue))) store.Put(name, std::nullopt);
+    void Put(const std::string& name, const std::optional<RegValue>& value) { For(name).Put(Local(name), value); }
+    void Close() {
+        store_.CloseKey();
+        run_.CloseKey();
+    }
+
+private:
+    static bool InRun(const std::string& name) { return name.starts_with(kRunPrefix); }
+    static std::string Local(const std::string& name) {
+        return InRun(name) ? name.substr(sizeof kRunPrefix - 1) : name;
+    }
+    RegistryAccessor& For(const std::string& name) {
+        RegistryAccessor& key = InRun(name) ? run_ : store_;
+        if (!key.HasKey()) {
+            key.SetRoot(RegRoot::LocalMachine);
+            key.OpenKey(InRun(name) ? kRunKeyPath : kStoreKeyPath, true);
+        }
+        return key;
+    }
+    RegistryAccessor store_, run_;
+};
+
+// Carries a whole change out of the change key to where it goes.
+void CarryOut(RegistryAccessor& change, Targets& targets, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (name.empty() || (name.front() == '*' && !name.starts_with(kRunPrefix))) continue;
+        targets.Put(name, change.Query(name));
+    }
+    for (const std::string& name : Lines(change.ReadString(kDeleteValue))) targets.Put(name, std::nullopt);
 }
 
 }  // namespace
@@ -133,7 +175,7 @@ Recovery TaskStore::Recover() {
         if (KeyExists(backend_, kNewPath)) {
             if (!store && KeyExists(backend_, kOldPath) && backend_.RenameKey(RegRoot::LocalMachine, kNewPath, kStoreName))
                 recovery = Recovery::Completed;
-            else
+            else if (HoldsValues(backend_, kNewPath))
                 recovery = Recovery::Undone;
             backend_.DeleteKey(RegRoot::LocalMachine, kNewPath);
         }
@@ -151,9 +193,8 @@ Recovery TaskStore::Recover() {
             Open(change, kChangePath);
             const std::vector<std::string> names = change.Names();
             if (change.ValueExists(kCommitValue)) {
-                RegistryAccessor store(backend_);
-                OpenStore(store);
-                CarryOut(change, store, names);
+                Targets targets(backend_);
+                CarryOut(change, targets, names);
                 recovery = Recovery::Completed;
             } else if (!names.empty()) {
                 recovery = Recovery::Undone;
@@ -191,27 +232,26 @@ void TaskStore::Commit(const std::vector<Write>& writes) {
         }
     }
 
-    RegistryAccessor store(backend_);
-    OpenStore(store);
+    Targets targets(backend_);
     std::vector<std::optional<RegValue>> before;
     before.reserve(writes.size());
     try {
         for (const Write& write : writes) {
-            before.push_back(store.Query(write.name));
-            store.Put(write.name, write.value);
+            before.push_back(targets.Query(write.name));
+            targets.Put(write.name, write.value);
         }
     } catch (const StoreError&) {
         // Back to the store as it was; when even that fails, the committed
         // change stays for the next start to carry out.
         try {
-            for (size_t i = before.size(); i-- > 0;) store.Put(writes[i].name, before[i]);
-            store.CloseKey();
+            for (size_t i = before.size(); i-- > 0;) targets.Put(writes[i].name, before[i]);
+            targets.Close();
             backend_.DeleteKey(RegRoot::LocalMachine, kChangePath);
         } catch (const StoreError&) {
         }
         throw;
     }
-    store.CloseKey();
+    targets.Close();
     backend_.DeleteKey(RegRoot::LocalMachine, kChangePath);
 }
 
@@ -362,17 +402,14 @@ void TaskStore::SaveOptions(const SettingsChoice& choice, const std::string& exe
         }
         writes.push_back({spec->name, OptionValue(*spec, choice.options)});
     }
+    // The autostart entry is part of the same change, written over rather
+    // than deleted first, so that no moment lacks it.
+    if (choice.autostart)
+        writes.push_back({kRunPrefix + std::string(kAutostartValue), RegValue{RegType::String, exePath, 0}});
+    else
+        writes.push_back({kRunPrefix + std::string(kAutostartValue), std::nullopt});
     Commit(writes);
     options_ = next;
-
-    // Written over, never deleted first, so that no moment lacks the entry.
-    RegistryAccessor registry(backend_);
-    registry.SetRoot(RegRoot::LocalMachine);
-    registry.OpenKey(kRunKeyPath, true);
-    if (choice.autostart)
-        registry.WriteString(kAutostartValue, exePath);
-    else if (registry.ValueExists(kAutostartValue))
-        registry.DeleteValue(kAutostartValue);
 }
 
 bool TaskStore::AutostartEnabled(const std::string& exePath) {
