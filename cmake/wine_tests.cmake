@@ -25,7 +25,8 @@ add_executable(tempiro_wine_tests
   tests/wine/installer_test.cpp
   tests/wine/keep_word_test.cpp
   tests/wine/run_log_test.cpp
-  tests/wine/command_line_test.cpp)
+  tests/wine/command_line_test.cpp
+  tests/wine/store_kill_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
 target_include_directories(tempiro_wine_tests PRIVATE ${TEMPIRO_GENERATED})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
@@ -100,6 +101,7 @@ endforeach()
 # "/import" and "/export": alone, and with the import handed to the running copy.
 tempiro_wine_test(CommandLineAlone zh_CN.UTF-8 CommandLine.WithNoCopy*)
 tempiro_wine_test(CommandLineHandOver zh_CN.UTF-8 CommandLine.AnImportHanded*)
+tempiro_wine_test(StoreKill zh_CN.UTF-8 StoreKill.*)
 tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)
 tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
