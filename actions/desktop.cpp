@@ -53,6 +53,6 @@ std::optional<unsigned long> CleanSystemJunk(bool openList, const LocalTime& now
     const std::wstring folder = desktop.ProgramFolder();
     const std::wstring list = JunkListName(now);
     const std::optional<unsigned long> removed = desktop.RunCmdHiddenAndWait(JunkCommandParameters(list), folder);
-    if (openList) desktop.OpenDocument(folder + list);
+    if (openList) desktop.OpenList(folder + list, folder);
     return removed;
 }

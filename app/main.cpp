@@ -2,10 +2,12 @@
 // loop; or, started by the junk-cleaning batch with "/clean", the cleaning
 // alone; or, with "/import" or "/export", a settings file in or out.
 #include "actions/junk_cleaner_win32.h"
+#include "app/instance_guard_win32.h"
 #include "app/main_window.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
+#include "store/autostart.h"
 
 #include <commctrl.h>
 #include <cwchar>
@@ -18,9 +20,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     if (commandLine && _wcsicmp(commandLine, kJunkCleaningSwitch) == 0) return RunJunkCleaning();
     if (const std::optional<int> code = RunSettingsCommand()) return *code;
 
-    // The mutex is never closed: it marks the running copy until the process ends.
+    // The mutex is never closed: it marks the running copy in this session
+    // until the process ends; the machine-wide guard marks it in every session.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, Wide(kMutexName).c_str());
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    const bool sessionCopy = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    const GuardFound guard = TakeMachineGuard();
+    const bool byLogon = commandLine && StartedByLogon(reinterpret_cast<const char16_t*>(commandLine));
+    switch (AnswerAtStart(sessionCopy, guard, byLogon)) {
+    case StartAnswer::Run: break;
+    case StartAnswer::EndSilently: return 0;
+    case StartAnswer::ShowNotice:
         MessageBoxW(nullptr, Wide(kAlreadyRunning).c_str(), Wide(kAlreadyRunningTitle).c_str(),
                     MB_OK | MB_ICONINFORMATION);
         return 0;

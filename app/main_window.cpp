@@ -7,6 +7,7 @@
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
 #include "platform/log_file_win32.h"
+#include "platform/logon_task_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/system_win32.h"
 #include "platform/system_calls_win32.h"
@@ -55,6 +56,22 @@ Win32LogFile& RunLogFile() {
 constexpr UINT kTaskFailedMessage = WM_APP + 1;
 
 constexpr wchar_t kFontFace[] = L"宋体";
+
+constexpr UINT_PTR kTrayRetryTimer = 10;  // beside the scheduler's three
+
+Win32LogonTasks g_logonTasks;
+
+// This copy as the autostart box writes it and the logon task starts it.
+AutostartTarget ThisProgram() {
+    AutostartTarget self;
+    self.exePath = ExecutablePath();
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    self.definition = LogonTaskDefinition(std::u16string_view(reinterpret_cast<const char16_t*>(path), length),
+                                          kLogonSwitch);
+    self.osMajorVersion = OsMajorVersion();
+    return self;
+}
 
 }  // namespace
 
@@ -140,11 +157,14 @@ void MainWindow::FormCreate() {
         // The store could not be read; the notice above has said so already.
     }
     if (ShouldShowBootTime(kaiji, secondsSinceBoot)) ShowReminder(BootTimeText(secondsSinceBoot), "");
+    RegistryAccessor registry = state_.store->Accessor();
+    if (std::optional<std::string> failed = EnsureLogonTask(registry, g_logonTasks, ThisProgram()))
+        ProgramRunLog().Note({*failed, true});
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_);
     AllowMessageFromLowerIntegrity(hwnd_, kTrayCallbackMessage);
-    tray_.Add(hwnd_, SmallIcon(trayIcon_, Dpi()), kTipEnabled);
+    if (tray_.Add(hwnd_, SmallIcon(trayIcon_, Dpi()), kTipEnabled)) SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     hotkeys_.Register(hwnd_, state_.options.rejian != 0);
 
@@ -203,7 +223,8 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     LRESULT result = Default(msg, wParam, lParam);
-    if (taskbarCreated_ != 0 && msg == taskbarCreated_) tray_.AddAgain();
+    if (taskbarCreated_ != 0 && msg == taskbarCreated_ && tray_.AddAgain())
+        SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
     return result;
 }
 
@@ -260,6 +281,9 @@ void MainWindow::OnTimer(UINT_PTR id) {
     case kTimer1: scheduler_.Timer1Timer(); break;
     case kTimer2: countdown_.Timer2Timer(); break;
     case kTimer3: scheduler_.Timer3Timer(); break;
+    case kTrayRetryTimer:
+        if (!tray_.RetryAdd()) KillTimer(hwnd_, kTrayRetryTimer);
+        break;
     }
 }
 
@@ -278,6 +302,8 @@ void MainWindow::N4Click() {
     context.osMajorVersion = OsMajorVersion();
     context.power = calls_.get();
     context.exePath = ExecutablePath();
+    context.autostart = ThisProgram();
+    context.logonTasks = &g_logonTasks;
     context.closed = [this] { scheduler_.HoldTick(false); };
     context.runLog = &ProgramRunLog();
     context.openRunLog = [this] { OpenRunLog(); };

@@ -111,9 +111,7 @@ int Export(const std::wstring& file) {
     Win32Clock clock;
     StoreOptions options;
     TaskStore store(backend, options);
-    const ExportOutcome outcome = ExportStore(store, files, *gbk, ExportTimeNow(clock));
-    if (std::optional<Outcome> note = RecoveryNote(store.recovery())) ProgramRunLog().Note(*note);
-    return ExitCodeOf(outcome);
+    return ExitCodeOf(ExportStore(store, files, *gbk, ExportTimeNow(clock)));
 }
 
 }  // namespace

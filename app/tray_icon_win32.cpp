@@ -10,7 +10,11 @@ void TrayIcon::SetTip(const std::string& tip) {
     wcsncpy(data_.szTip, text.c_str(), 63);
 }
 
-void TrayIcon::Add(HWND owner, HICON icon, const std::string& tip) {
+bool TrayIcon::Add() { return Shell_NotifyIconW(NIM_ADD, &data_) != FALSE; }
+
+bool TrayIcon::Modify() { return Shell_NotifyIconW(NIM_MODIFY, &data_) != FALSE; }
+
+bool TrayIcon::Add(HWND owner, HICON icon, const std::string& tip) {
     data_.cbSize = NOTIFYICONDATAW_V1_SIZE;
     data_.hWnd = owner;
     data_.uID = kTrayIconId;
@@ -18,21 +22,24 @@ void TrayIcon::Add(HWND owner, HICON icon, const std::string& tip) {
     data_.uCallbackMessage = kTrayCallbackMessage;
     data_.hIcon = icon;
     SetTip(tip);
-    Shell_NotifyIconW(NIM_ADD, &data_);
+    return adder_.Attempt();
 }
 
+// The record keeps the change while the icon waits for its add.
 void TrayIcon::Modify(HICON icon, const std::string& tip) {
     data_.hIcon = icon;
     SetTip(tip);
-    Shell_NotifyIconW(NIM_MODIFY, &data_);
+    if (adder_.Shown()) Modify();
 }
 
 void TrayIcon::ChangeIcon(HICON icon) {
     if (!data_.hWnd) return;  // not shown yet
     data_.hIcon = icon;
-    Shell_NotifyIconW(NIM_MODIFY, &data_);
+    if (adder_.Shown()) Modify();
 }
 
-void TrayIcon::AddAgain() { Shell_NotifyIconW(NIM_ADD, &data_); }
+bool TrayIcon::AddAgain() { return adder_.Restart(); }
+
+bool TrayIcon::RetryAdd() { return adder_.Attempt(); }
 
 void TrayIcon::Remove() { Shell_NotifyIconW(NIM_DELETE, &data_); }

@@ -12,11 +12,13 @@ add_executable(tempiro_tests
   tests/platform/dpi_test.cpp
   tests/store/options_test.cpp
   tests/store/task_store_test.cpp
+  tests/store/autostart_test.cpp
   tests/store/settings_file_test.cpp
   tests/store/command_line_test.cpp
   tests/platform/text_files_test.cpp
   tests/platform/file_names_test.cpp
   tests/app/shell_texts_test.cpp
+  tests/app/start_test.cpp
   tests/store/run_log_test.cpp
   tests/actions/reminder_test.cpp
   tests/actions/power_test.cpp

@@ -12,6 +12,7 @@ add_library(tempiro_win32 STATIC
   platform/controls_win32.cpp
   platform/file_system_win32.cpp
   platform/log_file_win32.cpp
+  platform/logon_task_win32.cpp
   actions/reminder_win32.cpp
   actions/junk_cleaner_win32.cpp
   windows/editor_window_win32.cpp
@@ -19,7 +20,7 @@ add_library(tempiro_win32 STATIC
 target_link_libraries(tempiro_win32 PUBLIC tempiro_core)
 target_compile_definitions(tempiro_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-set(TEMPIRO_WIN32_LIBS comctl32 comdlg32 shell32 ole32 user32 gdi32 advapi32 winmm rasapi32 wininet)
+set(TEMPIRO_WIN32_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32 winmm rasapi32 wininet)
 set(TEMPIRO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 set(TEMPIRO_APP_SOURCES
@@ -27,6 +28,7 @@ set(TEMPIRO_APP_SOURCES
   app/main_window.cpp
   app/settings_command_win32.cpp
   app/tray_icon_win32.cpp
+  app/instance_guard_win32.cpp
   app/hotkeys_win32.cpp
   app/about_win32.cpp
   resources/tempiro.rc)

@@ -43,6 +43,7 @@ Unicode true
 !define STORE_PARENT_KEY "Software\Qelvora"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define AUTOSTART_VALUE "Horlane"
+!define LOGON_TASK "Tempiro"
 ; The running program's main window; WM_CLOSE ends the program as its Exit does.
 !define MAIN_WINDOW_CLASS "TempiroMain"
 !define END_WAIT_MS 15000
@@ -309,11 +310,15 @@ Section "Uninstall"
     DeleteRegKey /ifempty HKLM "${STORE_PARENT_KEY}"
   keepStore:
 
-  ; The autostart entry, when it starts this copy.
+  ; The autostart entry, when it starts this copy, quoted as the program
+  ; writes it or bare as it once did; and the logon task it registers.
   ReadRegStr $0 HKLM "${RUN_KEY}" "${AUTOSTART_VALUE}"
   ${If} $0 == "$INSTDIR\${EXE}"
+  ${OrIf} $0 == '"$INSTDIR\${EXE}"'
     DeleteRegValue HKLM "${RUN_KEY}" "${AUTOSTART_VALUE}"
   ${EndIf}
+  nsExec::Exec '"$SYSDIR\schtasks.exe" /Delete /TN "${LOGON_TASK}" /F'
+  Pop $0
 
   ; A file held open, as by a copy running in another user's logon, which
   ; the window search above does not reach, goes when Windows next starts.

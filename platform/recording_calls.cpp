@@ -109,6 +109,10 @@ std::wstring RecordingCalls::ProgramFolder() { return programFolder_; }
 
 void RecordingCalls::OpenDocument(const std::wstring& path) { record_("ShellExecute " + narrow_(path)); }
 
+void RecordingCalls::OpenList(const std::wstring& path, const std::wstring& folder) {
+    record_("ShellExecute open " + narrow_(path) + " in " + narrow_(folder));
+}
+
 void RecordingCalls::MciCommand(const std::string& command) { record_("mciSendString " + command); }
 
 void RecordingCalls::MonitorOff() { record_("SC_MONITORPOWER 2"); }

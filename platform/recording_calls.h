@@ -37,6 +37,7 @@ public:
     // processes, every target opens and the batch exits with 0.
     std::optional<std::string> ShellOpen(const std::string& target, const std::string& workingFolder) override;
     void OpenDocument(const std::wstring& path) override;
+    void OpenList(const std::wstring& path, const std::wstring& folder) override;
     void MciCommand(const std::string& command) override;
     void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;

@@ -94,6 +94,8 @@ public:
     // Opens a document of the program (the help file, a cleaning list) with
     // its default action.
     virtual void OpenDocument(const std::wstring& path) = 0;
+    // Opens a list the program wrote with the verb "open", in `folder`.
+    virtual void OpenList(const std::wstring& path, const std::wstring& folder) = 0;
     // A command of the media control interface, returning when it is done.
     virtual void MciCommand(const std::string& command) = 0;
     // Asks every top-level window to turn the monitor off, skipping hung ones.

@@ -255,6 +255,10 @@ void Win32SystemCalls::OpenDocument(const std::wstring& path) {
     ShellExecuteW(owner_, nullptr, path.c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
+void Win32SystemCalls::OpenList(const std::wstring& path, const std::wstring& folder) {
+    ShellExecuteW(owner_, L"open", path.c_str(), L"", folder.c_str(), SW_SHOWNORMAL);
+}
+
 void Win32SystemCalls::MciCommand(const std::string& command) {
     mciSendStringW(Wide(command).c_str(), nullptr, 0, owner_);
 }

@@ -29,6 +29,7 @@ public:
 
     std::optional<std::string> ShellOpen(const std::string& target, const std::string& workingFolder) override;
     void OpenDocument(const std::wstring& path) override;
+    void OpenList(const std::wstring& path, const std::wstring& folder) override;
     void MciCommand(const std::string& command) override;
     void MonitorOff() override;
     std::vector<ProcessEntry> Processes() override;

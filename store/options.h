@@ -1,5 +1,4 @@
-// The program's six options in the store key, and the autostart entry under
-// the Run key.
+// The program's six options in the store key.
 #pragma once
 
 #include "platform/registry.h"
@@ -9,8 +8,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr char kRunKeyPath[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kAutostartValue[] = "Horlane";
 
 inline constexpr char kShutappValue[] = "shutapp";
 inline constexpr char kSoundpathValue[] = "soundpath";
@@ -71,10 +68,9 @@ struct LoadReport {
 LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options, bool writeMissing = true);
 
 // What the settings window's OK hands over: the options it shows (all but
-// TaskNum) and the autostart box.
+// TaskNum) and the autostart box (store/autostart.h writes that).
 struct SettingsChoice {
     StoreOptions options;
     bool autostart = false;
 };
-
 

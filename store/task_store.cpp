@@ -49,47 +49,13 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Where a change's values go: the store key, and for a name that begins with
-// kRunPrefix the Run key with the autostart entry. Each key opens when first
-// needed.
-constexpr char kRunPrefix[] = "*run:";
-
-class Targets {
-public:
-    explicit Targets(RegistryBackend& backend) : store_(backend), run_(backend) {}
-    std::optional<RegValue> Query(const std::string& name) {
-        RegistryAccessor& key = For(name);
-        return key.Query(Local(name));
-    }
-    void Put(const std::string& name, const std::optional<RegValue>& value) { For(name).Put(Local(name), value); }
-    void Close() {
-        store_.CloseKey();
-        run_.CloseKey();
-    }
-
-private:
-    static bool InRun(const std::string& name) { return name.starts_with(kRunPrefix); }
-    static std::string Local(const std::string& name) {
-        return InRun(name) ? name.substr(sizeof kRunPrefix - 1) : name;
-    }
-    RegistryAccessor& For(const std::string& name) {
-        RegistryAccessor& key = InRun(name) ? run_ : store_;
-        if (!key.HasKey()) {
-            key.SetRoot(RegRoot::LocalMachine);
-            key.OpenKey(InRun(name) ? kRunKeyPath : kStoreKeyPath, true);
-        }
-        return key;
-    }
-    RegistryAccessor store_, run_;
-};
-
-// Carries a whole change out of the change key to where it goes.
-void CarryOut(RegistryAccessor& change, Targets& targets, const std::vector<std::string>& names) {
+// Carries a whole change out of the change key into the store key.
+void CarryOut(RegistryAccessor& change, RegistryAccessor& store, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-        if (name.empty() || (name.front() == '*' && !name.starts_with(kRunPrefix))) continue;
-        targets.Put(name, change.Query(name));
+        if (name.empty() || name.front() == '*') continue;
+        store.Put(name, change.Query(name));
     }
-    for (const std::string& name : Lines(change.ReadString(kDeleteValue))) targets.Put(name, std::nullopt);
+    for (const std::string& name : Lines(change.ReadString(kDeleteValue))) store.Put(name, std::nullopt);
 }
 
 }  // namespace
@@ -154,7 +120,7 @@ std::vector<TaskRecord> TaskStore::ReadAll() {
 }
 
 LoadReport TaskStore::Load(bool writeMissing) {
-    recovery_ = Recover();
+    recovery_ = writeMissing ? Recover() : Recovery::None;
     RegistryAccessor registry(backend_);
     LoadReport report = LoadOptions(registry, options_, writeMissing);
     registry.CloseKey();
@@ -162,39 +128,43 @@ LoadReport TaskStore::Load(bool writeMissing) {
 }
 
 // What a kill can leave, in the order of the steps that leave it:
-// - "Tempiro.new" beside the store: the new store was not yet whole; it goes.
-// - "Tempiro.new" and "Tempiro.old" without the store: killed between the two
-//   renames; the new store is whole and takes the store's name.
+// - "Tempiro.new" alone: the new store was not yet whole; it goes.
+// - "Tempiro.new" and "Tempiro.old": killed between the two renames; the new
+//   store is whole (the store is set aside only then) and takes the store's
+//   name, in place of any key an open made meanwhile.
 // - "Tempiro.old" beside the store: the swap was done; the old store goes.
 // - "Tempiro.change" without "*commit": the change goes, the store never saw
 //   any of it; with "*commit": the change is carried out again, whole.
+// A sibling found empty goes without a word.
 Recovery TaskStore::Recover() {
     Recovery recovery = Recovery::None;
     try {
-        const bool store = KeyExists(backend_, kStorePath);
-        if (KeyExists(backend_, kNewPath)) {
-            if (!store && KeyExists(backend_, kOldPath) && backend_.RenameKey(RegRoot::LocalMachine, kNewPath, kStoreName))
-                recovery = Recovery::Completed;
-            else if (HoldsValues(backend_, kNewPath))
-                recovery = Recovery::Undone;
-            backend_.DeleteKey(RegRoot::LocalMachine, kNewPath);
-        }
-        if (KeyExists(backend_, kOldPath)) {
-            if (!KeyExists(backend_, kStorePath)) {
-                backend_.RenameKey(RegRoot::LocalMachine, kOldPath, kStoreName);
-                recovery = Recovery::Undone;
-            } else {
-                if (recovery == Recovery::None) recovery = Recovery::Completed;
+        const bool fresh = KeyExists(backend_, kNewPath), old = KeyExists(backend_, kOldPath);
+        if (fresh && old) {
+            if (KeyExists(backend_, kStorePath)) backend_.DeleteKey(RegRoot::LocalMachine, kStorePath);
+            if (backend_.RenameKey(RegRoot::LocalMachine, kNewPath, kStoreName)) {
                 backend_.DeleteKey(RegRoot::LocalMachine, kOldPath);
+                recovery = Recovery::Completed;
             }
+        } else if (old) {
+            if (KeyExists(backend_, kStorePath)) {
+                backend_.DeleteKey(RegRoot::LocalMachine, kOldPath);
+                recovery = Recovery::Completed;
+            } else if (backend_.RenameKey(RegRoot::LocalMachine, kOldPath, kStoreName)) {
+                recovery = Recovery::Undone;
+            }
+        } else if (fresh) {
+            if (HoldsValues(backend_, kNewPath)) recovery = Recovery::Undone;
+            backend_.DeleteKey(RegRoot::LocalMachine, kNewPath);
         }
         if (KeyExists(backend_, kChangePath)) {
             RegistryAccessor change(backend_);
             Open(change, kChangePath);
             const std::vector<std::string> names = change.Names();
             if (change.ValueExists(kCommitValue)) {
-                Targets targets(backend_);
-                CarryOut(change, targets, names);
+                RegistryAccessor store(backend_);
+                OpenStore(store);
+                CarryOut(change, store, names);
                 recovery = Recovery::Completed;
             } else if (!names.empty()) {
                 recovery = Recovery::Undone;
@@ -208,10 +178,17 @@ Recovery TaskStore::Recover() {
     return recovery;
 }
 
+void TaskStore::MendBefore(const std::string& firstName) {
+    if (!KeyExists(backend_, kNewPath) && !KeyExists(backend_, kOldPath) && !KeyExists(backend_, kChangePath))
+        return;
+    Recover();
+    if (KeyExists(backend_, kNewPath) || KeyExists(backend_, kOldPath) || KeyExists(backend_, kChangePath))
+        throw StoreError(FailedToSetData(firstName));
+}
+
 void TaskStore::Commit(const std::vector<Write>& writes) {
     ++generation_;
-    if (KeyExists(backend_, kChangePath) && !backend_.DeleteKey(RegRoot::LocalMachine, kChangePath))
-        throw StoreError(FailedToSetData(writes.empty() ? kTaskNumValue : writes.front().name));
+    MendBefore(writes.empty() ? kTaskNumValue : writes.front().name);
     {
         RegistryAccessor change(backend_);
         Open(change, kChangePath);
@@ -232,34 +209,34 @@ void TaskStore::Commit(const std::vector<Write>& writes) {
         }
     }
 
-    Targets targets(backend_);
+    RegistryAccessor store(backend_);
+    OpenStore(store);
     std::vector<std::optional<RegValue>> before;
     before.reserve(writes.size());
     try {
         for (const Write& write : writes) {
-            before.push_back(targets.Query(write.name));
-            targets.Put(write.name, write.value);
+            before.push_back(store.Query(write.name));
+            store.Put(write.name, write.value);
         }
     } catch (const StoreError&) {
         // Back to the store as it was; when even that fails, the committed
         // change stays for the next start to carry out.
         try {
-            for (size_t i = before.size(); i-- > 0;) targets.Put(writes[i].name, before[i]);
-            targets.Close();
+            for (size_t i = before.size(); i-- > 0;) store.Put(writes[i].name, before[i]);
+            store.CloseKey();
             backend_.DeleteKey(RegRoot::LocalMachine, kChangePath);
         } catch (const StoreError&) {
         }
         throw;
     }
-    targets.Close();
+    store.CloseKey();
     backend_.DeleteKey(RegRoot::LocalMachine, kChangePath);
 }
 
 void TaskStore::Swap(const std::vector<std::pair<std::string, RegValue>>& values) {
     ++generation_;
     const std::string failed = FailedToSetData(kTaskNumValue);
-    if (KeyExists(backend_, kNewPath) && !backend_.DeleteKey(RegRoot::LocalMachine, kNewPath)) throw StoreError(failed);
-    if (KeyExists(backend_, kOldPath) && !backend_.DeleteKey(RegRoot::LocalMachine, kOldPath)) throw StoreError(failed);
+    MendBefore(kTaskNumValue);
     {
         RegistryAccessor fresh(backend_);
         Open(fresh, kNewPath);
@@ -276,9 +253,15 @@ void TaskStore::Swap(const std::vector<std::pair<std::string, RegValue>>& values
         throw StoreError(failed);
     }
     if (!backend_.RenameKey(RegRoot::LocalMachine, kNewPath, kStoreName)) {
-        backend_.RenameKey(RegRoot::LocalMachine, kOldPath, kStoreName);
-        backend_.DeleteKey(RegRoot::LocalMachine, kNewPath);
-        throw StoreError(failed);
+        // An open in between may have made an empty store key.
+        if (KeyExists(backend_, kStorePath) && !HoldsValues(backend_, kStorePath))
+            backend_.DeleteKey(RegRoot::LocalMachine, kStorePath);
+        if (!backend_.RenameKey(RegRoot::LocalMachine, kNewPath, kStoreName)) {
+            // Back as it was; failing that, the next start completes the swap.
+            if (!KeyExists(backend_, kStorePath) && backend_.RenameKey(RegRoot::LocalMachine, kOldPath, kStoreName))
+                backend_.DeleteKey(RegRoot::LocalMachine, kNewPath);
+            throw StoreError(failed);
+        }
     }
     backend_.DeleteKey(RegRoot::LocalMachine, kOldPath);  // else the next start removes it
 }
@@ -385,7 +368,7 @@ void TaskStore::AppendAll(const StoreOptions& options, std::int32_t count, const
     options_ = stored;
 }
 
-void TaskStore::SaveOptions(const SettingsChoice& choice, const std::string& exePath) {
+void TaskStore::SaveOptions(const SettingsChoice& choice) {
     std::array<const OptionSpec*, kOptionCount> steps{};
     for (const OptionSpec& spec : kOptionTable) {
         if (spec.saveStep >= 0) steps[spec.saveStep] = &spec;
@@ -402,19 +385,6 @@ void TaskStore::SaveOptions(const SettingsChoice& choice, const std::string& exe
         }
         writes.push_back({spec->name, OptionValue(*spec, choice.options)});
     }
-    // The autostart entry is part of the same change, written over rather
-    // than deleted first, so that no moment lacks it.
-    if (choice.autostart)
-        writes.push_back({kRunPrefix + std::string(kAutostartValue), RegValue{RegType::String, exePath, 0}});
-    else
-        writes.push_back({kRunPrefix + std::string(kAutostartValue), std::nullopt});
     Commit(writes);
     options_ = next;
-}
-
-bool TaskStore::AutostartEnabled(const std::string& exePath) {
-    RegistryAccessor registry(backend_);
-    registry.SetRoot(RegRoot::LocalMachine);
-    return registry.OpenKey(kRunKeyPath, false) && registry.ValueExists(kAutostartValue) &&
-           registry.ReadString(kAutostartValue) == exePath;
 }

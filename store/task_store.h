@@ -76,7 +76,9 @@ public:
     std::uint64_t generation() const { return generation_; }
 
     // Start: completes or undoes a change a kill interrupted, then loads the
-    // options, writing the default of a missing one when `writeMissing`.
+    // options, writing the default of a missing one. A load that is to write
+    // nothing (the export from the command line, which runs beside a running
+    // copy, whose change in progress it must leave alone) mends nothing.
     LoadReport Load(bool writeMissing = true);
     Recovery recovery() const { return recovery_; }
 
@@ -119,10 +121,12 @@ public:
     void AppendAll(const StoreOptions& options, std::int32_t count, const std::vector<ImportedValue>& values);
 
     // The settings window's OK: the options it shows (the text only when it
-    // changed; the in-memory kaiji stays as loaded), then the autostart entry.
-    void SaveOptions(const SettingsChoice& choice, const std::string& exePath);
-    // Autostart shows as on only when the entry names this executable byte for byte.
-    bool AutostartEnabled(const std::string& exePath);
+    // changed; the in-memory kaiji stays as loaded). The autostart box is
+    // store/autostart.h's.
+    void SaveOptions(const SettingsChoice& choice);
+
+    // The registry for keys outside the store (the Run key of the autostart).
+    RegistryAccessor Accessor() { return RegistryAccessor(backend_); }
 
 private:
     struct Write {
@@ -132,6 +136,9 @@ private:
     void Commit(const std::vector<Write>& writes);
     void Swap(const std::vector<std::pair<std::string, RegValue>>& values);
     Recovery Recover();
+    // Mends what an earlier change of this run left (a failed undo), or
+    // refuses the next change, naming `firstName` as its write.
+    void MendBefore(const std::string& firstName);
     int Bound(RegistryAccessor& registry) const;
 
     RegistryBackend& backend_;

@@ -3,6 +3,7 @@
 #include "store/gbk.h"
 #include "store/task_texts.h"
 
+#include <iterator>
 #include <span>
 
 namespace {
@@ -232,4 +233,11 @@ std::string ProposeFolderTarget(const std::string& source, const std::string& ch
     if (slash == std::string::npos) return chosenFolder;
     const bool chosenEndsInSlash = LastBackslash(chosenFolder) == chosenFolder.size() - 1;
     return chosenFolder + source.substr(chosenEndsInSlash ? slash + 1 : slash);
+}
+
+std::optional<int> FirstFocusRow(ScheduleKind ticked) {
+    for (int row = 0; row < static_cast<int>(std::size(kScheduleRows)); ++row) {
+        if (kScheduleRows[row] == ticked) return row;
+    }
+    return std::nullopt;
 }

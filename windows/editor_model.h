@@ -7,6 +7,7 @@
 #include "store/schedule_text.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,16 @@ struct EditorSchedule {
     std::string bootHours, bootMinutes;  // Edit3, Edit4
     std::string intervalMinutes;         // Edit2
 };
+
+// The schedule options from the top: 空闲, 一次 ... 每隔.
+inline constexpr ScheduleKind kScheduleRows[] = {ScheduleKind::Idle,    ScheduleKind::Once,    ScheduleKind::Daily,
+                                                 ScheduleKind::Weekly,  ScheduleKind::Monthly, ScheduleKind::Yearly,
+                                                 ScheduleKind::AtBoot,  ScheduleKind::Interval};
+
+// The option row that takes the editor's first focus: the ticked one. None
+// when no option is ticked: the focus then goes to the type list, for on
+// Windows an automatic radio button that gets the focus ticks itself.
+std::optional<int> FirstFocusRow(ScheduleKind ticked);
 
 // A of the ticked option. Empty boot boxes become "0" in the editor too.
 std::string ComposeSchedule(EditorSchedule& schedule, const ShortDateFormat& format);

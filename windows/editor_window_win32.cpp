@@ -29,9 +29,6 @@ enum ControlId : int {
 
 constexpr wchar_t kClassName[] = L"TempiroEditor";
 constexpr wchar_t kFontFace[] = L"宋体";
-constexpr ScheduleKind kKinds[] = {ScheduleKind::Idle,    ScheduleKind::Once,   ScheduleKind::Daily,
-                                   ScheduleKind::Weekly,  ScheduleKind::Monthly, ScheduleKind::Yearly,
-                                   ScheduleKind::AtBoot,  ScheduleKind::Interval};
 constexpr char kBackupSourceTitle[] = "选择需要备份的源文件夹。";
 constexpr char kOpenFolderTitle[] = "请选择需要定时打开的文件夹。";
 constexpr char kBackupTargetTitle[] = "选择要备份到的目标文件夹。";
@@ -73,7 +70,8 @@ public:
         StartingValues();
         if (loaded) Load(*loaded);
         ShowWindow(hwnd_, SW_SHOWNORMAL);
-        SetFocus(Item(kRadioButton1));
+        const std::optional<int> row = FirstFocusRow(ReadSchedule().kind);
+        SetFocus(Item(row ? kRadioButton1 + *row : kComboBox5));
         filled_ = true;
         ShowNextRun();
         return true;
@@ -226,7 +224,7 @@ private:
 
     void Load(const LoadedTask& task) {
         const EditorSchedule& s = task.schedule;
-        for (int row = 0; row < 8; ++row) SetChecked(Item(kRadioButton1 + row), kKinds[row] == s.kind);
+        for (int row = 0; row < 8; ++row) SetChecked(Item(kRadioButton1 + row), kScheduleRows[row] == s.kind);
         SetControlText(Item(kEdit1), s.idleMinutes);
         SetPickerDate(Item(kDateTimePicker1), s.onceDate.year, s.onceDate.month, s.onceDate.day);
         const std::pair<int, TimeOfDay> times[] = {{kDateTimePicker2, s.onceTime}, {kDateTimePicker3, s.daily},
@@ -258,7 +256,7 @@ private:
     EditorSchedule ReadSchedule() const {
         EditorSchedule s;
         for (int row = 0; row < 8; ++row) {
-            if (IsChecked(Item(kRadioButton1 + row))) s.kind = kKinds[row];
+            if (IsChecked(Item(kRadioButton1 + row))) s.kind = kScheduleRows[row];
         }
         s.idleMinutes = ControlText(Item(kEdit1));
         SYSTEMTIME date = PickerTime(Item(kDateTimePicker1));

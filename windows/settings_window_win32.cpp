@@ -280,24 +280,40 @@ private:
     }
 
     // The options as the program holds them, which start-up read or kept at
-    // their defaults, and the autostart entry.
+    // their defaults, and the autostart entry. An option read at start alone
+    // shows what is stored for the next start, which OK wrote.
     void FillOptions() {
         const StoreOptions& options = context_.state->options;
         for (const OptionControl& shown : kOptionControls) {
             const OptionSpec& spec = OptionNamed(shown.option);
             switch (shown.box) {
-            case OptionBox::Check: SetChecked(Item(shown.control), options.*spec.integer != 0); break;
+            case OptionBox::Check:
+                SetChecked(Item(shown.control),
+                           (spec.readAtStartOnly ? StoredForNextStart(spec) : options.*spec.integer) != 0);
+                break;
             case OptionBox::Minutes: SetControlText(Item(shown.control), MinutesText(options.*spec.integer)); break;
             case OptionBox::Text: SetControlText(Item(shown.control), options.*spec.text); break;
             }
         }
         bool autostart = false;
         try {
-            autostart = Store().AutostartEnabled(context_.exePath);
+            RegistryAccessor registry = Store().Accessor();
+            autostart = AutostartEnabled(registry, context_.autostart.exePath);
         } catch (const StoreError&) {
             // an entry of the wrong type is not this program's
         }
         SetChecked(Item(kCheckBox2), autostart);
+    }
+
+    std::int32_t StoredForNextStart(const OptionSpec& spec) {
+        const std::int32_t loaded = context_.state->options.*spec.integer;
+        TaskStore::Reader reader(Store());
+        RegistryAccessor& registry = reader.registry();
+        try {
+            return registry.HasKey() && registry.ValueExists(spec.name) ? registry.ReadInteger(spec.name) : loaded;
+        } catch (const StoreError&) {
+            return loaded;
+        }
     }
 
     void Fill() {
@@ -490,7 +506,16 @@ private:
             }
         }
         choice.autostart = IsChecked(Item(kCheckBox2));
-        Store().SaveOptions(choice, context_.exePath);
+        Store().SaveOptions(choice);
+        RegistryAccessor registry = Store().Accessor();
+        // A logon task that could not be registered is said, and the window
+        // stays: the box must not stand ticked over a task that is not there.
+        if (std::optional<std::string> failed =
+                ApplyAutostart(registry, *context_.logonTasks, choice.autostart, context_.autostart)) {
+            if (context_.runLog) context_.runLog->Note({*failed, true});
+            ShowErrorBox(hwnd_, *failed);
+            return;
+        }
         DestroyWindow(hwnd_);
     }
 

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/system_calls.h"
 #include "scheduler/program_state.h"
+#include "store/autostart.h"
 #include "store/run_log.h"
 #include "store/settings_file.h"
 
@@ -15,7 +16,9 @@ struct SettingsContext {
     Clock* clock = nullptr;
     unsigned osMajorVersion = 0;
     PowerSystem* power = nullptr;   // the task editor's reading of the wake timer setting
-    std::string exePath;            // compared with the autostart entry, and written there
+    std::string exePath;            // the program folder's, and the sound dialog's start
+    AutostartTarget autostart;      // what "开机启动Tempiro(&S)" writes and registers
+    LogonTaskScheduler* logonTasks = nullptr;
     std::function<void()> closed;   // the scheduler tick may run again
     RunLog* runLog = nullptr;       // an import writes its line there
     std::function<void()> openRunLog;  // "运行记录(&L)"

@@ -86,7 +86,7 @@ TEST(JunkCleaning, RunsTheBatchInTheProgramFolderAndOpensTheListOnlyWhenAsked) {
     EXPECT_EQ(desktop.calls, (Log{command}));
     desktop.calls.clear();
     CleanSystemJunk(true, At(2021, 3, 7, 9, 5, 2), desktop);
-    EXPECT_EQ(desktop.calls, (Log{command, "ShellExecute C:\\Program Files\\Tempiro\\" + list}));
+    EXPECT_EQ(desktop.calls, (Log{command, "ShellExecute open C:\\Program Files\\Tempiro\\" + list + " in C:\\Program Files\\Tempiro\\"}));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST(TrayCommands, EachEntryMakesItsCallsAndStandbyClosesProgramsOnlyWithShutapp
         {kCmdCleanJunk, 0,
          {"CreateProcess %SystemRoot%\\System32\\cmd.exe /d /v:off /c \"\".\\QLLJ.bat\" > \"" + list +
               "\"\" in C:\\Tools\\",
-          "ShellExecute C:\\Tools\\" + list}},
+          "ShellExecute open C:\\Tools\\" + list + " in C:\\Tools\\"}},
         {kCmdFastRestart, 1, {"CloseAllPrograms", "NtShutdownSystem 1"}},
         {kCmdFastShutDown, 0, {"CloseAllPrograms", "NtShutdownSystem 2"}},
         {kCmdUpdate, 0, {std::string("ShellExecute open ") + kProductPage + " in "}},

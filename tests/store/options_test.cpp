@@ -309,7 +309,6 @@ TEST_F(StoreTest, SaveTaskRecord_AddsAtTheEndOrRewritesInPlaceKeepingTheState) {
 
 class SaveOptionsTest : public StoreTest {
 protected:
-    const std::string exe = "C:\\Program Files\\Tempiro\\Tempiro.exe";
     SettingsChoice choice;
     void SetUp() override {
         PutAllOptions();
@@ -320,14 +319,10 @@ protected:
         choice.options.kaiji = 1;
         choice.options.soundpath = options.soundpath;
     }
-    std::string Autostart() {
-        auto value = backend.Get(kHklm, kRun, "Horlane");
-        return value ? value->text : "(missing)";
-    }
 };
 
 TEST_F(SaveOptionsTest, WritesTheOptionsButLeavesTheLoadedKaijiInMemory) {
-    store.SaveOptions(choice, exe);
+    store.SaveOptions(choice);
     EXPECT_EQ(Number("kaiji"), 1u);
     EXPECT_EQ(options.kaiji, 2);
     EXPECT_EQ(Number("tishi"), 120u);
@@ -341,32 +336,13 @@ TEST_F(SaveOptionsTest, WritesTheOptionsButLeavesTheLoadedKaijiInMemory) {
 
 TEST_F(SaveOptionsTest, AnUnchangedSoundPathIsNotWrittenAndAChangedOneIs) {
     backend.Put(kHklm, kStore, "soundpath", StringValue("changed elsewhere"));
-    store.SaveOptions(choice, exe);
+    store.SaveOptions(choice);
     EXPECT_EQ(Text("soundpath"), "changed elsewhere") << "the text the window showed had not changed";
 
     choice.options.soundpath = "C:\\警告2.wav";
-    store.SaveOptions(choice, exe);
+    store.SaveOptions(choice);
     EXPECT_EQ(Text("soundpath"), "C:\\警告2.wav");
     EXPECT_EQ(options.soundpath, "C:\\警告2.wav");
-}
-
-TEST_F(SaveOptionsTest, AutostartNamingAnotherPathShowsOffAndIsReplacedOrRemoved) {
-    backend.Put(kHklm, kRun, "Horlane", StringValue("c:\\program files\\tempiro\\tempiro.exe"));
-    EXPECT_FALSE(store.AutostartEnabled(exe)) << "the comparison is case-sensitive";
-    backend.Put(kHklm, kRun, "Horlane", StringValue(exe));
-    EXPECT_TRUE(store.AutostartEnabled(exe));
-    backend.Put(kHklm, kRun, "Horlane", StringValue(exe + " "));
-    EXPECT_FALSE(store.AutostartEnabled(exe)) << "the comparison is byte for byte";
-
-    choice.autostart = true;
-    store.SaveOptions(choice, exe);
-    EXPECT_EQ(Autostart(), exe);
-    EXPECT_TRUE(store.AutostartEnabled(exe));
-
-    choice.autostart = false;
-    store.SaveOptions(choice, exe);
-    EXPECT_EQ(Autostart(), "(missing)");
-    EXPECT_FALSE(store.AutostartEnabled(exe));
 }
 
 TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
@@ -375,23 +351,19 @@ TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
     SettingsChoice all{options, true};
     all.options.tishi = 90;
     all.options.kaiji = all.options.shutapp = all.options.rejian = 1;
-    const std::string exe = "D:\\工具\\Tempiro.exe";
-    store.SaveOptions(all, exe);
+    store.SaveOptions(all);
     EXPECT_EQ(Number("shutapp"), 1u);
     EXPECT_EQ(Number("rejian"), 1u);
     EXPECT_EQ(Number("kaiji"), 1u);
     EXPECT_EQ(Number("tishi"), 90u);
     EXPECT_EQ(options.shutapp, 1);
     EXPECT_EQ(options.rejian, 1);
-    auto autostart = backend.Get(kHklm, kRun, "Horlane");
-    ASSERT_TRUE(autostart.has_value());
-    EXPECT_EQ(autostart->text, exe);
 }
 
 TEST_F(SaveOptionsTest, AFailedWriteEndsTheCommandWithItsText) {
     backend.denyWrite = true;
     try {
-        store.SaveOptions(choice, exe);
+        store.SaveOptions(choice);
         FAIL() << "no error";
     } catch (const StoreError& e) {
         EXPECT_STREQ(e.what(), "Failed to set data for 'kaiji'");

@@ -16,7 +16,6 @@ namespace {
 
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
 constexpr char kStore[] = "Software\\Qelvora\\Tempiro";
-constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kSiblings[] = {"Software\\Qelvora\\Tempiro.new", "Software\\Qelvora\\Tempiro.old",
                                  "Software\\Qelvora\\Tempiro.change"};
 
@@ -29,9 +28,6 @@ Snapshot Take(const FakeRegistry& backend) {
         const RegValue value = *backend.Get(kHklm, kStore, name);
         values[name] = value.type == RegType::Dword ? std::to_string(value.dword) : value.text;
     }
-    // The autostart entry goes with the options.
-    const std::optional<RegValue> autostart = backend.Get(kHklm, kRun, "Horlane");
-    values["*autostart"] = autostart ? autostart->text : "(none)";
     return values;
 }
 
@@ -83,11 +79,11 @@ const Change kChanges[] = {
     {"first task deleted", [](TaskStore& s, FakeTextFiles&) { s.Delete(1); }},
     {"options saved",
      [](TaskStore& s, FakeTextFiles&) {
-         SettingsChoice choice{s.options(), true};
+         SettingsChoice choice{s.options(), false};
          choice.options.tishi = 300;
          choice.options.soundpath = "D:\\新.wav";
          choice.options.shutapp = choice.options.kaiji = choice.options.rejian = 1;
-         s.SaveOptions(choice, "C:\\Tempiro.exe");
+         s.SaveOptions(choice);
      }},
 };
 
@@ -187,6 +183,28 @@ TEST(TaskStore, AWriteRefusedAtAnyPointLeavesTheStoreAsItWasAndSaysWhich) {
             break;  // the change made fewer writes than k: it is done
         }
     }
+}
+
+// Killed between the renames after something opened the store key and so
+// made it anew, empty: the new store is still the one that counts. A load
+// that writes nothing (the export beside a running copy) mends nothing.
+TEST(TaskStore, BetweenTheRenamesTheNewStoreWinsOverAnEmptyKeyAndOnlyAStartMends) {
+    FakeRegistry backend;
+    backend.Put(kHklm, "Software\\Qelvora\\Tempiro.new", "TaskNum", DwordValue(1));
+    backend.Put(kHklm, "Software\\Qelvora\\Tempiro.new", "A1", StringValue("NEW"));
+    backend.Put(kHklm, "Software\\Qelvora\\Tempiro.old", "TaskNum", DwordValue(2));
+    StoreOptions options;
+    TaskStore store(backend, options);
+    store.Load(false);
+    EXPECT_EQ(store.recovery(), Recovery::None);
+    EXPECT_TRUE(backend.KeyExists(kHklm, kSiblings[0]) && backend.KeyExists(kHklm, kSiblings[1]));
+    ASSERT_TRUE(backend.KeyExists(kHklm, kStore)) << "the export's open made an empty store key";
+
+    store.Load();
+    EXPECT_EQ(store.recovery(), Recovery::Completed);
+    EXPECT_EQ(options.TaskNum, 1);
+    EXPECT_EQ(store.Read(1).schedule, "NEW");
+    EXPECT_FALSE(SiblingLeft(backend));
 }
 
 TEST(TaskStore, ATickWalkStopsWhenTheStoreChangesUnderIt) {

@@ -185,6 +185,19 @@ TEST(LoadTask, EveryKindComesBackIntoItsControls) {
     EXPECT_EQ(load("每天23时60分").daily, (TimeOfDay{0, 0}));
 }
 
+// An automatic radio button that gets the focus ticks itself on Windows: the
+// first focus goes to the loaded kind's own option, or off the options.
+TEST(FirstFocusRow, TheTickedOptionOrNone) {
+    ShortDateFormat format("yyyy/M/d");
+    const char* stored[] = {"空闲15分钟", "一次2031/2/3日7时8分", "每天23时59分", "每周1日8时0分",
+                            "每月31日9时1分", "每年12月30日1时2分", "开机1时5分", "每隔45分开始9时10分"};
+    for (int row = 0; row < 8; ++row) {
+        const ScheduleKind kind = LoadTask(stored[row], "提醒", "x", format, Now()).schedule.kind;
+        EXPECT_EQ(FirstFocusRow(kind), row) << stored[row];
+    }
+    EXPECT_EQ(FirstFocusRow(ScheduleKind::None), std::nullopt) << "添加, or a schedule no option reads";
+}
+
 TEST(LoadTask, TypesComeBackWithTheirAttributeControls) {
     ShortDateFormat format("yyyy/M/d");
     LoadedTask unknown = LoadTask("每天8时0分", "闹钟", "起床", format, Now());

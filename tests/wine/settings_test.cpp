@@ -49,6 +49,21 @@ SIZE ClientSize(HWND window) {
 
 bool Checked(HWND button) { return Send(button, BM_GETCHECK) == BST_CHECKED; }
 
+// The editor's focus, read as another program sees it: never an automatic
+// radio button that is not ticked, for on Windows it would tick itself.
+HWND EditorFocus(HWND editor) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(editor, nullptr), &info)) return nullptr;
+    wchar_t cls[16] = {};
+    GetClassNameW(info.hwndFocus, cls, 16);
+    const bool radio = _wcsicmp(cls, L"Button") == 0 &&
+                       (GetWindowLongW(info.hwndFocus, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+    EXPECT_FALSE(radio && !Checked(info.hwndFocus)) << "the focus ticks an option";
+    EXPECT_EQ(GetAncestor(info.hwndFocus, GA_ROOT), editor);
+    return info.hwndFocus;
+}
+
 const std::vector<std::string> kDailyOld = {DailyText(7, 5), "提醒", "旧的提醒", "禁用"};
 const std::vector<std::string> kWeekly = {WeeklyText("3", 8, 0), "提醒", "第二个任务", "启用"};
 
@@ -93,6 +108,7 @@ TEST_F(Settings, ModifyLoadsTheTaskRewritesItInPlaceKeepingItsStateAndMovesItsRo
     ASSERT_TRUE(SelectListRow(list_, 0));
     HWND editor = OpenEditor(settings_, "修改(&M)");
     ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(EditorFocus(editor), GetDlgItem(editor, kDailyOption));
     for (int option = kFirstScheduleOption; option < kFirstScheduleOption + 8; ++option)
         EXPECT_EQ(Checked(GetDlgItem(editor, option)), option == kDailyOption) << "option " << option;
     std::optional<SYSTEMTIME> daily = PickerTime(GetDlgItem(editor, kDailyPicker));
@@ -253,6 +269,25 @@ TEST_F(Settings, OkStoresTheCountdownMinutesAsSecondsAndEnterCancels) {
     ASSERT_NE(settings_, nullptr);
     minutes = GetDlgItem(settings_, kMinutesEdit);
     EXPECT_EQ(Text(minutes), L"1.5");
+
+    // 开机启动 registers the logon task and writes the value quoted; 显示开机时间
+    // shows what OK stored for the next start. Clearing the first removes both.
+    const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const wchar_t taskFile[] = L"C:\\windows\\system32\\Tasks\\Tempiro";
+    for (bool on : {true, false}) {
+        HWND autostart = Button(settings_, "开机启动Tempiro(&S)");
+        EXPECT_EQ(Checked(autostart), !on);
+        EXPECT_EQ(Checked(Button(settings_, "显示开机时间(&T)")), !on);
+        Click(autostart);
+        if (on) Click(Button(settings_, "显示开机时间(&T)"));
+        ASSERT_TRUE(PressToClose(settings_, Button(settings_, "确定(&O)")));
+        EXPECT_EQ(GetFileAttributesW(taskFile) != INVALID_FILE_ATTRIBUTES, on);
+        EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, L"Horlane"),
+                  on ? std::optional(L"\"" + ProgramPath() + L"\"") : std::nullopt);
+        settings_ = OpenSettings(main_);
+        ASSERT_NE(settings_, nullptr);
+    }
+    minutes = GetDlgItem(settings_, kMinutesEdit);
     ASSERT_TRUE(SetText(minutes, L"3"));
     // Enter in the minutes box, as typed there: the window's default button is 取消(&C).
     PostMessageW(minutes, WM_KEYDOWN, VK_RETURN, 0);
@@ -264,6 +299,7 @@ TEST_F(Settings, OkWithNoScheduleTickedAsksForATimeAndWritesNothing) {
     Open();
     HWND editor = OpenEditor(settings_, "添加(&A)");
     ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(EditorFocus(editor), GetDlgItem(editor, kTypeList));
     ChooseTaskType(editor, 0);
     ASSERT_TRUE(SetText(GetDlgItem(editor, kAttributeBox), Wide("没有时间的提醒")));
     PostClick(GetDlgItem(editor, IDOK));

@@ -81,6 +81,11 @@ TEST(Startup, SecondStartShowsTheNoticeAndTheFirstCopyStays) {
     EXPECT_TRUE(second.WaitExit(10000));
     EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(TopWindows(kMainWindowClass).size(), 1u);
+
+    // The logon task's start of a second copy ends with no word.
+    const DWORD logon = RunToEnd(L"\"" + ProgramPath() + L"\" /logon", 10000);
+    EXPECT_EQ(logon, 0u) << "the copy started at logon did not end by itself";
+    EXPECT_TRUE(IsWindow(main));
 }
 
 TEST(Startup, TrayIconHotkeysAndMonitoringSwitchLastUntilExit) {

@@ -2,7 +2,7 @@
 // store, every record from one file.
 #include "platform/log_file_win32.h"
 #include "platform/text_win32.h"
-#include "store/command_line.h"
+#include "app/main_window.h"
 #include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>
@@ -164,9 +164,12 @@ TEST(StoreKill, AReplacingImportKilledAtThreeMomentsLeavesOneWholeStoreAfterTheN
         const bool left = Exists(kNewKey) || Exists(kOldKey) || Exists(kChangeKey);
         landed += left;
 
-        wchar_t folder[MAX_PATH] = {};
-        const std::wstring out = std::wstring(folder, GetTempPathW(MAX_PATH, folder)) + L"after.txt";
-        EXPECT_EQ(RunToEnd(L"\"" + ProgramPath() + L"\" /export \"" + out + L"\""), DWORD{kExitDone}) << moment.name;
+        // The next start: every task is disabled, so none fires.
+        Process next(ProgramPath());
+        HWND main = StartAndWait(next);
+        ASSERT_NE(main, nullptr) << moment.name;
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(next.WaitExit(20000)) << moment.name;
         const std::string which = WhichStore();
         std::printf("killed at \"%s\"%s: %s store, %s\n", moment.name, reached ? "" : " (the import had ended)",
                     which.c_str(), left ? "mended at the next start" : "nothing to mend");
