@@ -62,7 +62,7 @@ TEST(KeepWord, ACountdownAndACountOfTheWrongTypeStopNoTask) {
     ASSERT_NE(settings, nullptr);
     HWND editor = OpenEditor(settings, "添加(&A)");
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(Focused(editor), GetDlgItem(editor, kFirstScheduleOption));
+    EXPECT_EQ(Focused(editor), GetDlgItem(editor, kTypeList)) << "no option ticks itself";
     Click(GetDlgItem(editor, kDailyOption));
     ChooseTaskType(editor, 0);
     ASSERT_TRUE(SetText(GetDlgItem(editor, kAttributeBox), Wide("第四个任务")));

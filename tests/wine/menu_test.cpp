@@ -64,7 +64,8 @@ TEST(Menu, EveryEntryAndHotkeyActsAtOnceWithItsSweep) {
     EXPECT_EQ(clean[0].rfind(cmd, 0), 0u) << clean[0];
     const std::string in = ".txt\"\" in " + folder;
     EXPECT_EQ(clean[0].substr(clean[0].size() - std::min(clean[0].size(), in.size())), in) << clean[0];
-    EXPECT_EQ(clean[1].rfind("ShellExecute " + folder + "清理系统垃圾列表", 0), 0u) << clean[1];
+    EXPECT_EQ(clean[1].rfind("ShellExecute open " + folder + "清理系统垃圾列表", 0), 0u) << clean[1];
+    EXPECT_EQ(clean[1].substr(clean[1].size() - std::min(clean[1].size(), folder.size() + 4)), " in " + folder);
 
     // The hotkeys as the system delivers them: F9 never closes programs, whatever shutapp says.
     const std::pair<const wchar_t*, Lines> keys[] = {
