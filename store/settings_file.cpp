@@ -183,9 +183,9 @@ ImportOutcome ImportSettings(TaskStore& store, TextFiles& files, const std::opti
             values.push_back({task.number, kTaskFields[task.letter], std::string(Bounded(task.value))});
         });
         if (replace)
-            store.ReplaceAll(options, count, values);
+            store.ReplaceAll(options, count, std::move(values));
         else
-            store.AppendAll(options, count, values);
+            store.AppendAll(options, count, std::move(values));
     } catch (const StoreError& e) {
         return {ImportStatus::StoreFailed, {MessageKind::StoreError, e.what()}};
     }

@@ -324,9 +324,10 @@ RegValue OptionValue(const OptionSpec& spec, const StoreOptions& options) {
 }
 
 void AddRecords(std::vector<std::pair<std::string, RegValue>>& values, std::int64_t base,
-                const std::vector<ImportedValue>& imported) {
-    for (const ImportedValue& value : imported)
-        values.emplace_back(TaskValueName(value.field, base + value.number), RegValue{RegType::String, value.text, 0});
+                std::vector<ImportedValue>& imported) {
+    for (ImportedValue& value : imported)
+        values.emplace_back(TaskValueName(value.field, base + value.number),
+                            RegValue{RegType::String, std::move(value.text), 0});
 }
 
 // Wine keeps a key's values in an array sorted by name and moves every value
@@ -340,7 +341,7 @@ void InNameOrder(std::vector<std::pair<std::string, RegValue>>& values) {
 
 }  // namespace
 
-void TaskStore::ReplaceAll(const StoreOptions& options, std::int32_t count, const std::vector<ImportedValue>& imported) {
+void TaskStore::ReplaceAll(const StoreOptions& options, std::int32_t count, std::vector<ImportedValue> imported) {
     StoreOptions stored = options;
     stored.TaskNum = count;
     std::vector<std::pair<std::string, RegValue>> values;
@@ -352,7 +353,7 @@ void TaskStore::ReplaceAll(const StoreOptions& options, std::int32_t count, cons
     options_ = stored;
 }
 
-void TaskStore::AppendAll(const StoreOptions& options, std::int32_t count, const std::vector<ImportedValue>& imported) {
+void TaskStore::AppendAll(const StoreOptions& options, std::int32_t count, std::vector<ImportedValue> imported) {
     StoreOptions stored = options;
     const std::int32_t base = Reader(*this).bound();
     stored.TaskNum = base + count;  // the caller keeps the sum within an int32

@@ -117,8 +117,8 @@ public:
 
     // The import: the options and the `count` records of a file, in place of
     // the present records or after them. The options are replaced in both.
-    void ReplaceAll(const StoreOptions& options, std::int32_t count, const std::vector<ImportedValue>& values);
-    void AppendAll(const StoreOptions& options, std::int32_t count, const std::vector<ImportedValue>& values);
+    void ReplaceAll(const StoreOptions& options, std::int32_t count, std::vector<ImportedValue> values);
+    void AppendAll(const StoreOptions& options, std::int32_t count, std::vector<ImportedValue> values);
 
     // The settings window's OK: the options it shows (the text only when it
     // changed; the in-memory kaiji stays as loaded). The autostart box is
