@@ -126,9 +126,54 @@ public:
 // A destination folder as listed once in a run, with what the run added.
 struct DestFolder {
     bool usable{};
+    HeldFolder* held = nullptr;  // while the run works in it
     std::string error;  // why it is not, in the system's words
     std::map<std::string, FileTime> entries;                        // last-write times by name key, sorted
     std::unordered_multimap<std::uint32_t, TempOwner> leftovers;  // temporary files by file-name hash
+};
+
+constexpr char kTargetIsLink[] = "目标文件夹是链接，未写入";
+
+// The target's folders, held along the path to the one being worked in: the
+// root opened once, each folder below it entered from the one before, so
+// that a folder swapped for a junction is never entered, even half-way.
+class TargetWalk {
+public:
+    TargetWalk(FileSystem& fs, const std::string& root) : fs_(fs) {
+        bool link = false;
+        root_ = fs.HoldTargetRoot(root, link);
+        if (!root_) rootError_ = link ? std::string(kTargetIsLink) : fs.LastErrorText();
+    }
+    const std::string& RootError() const { return rootError_; }
+
+    // The folder at `relative` ("" for the root, else "\a\b"), made on the way
+    // when missing and `make`; none where that fails.
+    HeldFolder* Enter(const std::string& relative, bool make) {
+        if (!root_) return nullptr;
+        std::vector<std::string> names;
+        for (size_t start = 1; start <= relative.size();) {
+            const size_t end = std::min(relative.find('\\', start), relative.size());
+            names.push_back(relative.substr(start, end - start));
+            start = end + 1;
+        }
+        size_t keep = 0;
+        while (keep < held_.size() && keep < names.size() && held_[keep].first == names[keep]) ++keep;
+        while (held_.size() > keep) held_.pop_back();  // let go from the innermost out
+        HeldFolder* folder = held_.empty() ? root_.get() : held_.back().second.get();
+        for (size_t i = keep; i < names.size(); ++i) {
+            std::unique_ptr<HeldFolder> child = fs_.HoldSubfolder(*folder, names[i], make);
+            if (!child) return nullptr;
+            folder = child.get();
+            held_.emplace_back(names[i], std::move(child));
+        }
+        return folder;
+    }
+
+private:
+    FileSystem& fs_;
+    std::unique_ptr<HeldFolder> root_;
+    std::string rootError_;
+    std::vector<std::pair<std::string, std::unique_ptr<HeldFolder>>> held_;
 };
 
 // All files below a source folder, depth first, grouped by folder: the list
@@ -212,9 +257,10 @@ public:
         }
         file->name = source.substr(AfterLastSeparator(source));
         Found(1);
-        DestFolder& folder = Destination(target, false);
+        walk_.emplace(fs_, target);
+        DestFolder& folder = Destination("", false);
         if (folder.usable)
-            BackUp(source, *file, "", target, folder);
+            BackUp(source, *file, "", folder);
         else
             Failed(file->name, &folder.error);
         Done(1);
@@ -225,12 +271,12 @@ public:
         auto unlisted = [&](const std::string& relative) { Failed(relative.empty() ? source : relative.substr(1)); };
         const std::vector<SourceFolder> tree = ListSourceTree(fs_, source, fence, unlisted);
         for (const SourceFolder& group : tree) Found(static_cast<std::int64_t>(group.files.size()));
+        walk_.emplace(fs_, target);
         for (const SourceFolder& group : tree) {
-            const std::string dir = target + group.relative;
-            DestFolder& folder = Destination(dir, true);
+            DestFolder& folder = Destination(group.relative, true);
             for (const FileEntry& file : group.files) {
                 if (folder.usable)
-                    BackUp(source + group.relative + "\\" + file.name, file, group.relative, dir, folder);
+                    BackUp(source + group.relative + "\\" + file.name, file, group.relative, folder);
                 else
                     Failed(Shown(group.relative, file.name), &folder.error);
                 Done(1);
@@ -258,13 +304,18 @@ private:
         return name;
     }
 
-    DestFolder& Destination(const std::string& dir, bool create) {
-        auto [it, added] = folders_.try_emplace(Key(dir));
+    // The folder at `relative` below the target, held while the run works in it.
+    DestFolder& Destination(const std::string& relative, bool create) {
+        auto [it, added] = folders_.try_emplace(Key(relative));
         DestFolder& folder = it->second;
-        if (!added) return folder;
+        folder.held = walk_->Enter(relative, create);
+        if (!added) {
+            folder.usable = folder.usable && folder.held;
+            return folder;
+        }
         std::vector<FileEntry> entries;
-        folder.usable = fs_.ListFolder(dir, entries) || (create && ForceDirectories(fs_, dir));
-        if (!folder.usable) folder.error = fs_.LastErrorText();
+        folder.usable = folder.held && fs_.ListHeld(*folder.held, entries);
+        if (!folder.usable) folder.error = walk_->RootError().empty() ? fs_.LastErrorText() : walk_->RootError();
         for (FileEntry& entry : entries) {
             if (std::optional<TempOwner> owner = ParseTempName(entry.name)) {
                 folder.leftovers.emplace(owner->fileHash, std::move(*owner));
@@ -289,11 +340,10 @@ private:
         tally_.failures.push_back({fs_.TextFromPath(path), std::move(why)});
     }
 
-    void BackUp(const std::string& from, const FileEntry& file, const std::string& relative, const std::string& dir,
-                DestFolder& folder) {
+    void BackUp(const std::string& from, const FileEntry& file, const std::string& relative, DestFolder& folder) {
         const std::string key = Key(file.name);
         const std::uint32_t hash = NameHash(key);
-        RemoveLeftovers(dir, folder, hash);
+        RemoveLeftovers(folder, hash);
         std::string finalName;
         if (keepVersions_) {
             const std::string stamp = BackupStamp(fs_.LocalTimeOf(file.lastWrite));
@@ -305,7 +355,7 @@ private:
         }
         if (finalName.empty()) {
             ++tally_.current;
-        } else if (std::optional<std::string> error = Place(from, file, dir, finalName, hash, folder)) {
+        } else if (std::optional<std::string> error = Place(from, file, finalName, hash, folder)) {
             Failed(Shown(relative, file.name), &*error);
         } else {
             ++tally_.copied;
@@ -340,26 +390,26 @@ private:
         return temp.processId == self_ ? !Writing::Now().Contains(temp.name) : !fs_.ProcessRunning(temp.processId);
     }
 
-    void RemoveLeftovers(const std::string& dir, const DestFolder& folder, std::uint32_t hash) {
+    void RemoveLeftovers(const DestFolder& folder, std::uint32_t hash) {
         auto [first, last] = folder.leftovers.equal_range(hash);
         for (auto it = first; it != last; ++it) {
-            if (IsLeftover(it->second)) fs_.Remove(dir + "\\" + it->second.name);
+            if (IsLeftover(it->second)) fs_.RemoveIn(*folder.held, it->second.name);
         }
     }
 
     // Copies to a temporary name beside the final one, then renames it into
     // place: a version never replaces an existing file, a mirror copy does.
     // None when it is in place, else the system's text of the failed call.
-    std::optional<std::string> Place(const std::string& from, const FileEntry& file, const std::string& dir,
-                                     const std::string& finalName, std::uint32_t hash, DestFolder& folder) {
+    std::optional<std::string> Place(const std::string& from, const FileEntry& file, const std::string& finalName,
+                                     std::uint32_t hash, DestFolder& folder) {
         WritingTemp temp(hash, self_);
-        const std::string tempPath = dir + "\\" + temp.name;
-        if (fs_.CopyNew(from, tempPath) && fs_.Rename(tempPath, dir + "\\" + finalName, !keepVersions_)) {
+        if (fs_.CopyInto(from, *folder.held, temp.name) &&
+            fs_.RenameIn(*folder.held, temp.name, finalName, !keepVersions_)) {
             folder.entries.insert_or_assign(Key(finalName), file.lastWrite);
             return std::nullopt;
         }
         std::string error = tally_.failures.size() < kRunLogFailuresShown ? fs_.LastErrorText() : std::string();
-        fs_.Remove(tempPath);
+        fs_.RemoveIn(*folder.held, temp.name);
         return error;
     }
 
@@ -371,7 +421,8 @@ private:
     BackupTally& tally_;
     BackupActivity* const activity_;
     std::int64_t pending_ = 0;  // files found and not gone through
-    std::unordered_map<std::string, DestFolder> folders_;  // by key of the folder's path
+    std::unordered_map<std::string, DestFolder> folders_;  // by key of the folder's path below the target
+    std::optional<TargetWalk> walk_;
 };
 
 }  // namespace

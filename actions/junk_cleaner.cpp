@@ -51,7 +51,17 @@ Level RemoveFiles(JunkFolders& folders, const std::wstring& path, int& removed, 
             continue;
         }
         const std::wstring file = path + L"\\" + entry.name;
-        if (folders.RemoveFile(file)) {
+        if (entry.link) {
+            writeLine(kSkippedLink + file);
+            continue;
+        }
+        // Made a link since it was listed: nothing more goes from it.
+        if (!folders.HeldIntact()) {
+            writeLine(kSkippedLink + path);
+            level.folders.clear();
+            break;
+        }
+        if (folders.RemoveFile(entry.name)) {
             writeLine(kRemoved + file);
             ++removed;
         }
@@ -80,7 +90,13 @@ void CleanHeldTree(JunkFolders& folders, const std::wstring& root, int& removed,
         }
         const JunkFolders::Entry& entry = top.folders[top.next++];
         const std::wstring child = top.path + L"\\" + entry.name;
-        const JunkFolders::Opened opened = entry.link ? JunkFolders::Opened::Link : folders.Hold(child);
+        JunkFolders::Opened opened = JunkFolders::Opened::Link;
+        if (!folders.HeldIntact()) {
+            writeLine(kSkippedLink + top.path);
+            top.next = top.folders.size();
+            continue;
+        }
+        if (!entry.link) opened = folders.HoldChild(entry.name);
         if (opened == JunkFolders::Opened::Held)
             levels.push_back(RemoveFiles(folders, child, removed, writeLine));
         else
@@ -94,7 +110,7 @@ void CleanRoot(JunkFolders& folders, const std::wstring& root, int& removed, con
         writeLine(kSkipped + root + kNotTemporary);
         return;
     }
-    const JunkFolders::Opened opened = folders.Hold(root);
+    const JunkFolders::Opened opened = folders.HoldRoot(root);
     if (opened != JunkFolders::Opened::Held) {
         ReportNotEntered(opened, root, writeLine);
         return;

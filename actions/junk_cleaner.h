@@ -12,9 +12,11 @@
 inline constexpr wchar_t kJunkCleaningSwitch[] = L"/clean";
 
 // The temporary folders as the cleaning reaches them. Folders are held on a
-// stack, from the folder being cleaned down to the one being worked in: a
-// held folder cannot be renamed, removed or swapped for a link, so a path
-// below the innermost held folder names what was listed there.
+// stack, from the folder being cleaned down to the one being worked in. Only
+// a root is ever opened by its path; everything below it is opened by its
+// name relative to the innermost held folder's handle, so that no folder
+// swapped for a junction on the way can lead the cleaning elsewhere. Each
+// opened handle is checked (CheckChild) before anything is done through it.
 class JunkFolders {
 public:
     enum class Opened { Held, Missing, Link, Refused };
@@ -27,16 +29,23 @@ public:
     // %TEMP% and the Windows folder's Temp, as full paths; empty when unknown.
     virtual std::wstring UserTemp() = 0;
     virtual std::wstring WindowsTemp() = 0;
-    // Opens a folder without following a link; only a folder that is no link
-    // is held (Held). Missing: nothing, or a file, is there.
-    virtual Opened Hold(const std::wstring& path) = 0;
+    // Opens a root by its full path without following a link; only a folder
+    // that is no link is held (Held). Missing: nothing, or a file, is there.
+    virtual Opened HoldRoot(const std::wstring& path) = 0;
+    // The same for the subfolder `name` of the innermost held folder, opened
+    // relative to it; one that is not where its name says is Refused.
+    virtual Opened HoldChild(const std::wstring& name) = 0;
     // The entries of the innermost held folder, without "." and "..".
     virtual std::vector<Entry> ListHeld() = 0;
+    // Whether the innermost held folder is still a folder and no link: a
+    // folder emptied while held can be made a junction all the same.
+    virtual bool HeldIntact() = 0;
     // Lets go of the innermost held folder.
     virtual void Release() = 0;
-    // Removes a file, or a link itself, never what a link points to; true
-    // when it is gone. A file in use stays.
-    virtual bool RemoveFile(const std::wstring& path) = 0;
+    // Removes the file `name` of the innermost held folder through a handle
+    // opened relative to it, never a link or what one points to; true when
+    // it is gone. A file in use stays.
+    virtual bool RemoveFile(const std::wstring& name) = 0;
 };
 
 // Only a folder whose last name is "Temp", in any case, is cleaned, so that a

@@ -1,5 +1,7 @@
 #include "actions/junk_cleaner_win32.h"
 
+#include "platform/file_system_win32.h"
+
 #include <string>
 
 namespace {
@@ -23,13 +25,13 @@ std::wstring FullPath(const std::wstring& path) {
 
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_NETPATH ||
-           error == ERROR_BAD_NET_NAME || error == ERROR_INVALID_NAME;
+           error == ERROR_BAD_NET_NAME || error == ERROR_INVALID_NAME || error == ERROR_DIRECTORY;
 }
 
 }  // namespace
 
 Win32JunkFolders::~Win32JunkFolders() {
-    for (HANDLE folder : held_) CloseHandle(folder);
+    for (const Held& folder : held_) CloseHandle(folder.handle);
 }
 
 // TEMP, as the batch read it before; the program's environment is the one it
@@ -50,27 +52,46 @@ std::wstring Win32JunkFolders::WindowsTemp() {
 }
 
 // Held without FILE_SHARE_DELETE: whoever wants to rename or remove the
-// folder, or put a junction in its place, needs DELETE access to it, which
-// the sharing refuses while it is held. Opened as a reparse point itself, a
-// link is seen as one and never followed.
-JunkFolders::Opened Win32JunkFolders::Hold(const std::wstring& path) {
-    HANDLE folder = CreateFileW(SystemPath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+// folder needs DELETE access to it, which the sharing refuses while it is
+// held. Opened as a reparse point itself, a link is seen as one and never
+// followed. A folder below a root is kept only where CheckChild finds it.
+JunkFolders::Opened Win32JunkFolders::Keep(HANDLE folder, const std::wstring* name) {
     if (folder == INVALID_HANDLE_VALUE) return IsMissing(GetLastError()) ? Opened::Missing : Opened::Refused;
-    BY_HANDLE_FILE_INFORMATION info{};
+    const std::optional<HandleFacts> facts = FactsOf(folder);
     Opened opened = Opened::Held;
-    if (!GetFileInformationByHandle(folder, &info))
+    if (!facts)
         opened = Opened::Refused;
-    else if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    else if (facts->link)
         opened = Opened::Link;
-    else if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    else if (!facts->folder)
         opened = Opened::Missing;
+    else if (name && CheckChild(held_.back().facts, std::u16string(name->begin(), name->end()), *facts) != ChildCheck::Safe)
+        opened = Opened::Refused;
     if (opened == Opened::Held)
-        held_.push_back(folder);
+        held_.push_back({folder, *facts});
     else
         CloseHandle(folder);
     return opened;
+}
+
+JunkFolders::Opened Win32JunkFolders::HoldRoot(const std::wstring& path) {
+    return Keep(CreateFileW(SystemPath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+                nullptr);
+}
+
+JunkFolders::Opened Win32JunkFolders::HoldChild(const std::wstring& name) {
+    if (held_.empty()) return Opened::Refused;
+    return Keep(OpenRelative(held_.back().handle, name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, kNtOpen, kFolderOnly | kOpenReparsePoint),
+                &name);
+}
+
+bool Win32JunkFolders::HeldIntact() {
+    if (held_.empty()) return false;
+    const std::optional<HandleFacts> facts = FactsOf(held_.back().handle);
+    return facts && facts->folder && !facts->link;
 }
 
 // Listed through the held handle itself, not through its path.
@@ -79,7 +100,7 @@ std::vector<JunkFolders::Entry> Win32JunkFolders::ListHeld() {
     if (held_.empty()) return entries;
     alignas(LONGLONG) BYTE buffer[64 * 1024];
     FILE_INFO_BY_HANDLE_CLASS query = FileFullDirectoryRestartInfo;
-    while (GetFileInformationByHandleEx(held_.back(), query, buffer, sizeof buffer)) {
+    while (GetFileInformationByHandleEx(held_.back().handle, query, buffer, sizeof buffer)) {
         query = FileFullDirectoryInfo;
         for (DWORD offset = 0;;) {
             const auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer + offset);
@@ -97,23 +118,29 @@ std::vector<JunkFolders::Entry> Win32JunkFolders::ListHeld() {
 
 void Win32JunkFolders::Release() {
     if (held_.empty()) return;
-    CloseHandle(held_.back());
+    CloseHandle(held_.back().handle);
     held_.pop_back();
 }
 
-// The file is opened as itself (a link too, never its target), and a folder
-// put in its place is not opened at all. Only the read-only attribute keeps a
-// file from being deleted; it is cleared on this very handle, and set again
-// when the file stays. A file with more names than this one keeps its
-// attributes: they belong to every name, also to one outside the folder.
-bool Win32JunkFolders::RemoveFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(SystemPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+// The file is opened relative to its held folder, as itself (a link too,
+// never its target), and a folder put in its place is not opened at all. It
+// is deleted through that handle, and only when CheckChild finds it where
+// its name says. Only the read-only attribute keeps a file from being
+// deleted; it is cleared on this very handle, and set again when the file
+// stays. A file with more names than this one keeps its attributes: they
+// belong to every name, also to one outside the folder.
+bool Win32JunkFolders::RemoveFile(const std::wstring& name) {
+    if (held_.empty()) return false;
+    HANDLE file = OpenRelative(held_.back().handle, name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kNtOpen,
+                               kFileOnly | kOpenReparsePoint);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info{};
+    const std::optional<HandleFacts> facts = FactsOf(file);
     bool removed = false;
-    if (GetFileInformationByHandle(file, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (facts && !facts->folder &&
+        CheckChild(held_.back().facts, std::u16string(name.begin(), name.end()), *facts) == ChildCheck::Safe &&
+        GetFileInformationByHandle(file, &info)) {
         const bool readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
         FILE_BASIC_INFO basic{};
         basic.FileAttributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
@@ -130,6 +157,7 @@ bool Win32JunkFolders::RemoveFile(const std::wstring& path) {
     CloseHandle(file);
     return removed;
 }
+
 
 namespace {
 

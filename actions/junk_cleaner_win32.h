@@ -3,14 +3,16 @@
 #pragma once
 
 #include "actions/junk_cleaner.h"
+#include "platform/file_system.h"
 
 #include <windows.h>
 
 #include <vector>
 
 // Each held folder is open without FILE_SHARE_DELETE, which is what keeps it
-// from being renamed, removed or replaced while it is held. Paths reach the
-// system as "\\?\" paths, so a name ending in a dot or a blank means itself.
+// from being renamed or removed while it is held. A root reaches the system as
+// a "\\?\" path, so a name ending in a dot or a blank means itself; every
+// entry below it is opened by name relative to its held folder's handle.
 class Win32JunkFolders : public JunkFolders {
 public:
     Win32JunkFolders() = default;
@@ -20,13 +22,21 @@ public:
 
     std::wstring UserTemp() override;
     std::wstring WindowsTemp() override;
-    Opened Hold(const std::wstring& path) override;
+    Opened HoldRoot(const std::wstring& path) override;
+    Opened HoldChild(const std::wstring& name) override;
     std::vector<Entry> ListHeld() override;
+    bool HeldIntact() override;
     void Release() override;
-    bool RemoveFile(const std::wstring& path) override;
+    bool RemoveFile(const std::wstring& name) override;
 
 private:
-    std::vector<HANDLE> held_;
+    struct Held {
+        HANDLE handle;
+        HandleFacts facts;
+    };
+    Opened Keep(HANDLE folder, const std::wstring* name);
+
+    std::vector<Held> held_;
 };
 
 // The "/clean" mode: cleans, and writes the list to standard output, as

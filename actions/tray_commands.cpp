@@ -14,3 +14,8 @@ void RunTrayCommand(TrayCommand command, std::int32_t shutapp, const LocalTime& 
     case TrayTool::Help: calls.OpenDocument(calls.ProgramFolder() + kHelpFile); break;
     }
 }
+
+bool TrayMenuMayOpen(IconPlace place, const ScreenRect& icon, int x, int y) {
+    if (place != IconPlace::Known) return place == IconPlace::Untold;
+    return x >= icon.left && x < icon.right && y >= icon.top && y < icon.bottom;
+}

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
+#include "platform/system_win32.h"
 #include "platform/text_win32.h"
 #include "store/autostart.h"
 
@@ -15,6 +16,7 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    LoadDllsFromSystemFolderOnly();
     // The running copy holds the mutex and waits for the batch: this copy
     // opens no window and leaves the mutex alone.
     if (commandLine && _wcsicmp(commandLine, kJunkCleaningSwitch) == 0) return RunJunkCleaning();

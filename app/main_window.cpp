@@ -2,6 +2,7 @@
 
 #include "actions/power.h"
 #include "actions/reminder.h"
+#include "actions/tray_commands.h"
 #include "app/about_win32.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
@@ -56,6 +57,26 @@ Win32LogFile& RunLogFile() {
 constexpr UINT kTaskFailedMessage = WM_APP + 1;
 
 constexpr wchar_t kFontFace[] = L"宋体";
+
+// The tray callback is let through the message filter, so any process can
+// send it: the menu opens only while the cursor is over the program's own
+// icon, where the shell can tell (Shell_NotifyIconGetRect, Windows 7 on;
+// looked up at run time).
+bool CursorOverTrayIcon(HWND owner) {
+    using GetRect = HRESULT(WINAPI*)(const NOTIFYICONIDENTIFIER*, RECT*);
+    static const auto getRect = reinterpret_cast<GetRect>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "Shell_NotifyIconGetRect")));
+    NOTIFYICONIDENTIFIER icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = owner;
+    icon.uID = kTrayIconId;
+    RECT place{};
+    const HRESULT found = getRect ? getRect(&icon, &place) : E_NOTIMPL;
+    POINT cursor{};
+    if (!GetCursorPos(&cursor)) return false;
+    const IconPlace told = found == E_NOTIMPL ? IconPlace::Untold : SUCCEEDED(found) ? IconPlace::Known : IconPlace::Failed;
+    return TrayMenuMayOpen(told, {place.left, place.top, place.right, place.bottom}, cursor.x, cursor.y);
+}
 
 constexpr UINT_PTR kTrayRetryTimer = 10;  // beside the scheduler's three
 
@@ -134,6 +155,8 @@ void MainWindow::FormCreate() {
     ProgramRunLog().Note(StartNote(TEMPIRO_PRODUCT_VERSION_STRING, admin));
     ProgramRunLog().WhenTaskFails([window = hwnd_] { PostMessageW(window, kTaskFailedMessage, 0, 0); });
     if (!admin) ShowReminder(kNotAdminNotice, "");
+    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty())
+        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     SetEnabled(kTimer2, false);
 
@@ -196,7 +219,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case kTrayCallbackMessage:
-        if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) ShowTrayMenu();
+        if ((lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) && CursorOverTrayIcon(hwnd_)) ShowTrayMenu();
         return 0;
     case kTaskFailedMessage:
         ShowTrayTip();
@@ -323,6 +346,10 @@ void MainWindow::ShowTrayTip() {
 
 // The log in the user's editor, made first when missing; its failures count as seen.
 void MainWindow::OpenRunLog() {
+    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty()) {
+        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
+        return;
+    }
     ProgramRunLog().Opening();
     if (!RunLogFile().Path().empty()) calls_->OpenDocument(RunLogFile().Path());
     ShowTrayTip();

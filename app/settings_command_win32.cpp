@@ -20,6 +20,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t));
 constexpr DWORD kAnswerMs = 120000;     // the longest the sender waits for the copy's import
 constexpr DWORD kStartingCopyMs = 10000;  // for the window of a copy that holds the mutex already
 constexpr DWORD kRetryMs = 250;
+constexpr char kNotOurCopy[] = "运行中的 Tempiro 窗口不属于以管理员身份运行的本程序，文件未交给它";
 
 std::vector<std::wstring> Arguments() {
     int count = 0;
@@ -68,6 +69,44 @@ std::optional<HWND> RunningCopy() {
     }
 }
 
+// The file behind a path, as its volume and index: another case, a short
+// name or a "\\?\" prefix change nothing.
+std::optional<std::pair<DWORD, ULONGLONG>> FileIdentity(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return std::make_pair(info.dwVolumeSerialNumber, (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+}
+
+// Any program may register the main window's class and the mutex: the file
+// goes only to a window whose process runs this very exe, elevated.
+bool IsOurElevatedCopy(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = id ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id) : nullptr;
+    if (!process) return false;
+    std::vector<wchar_t> image(kLongestPath + 1);
+    DWORD size = static_cast<DWORD>(image.size());
+    const bool named = QueryFullProcessImageNameW(process, 0, image.data(), &size);
+    HANDLE token = nullptr;
+    TOKEN_ELEVATION elevation{};
+    DWORD length = 0;
+    const bool elevated = OpenProcessToken(process, TOKEN_QUERY, &token) &&
+                          GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &length) &&
+                          elevation.TokenIsElevated;
+    if (token) CloseHandle(token);
+    CloseHandle(process);
+    std::vector<wchar_t> own(kLongestPath + 1);
+    const DWORD ownLength = GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
+    if (!named || !elevated || ownLength == 0 || ownLength >= own.size()) return false;
+    const auto theirs = FileIdentity(image.data());
+    return theirs && theirs == FileIdentity(own.data());
+}
+
 // One message: the copy takes the import whenever it comes, so there is
 // nothing to try again; the wait covers an import of many thousand tasks.
 int HandOverTo(HWND main, std::wstring file, bool append) {
@@ -99,7 +138,14 @@ int Import(const std::wstring& file, bool append) {
     if (!gbk) return kExitNotOpened;
     const std::optional<HWND> copy = RunningCopy();
     if (!copy) return ImportHere(*gbk, append);
-    return *copy ? HandOverTo(*copy, *full, append) : kExitNoAnswer;
+    HWND target = *copy;
+    // Another program's window of the class may stand first: the copy's own is looked for behind it.
+    while (target && !IsOurElevatedCopy(target)) target = FindWindowExW(nullptr, target, kMainWindowClass, nullptr);
+    if (*copy && !target) {
+        ProgramRunLog().Note({"导入设置失败：" + *gbk + "  ——  " + kNotOurCopy, true});
+        return kExitNotOurCopy;
+    }
+    return target ? HandOverTo(target, *full, append) : kExitNoAnswer;
 }
 
 int Export(const std::wstring& file) {

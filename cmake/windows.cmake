@@ -20,7 +20,11 @@ add_library(tempiro_win32 STATIC
 target_link_libraries(tempiro_win32 PUBLIC tempiro_core)
 target_compile_definitions(tempiro_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-set(TEMPIRO_WIN32_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32 winmm rasapi32 wininet)
+# KnownDLLs only (comctl32 comes through the manifest's side-by-side
+# binding): any other DLL in the import table would be looked for in the
+# exe's own folder first. winmm, rasapi32, wininet, powrprof and shcore are
+# loaded from the system folder at run time (platform/system_win32.h).
+set(TEMPIRO_WIN32_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32)
 set(TEMPIRO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 set(TEMPIRO_APP_SOURCES

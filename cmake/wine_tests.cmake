@@ -102,6 +102,8 @@ endforeach()
 tempiro_wine_test(CommandLineAlone zh_CN.UTF-8 CommandLine.WithNoCopy*)
 tempiro_wine_test(CommandLineHandOver zh_CN.UTF-8 CommandLine.AnImportHanded*)
 tempiro_wine_test(StoreKill zh_CN.UTF-8 StoreKill.*)
+tempiro_wine_test(CommandLineImpostor zh_CN.UTF-8 CommandLine.AWindowOfTheClassInAnotherProgramGets*)
+tempiro_wine_test(CommandLineImpostorFirst zh_CN.UTF-8 CommandLine.AWindowOfTheClassInAnotherProgramStands*)
 tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)
 tempiro_wine_test(SettingsKeepTheSwitch zh_CN.UTF-8 SettingsTick.Closing*)
 # Power tasks come due only in the recording flavour, one case to a prefix.
@@ -158,3 +160,10 @@ target_link_libraries(tempiro_soak PRIVATE tempiro_win32 gtest ${TEMPIRO_WIN32_L
 target_link_options(tempiro_soak PRIVATE ${TEMPIRO_STATIC_RUNTIME})
 set_target_properties(tempiro_soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_dependencies(tempiro_soak tempiro_idle_helper)
+
+# The DLLs both builds import: KnownDLLs only.
+add_test(NAME imports.known_dlls_only
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tests/wine/check_imports.sh
+          x86_64-w64-mingw32-objdump $<TARGET_FILE:Tempiro> x86_64-w64-mingw32-objdump $<TARGET_FILE:TempiroRecording>
+          i686-w64-mingw32-objdump ${CMAKE_SOURCE_DIR}/build/win32/Tempiro.exe)
+set_tests_properties(imports.known_dlls_only PROPERTIES SKIP_RETURN_CODE 77)

@@ -10,6 +10,7 @@
 struct FakeLogFile : LogFile {
     std::optional<std::string> current, older;
     bool broken = false;
+    bool rotationFails = false;  // as with a folder planted under the older file's name
 
     std::string Encode(const std::string& gbk) override { return gbk; }
     std::optional<std::uint64_t> Size() override {
@@ -21,7 +22,7 @@ struct FakeLogFile : LogFile {
         return true;
     }
     bool Rotate() override {
-        if (broken || !current) return false;
+        if (broken || rotationFails || !current) return false;
         older = std::exchange(current, std::nullopt);
         return true;
     }

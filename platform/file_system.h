@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,31 @@ struct FolderId {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
     bool operator==(const FolderId&) const = default;
+};
+
+// What an opened handle says of itself: asked of the handle, never of a
+// path, which a standard user may have swapped since.
+struct HandleFacts {
+    bool folder = false;
+    bool link = false;         // any reparse point: a junction, a symbolic link, a mount point
+    std::uint64_t volume = 0;  // the volume's serial number
+    std::uint32_t names = 1;   // hard links: names the file has in all
+    std::u16string path;       // the handle's full final path; empty when it cannot be told
+};
+
+enum class ChildCheck { Safe, Link, OtherVolume, Elsewhere };
+// Whether an entry opened relative to a held folder by `name` is what the
+// listing showed there: no reparse point, on the held folder's volume, and
+// (where both paths can be told) named by the held folder's path and that
+// name alone. Nothing is deleted or written through a handle that is not Safe.
+ChildCheck CheckChild(const HandleFacts& held, const std::u16string& name, const HandleFacts& child);
+
+// A folder of a backup's target, held open while a run works in it. Its path
+// names it in failures, and is what the fallbacks below go by.
+struct HeldFolder {
+    explicit HeldFolder(std::string folderPath) : path(std::move(folderPath)) {}
+    virtual ~HeldFolder() = default;
+    const std::string path;
 };
 
 class FileSystem {
@@ -65,6 +91,26 @@ public:
     // and leaves the old one as it was when it fails.
     virtual bool Rename(const std::string& from, const std::string& to, bool replace) = 0;
     virtual bool Remove(const std::string& path) = 0;
+
+    // The target side, walked by handle from its root. The adapters open
+    // the root once, each folder below it by name relative to its held
+    // parent, and create, rename and remove files relative to the held
+    // folder, so that no junction swapped in on the way is ever entered or
+    // written through. The fallbacks here go by path: they serve fakes alone.
+    //
+    // The folder at `path`; none when there is none, or it is a link, which
+    // sets `link`.
+    virtual std::unique_ptr<HeldFolder> HoldTargetRoot(const std::string& path, bool& link);
+    // The subfolder `name` of `parent`, made first when missing and `make`;
+    // none when it is a link, a file, or not where its name says.
+    virtual std::unique_ptr<HeldFolder> HoldSubfolder(HeldFolder& parent, const std::string& name, bool make);
+    virtual bool ListHeld(HeldFolder& folder, std::vector<FileEntry>& entries);
+    // As CopyNew, to the new file `name` in `folder`.
+    virtual bool CopyInto(const std::string& from, HeldFolder& folder, const std::string& name);
+    // As Rename, from one name in `folder` to another; a file in the way
+    // with a second name is never made writable.
+    virtual bool RenameIn(HeldFolder& folder, const std::string& from, const std::string& to, bool replace);
+    virtual bool RemoveIn(HeldFolder& folder, const std::string& name);
     // The local time of a moment by the rules of the time zone in force at
     // that moment (summer time or not), whatever they are today.
     virtual LocalTime LocalTimeOf(FileTime time) = 0;
@@ -75,3 +121,21 @@ public:
     virtual std::uint32_t ProcessId() = 0;
     virtual bool ProcessRunning(std::uint32_t id) = 0;
 };
+
+// One entry of an access list: the account's SID in its string form
+// ("S-1-5-32-545"), whether it allows or denies, and the rights it names.
+struct AccessEntry {
+    std::string sid;
+    bool allows = true;
+    std::uint32_t rights = 0;
+};
+// The rights that change a folder or what is in it: making files and
+// folders in it, writing, deleting, and changing its rights or owner.
+inline constexpr std::uint32_t kChangeRights =
+    0x2 | 0x4 | 0x10 | 0x40 | 0x100 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
+enum class FolderTrust { Trusted, OthersMayChange, ForeignOwner };
+// What the program may make of a folder it writes to as administrator: it
+// must be owned by one of `trusted`, and its access list (none at all lets
+// everyone in) must allow no one else a right of kChangeRights.
+FolderTrust JudgeFolder(const std::string& owner, const std::optional<std::vector<AccessEntry>>& access,
+                        const std::vector<std::string>& trusted);

@@ -208,6 +208,114 @@ bool PosixFileSystem::Rename(const std::string& from, const std::string& to, boo
 
 bool PosixFileSystem::Remove(const std::string& path) { return unlink(PosixPath(path).c_str()) == 0; }
 
+namespace {
+
+struct PosixHeld : HeldFolder {
+    PosixHeld(std::string path, int descriptor) : HeldFolder(std::move(path)), fd(descriptor) {}
+    ~PosixHeld() override { close(fd); }
+    const int fd;
+};
+
+int Fd(HeldFolder& folder) { return static_cast<PosixHeld&>(folder).fd; }
+
+// One name in the folder, nothing more: no "/", no "." or "..".
+bool PlainName(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
+        errno = EINVAL;
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<HeldFolder> HeldAt(std::string path, int fd, bool& link) {
+    link = fd < 0 && errno == ELOOP;
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixHeld>(std::move(path), fd);
+}
+
+}  // namespace
+
+std::unique_ptr<HeldFolder> PosixFileSystem::HoldTargetRoot(const std::string& path, bool& link) {
+    std::unique_ptr<HeldFolder> held =
+        HeldAt(path, open(PosixPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), link);
+    struct stat st;
+    // O_DIRECTORY may answer a link with ENOTDIR before O_NOFOLLOW with ELOOP.
+    if (!held && errno == ENOTDIR && lstat(PosixPath(path).c_str(), &st) == 0) link = S_ISLNK(st.st_mode);
+    return held;
+}
+
+std::unique_ptr<HeldFolder> PosixFileSystem::HoldSubfolder(HeldFolder& parent, const std::string& name, bool make) {
+    if (!PlainName(name)) return nullptr;
+    if (make && mkdirat(Fd(parent), name.c_str(), 0777) != 0 && errno != EEXIST) return nullptr;
+    bool link = false;
+    return HeldAt(parent.path + "\\" + name,
+                  openat(Fd(parent), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), link);
+}
+
+bool PosixFileSystem::ListHeld(HeldFolder& folder, std::vector<FileEntry>& entries) {
+    int fd = openat(Fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    std::vector<FileEntry> found;
+    while (const dirent* d = readdir(dir)) {
+        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
+        struct stat st;
+        if (fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        FileEntry entry;
+        entry.link = S_ISLNK(st.st_mode);
+        entry.name = d->d_name;
+        if (entry.link) {
+            found.push_back(std::move(entry));  // named, so that nothing is written in its place
+            continue;
+        }
+        if (!Describe(st, entry)) continue;
+        found.push_back(std::move(entry));
+    }
+    closedir(dir);
+    entries = std::move(found);
+    return true;
+}
+
+bool PosixFileSystem::CopyInto(const std::string& from, HeldFolder& folder, const std::string& name) {
+    if (!PlainName(name)) return false;
+    int in = open(PosixPath(from).c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st;
+    int out = -1;
+    if (fstat(in, &st) == 0 && S_ISREG(st.st_mode))
+        out = openat(Fd(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 07777);
+    bool copied = false;
+    if (out >= 0) {
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        copied = CopyContent(in, out, st.st_size) && futimens(out, times) == 0;
+        copied = close(out) == 0 && copied;
+    }
+    close(in);
+    return copied;
+}
+
+bool PosixFileSystem::RenameIn(HeldFolder& folder, const std::string& from, const std::string& to, bool replace) {
+    if (!PlainName(from) || !PlainName(to)) return false;
+    const int fd = Fd(folder);
+    if (replace) {
+        int file = openat(fd, from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const bool synced = file >= 0 && fsync(file) == 0;
+        if (file >= 0) close(file);
+        return synced && renameat(fd, from.c_str(), fd, to.c_str()) == 0;
+    }
+    if (renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    return linkat(fd, from.c_str(), fd, to.c_str(), 0) == 0 && unlinkat(fd, from.c_str(), 0) == 0;
+}
+
+bool PosixFileSystem::RemoveIn(HeldFolder& folder, const std::string& name) {
+    return PlainName(name) && unlinkat(Fd(folder), name.c_str(), 0) == 0;
+}
+
 LocalTime PosixFileSystem::LocalTimeOf(FileTime time) {
     std::int64_t seconds = time / kFileTimeSecond;
     if (time % kFileTimeSecond < 0) --seconds;  // before 1970: round down

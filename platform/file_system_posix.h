@@ -25,6 +25,14 @@ public:
     bool CopyNew(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool replace) override;
     bool Remove(const std::string& path) override;
+    // The target side through descriptors: openat with O_NOFOLLOW, mkdirat,
+    // renameat2, unlinkat, all relative to the held folder's descriptor.
+    std::unique_ptr<HeldFolder> HoldTargetRoot(const std::string& path, bool& link) override;
+    std::unique_ptr<HeldFolder> HoldSubfolder(HeldFolder& parent, const std::string& name, bool make) override;
+    bool ListHeld(HeldFolder& folder, std::vector<FileEntry>& entries) override;
+    bool CopyInto(const std::string& from, HeldFolder& folder, const std::string& name) override;
+    bool RenameIn(HeldFolder& folder, const std::string& from, const std::string& to, bool replace) override;
+    bool RemoveIn(HeldFolder& folder, const std::string& name) override;
     LocalTime LocalTimeOf(FileTime time) override;  // localtime_r; FileTime counts from 1970
     bool IgnoresCase() override { return false; }
     std::uint32_t ProcessId() override;

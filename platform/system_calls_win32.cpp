@@ -1,5 +1,6 @@
 #include "platform/system_calls_win32.h"
 
+#include "platform/system_win32.h"
 #include "platform/text_win32.h"
 
 #include <mmsystem.h>
@@ -91,7 +92,8 @@ struct PowerPlanFunctions {
         wchar_t system[MAX_PATH] = {};
         const UINT length = GetSystemDirectoryW(system, MAX_PATH);
         if (length == 0 || length >= MAX_PATH) return;
-        HMODULE powrprof = LoadLibraryW((std::wstring(system, length) + L"\\powrprof.dll").c_str());
+        HMODULE powrprof = LoadLibraryExW((std::wstring(system, length) + L"\\powrprof.dll").c_str(), nullptr,
+                                          LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!powrprof) return;
         const auto find = [powrprof](const char* name) {
             return reinterpret_cast<void*>(GetProcAddress(powrprof, name));
@@ -137,6 +139,33 @@ BOOL CALLBACK CloseAllProgramsProc(HWND window, LPARAM) {
     return TRUE;
 }
 
+// Dial-up and sound live in DLLs that are not KnownDLLs: loaded from the
+// system folder at first use, never through the import table, which the
+// loader would resolve from the exe's own folder first.
+struct DialupFunctions {
+    using Enum = DWORD(WINAPI*)(LPRASCONNW, LPDWORD, LPDWORD);
+    using HangUp = DWORD(WINAPI*)(HRASCONN);
+    using Autodial = BOOL(WINAPI*)(DWORD, HWND);
+    Enum enumConnections = SystemFunctionAs<Enum>(L"rasapi32.dll", "RasEnumConnectionsW");
+    HangUp hangUp = SystemFunctionAs<HangUp>(L"rasapi32.dll", "RasHangUpW");
+    Autodial autodial = SystemFunctionAs<Autodial>(L"wininet.dll", "InternetAutodial");
+};
+const DialupFunctions& Ras() {
+    static const DialupFunctions functions;
+    return functions;
+}
+
+struct SoundFunctions {
+    using Play = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
+    using Mci = MCIERROR(WINAPI*)(LPCWSTR, LPWSTR, UINT, HWND);
+    Play play = SystemFunctionAs<Play>(L"winmm.dll", "PlaySoundW");
+    Mci mci = SystemFunctionAs<Mci>(L"winmm.dll", "mciSendStringW");
+};
+const SoundFunctions& Sound() {
+    static const SoundFunctions functions;
+    return functions;
+}
+
 }  // namespace
 
 void CloseAllProgramWindows() { EnumWindows(CloseAllProgramsProc, 0); }
@@ -148,7 +177,8 @@ std::optional<std::vector<DialupHandle>> Win32SystemCalls::DialupConnections() {
     connections[0].dwSize = sizeof(RASCONNW);
     DWORD size = sizeof connections;
     DWORD count = 0;
-    if (RasEnumConnectionsW(connections, &size, &count) != ERROR_SUCCESS) return std::nullopt;
+    if (!Ras().enumConnections || Ras().enumConnections(connections, &size, &count) != ERROR_SUCCESS)
+        return std::nullopt;
     std::vector<DialupHandle> handles;
     for (DWORD i = 0; i < count && i < kMaxDialupConnections; ++i)
         handles.push_back(reinterpret_cast<DialupHandle>(connections[i].hrasconn));
@@ -156,10 +186,12 @@ std::optional<std::vector<DialupHandle>> Win32SystemCalls::DialupConnections() {
 }
 
 bool Win32SystemCalls::HangUp(DialupHandle connection) {
-    return RasHangUpW(reinterpret_cast<HRASCONN>(connection)) == ERROR_SUCCESS;
+    return Ras().hangUp && Ras().hangUp(reinterpret_cast<HRASCONN>(connection)) == ERROR_SUCCESS;
 }
 
-bool Win32SystemCalls::Autodial() { return InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_) != FALSE; }
+bool Win32SystemCalls::Autodial() {
+    return Ras().autodial && Ras().autodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, owner_) != FALSE;
+}
 
 namespace {
 
@@ -215,11 +247,13 @@ void Win32SystemCalls::RunCmdHidden(const std::string& parameters, CmdEnded ende
 }
 
 void Win32SystemCalls::PlayLoop(const std::string& path) {
-    PlaySoundW(Wide(path).c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
+    if (Sound().play) Sound().play(Wide(path).c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
 }
 
 // Ends the looping sound at once; the file is not played again.
-void Win32SystemCalls::Stop() { PlaySoundW(nullptr, nullptr, 0); }
+void Win32SystemCalls::Stop() {
+    if (Sound().play) Sound().play(nullptr, nullptr, 0);
+}
 
 namespace {
 
@@ -260,7 +294,7 @@ void Win32SystemCalls::OpenList(const std::wstring& path, const std::wstring& fo
 }
 
 void Win32SystemCalls::MciCommand(const std::string& command) {
-    mciSendStringW(Wide(command).c_str(), nullptr, 0, owner_);
+    if (Sound().mci) Sound().mci(Wide(command).c_str(), nullptr, 0, owner_);
 }
 
 // A send, so the monitor is off when it returns; a window that does not

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -62,4 +63,25 @@ void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
                    reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")))) {
         filter(message, kAllow);
     }
+}
+
+void LoadDllsFromSystemFolderOnly() {
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (auto set = kernel ? reinterpret_cast<SetDirectories>(
+                                reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                          : nullptr)
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Without it, at least the current folder leaves the search.
+    SetDllDirectoryW(L"");
+}
+
+void* SystemFunction(const wchar_t* dll, const char* name) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(system, length) + L"\\" + dll;
+    HMODULE module = GetModuleHandleW(path.c_str());
+    if (!module) module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }

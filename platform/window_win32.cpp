@@ -1,4 +1,5 @@
 #include "platform/window_win32.h"
+#include "platform/system_win32.h"
 
 #include "platform/text_win32.h"
 
@@ -35,9 +36,7 @@ struct DpiFunctions {
 
     DpiFunctions() {
         if (forWindow) return;
-        if (HMODULE shcore = LoadLibraryW(L"shcore.dll"))
-            forMonitor = reinterpret_cast<GetDpiForMonitorFn>(
-                reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        forMonitor = SystemFunctionAs<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     }
 };
 

@@ -52,6 +52,7 @@ enum SettingsExitCode : int {
     kExitNotSettingsFile = 4,  // it holds none of the six settings
     kExitStoreFailed = 5,      // a store read or write failed; what was written before stays
     kExitNoAnswer = 6,         // a copy runs but took no import from this one
+    kExitNotOurCopy = 7,       // the window of the program's class belongs to another program, or one not elevated
 };
 int ExitCodeOf(ImportStatus status);
 int ExitCodeOf(const ExportOutcome& outcome);

@@ -88,6 +88,12 @@ std::optional<Outcome> ImportNote(const std::string& path, ImportStatus status, 
     }
 }
 
+std::string RunLogRefusedText(const std::string& folder) {
+    return "运行记录未写入：文件夹 " + folder +
+           " 不归管理员所有，或者其他用户可以修改它，Tempiro 不在那里写入。请以管理员身份删除该文件夹，Tempiro "
+           "下次启动时会重新创建它。";
+}
+
 Outcome StoreNote(const std::string& notice) { return {OneLine(notice), true}; }
 
 std::optional<Outcome> RecoveryNote(Recovery recovery) {
@@ -183,11 +189,15 @@ void RunLog::Opening() {
 
 // The line is made before the lock is taken; under it, the file is measured,
 // turned over when the line would take it past the limit, and the line
-// appended in one piece. A file that cannot be turned over keeps its lines.
+// appended in one piece. A file that cannot be turned over keeps its lines
+// and takes no more: the log never grows past its bound.
 void RunLog::Write(const std::string& text, bool failed) {
     const std::string line = file_.Encode(RunLogLine(clock_.Now(), failed, text));
     std::lock_guard<std::mutex> lock(mutex_);
     std::optional<std::uint64_t> size = file_.Size();
-    if (size && *size > 0 && *size + line.size() > limit_ && file_.Rotate()) size.reset();
+    if (size && *size > 0 && *size + line.size() > limit_) {
+        if (!file_.Rotate()) return;
+        size.reset();
+    }
     file_.Append(size && *size > 0 ? line : kRunLogMark + line);
 }

@@ -80,6 +80,10 @@ Outcome MonitoringNote(bool on);
 // None for an import that never began (no file, or the question cancelled).
 std::optional<Outcome> ImportNote(const std::string& path, ImportStatus status, bool replacing,
                                   const std::string& message);
+// What the user is told, once at start and again at the log button, when the
+// log's folder (GBK) is refused: it is not owned by an administrator, or
+// other users may change it, and nothing is written there.
+std::string RunLogRefusedText(const std::string& folder);
 // What start-up told the user about a store it could not use.
 Outcome StoreNote(const std::string& notice);
 // What a start found of a change to the store that a kill interrupted; none

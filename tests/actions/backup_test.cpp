@@ -611,3 +611,82 @@ TEST_F(BackupTest, OnFatTimesUpToTwoSecondsApartAreOneTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// The POSIX adapter, but every open by path below the target root fails the
+// test; and once the target's folder `swap` has been entered, its owner
+// moves it aside and puts a link to `outside` in its place.
+class TargetByHandle : public PosixFileSystem {
+public:
+    std::string target, swap, outside;
+    bool swapped = false;
+
+    bool ListFolder(const std::string& folder, std::vector<FileEntry>& entries) override {
+        Refuse(folder);
+        return PosixFileSystem::ListFolder(folder, entries);
+    }
+    std::optional<FileEntry> Stat(const std::string& path) override {
+        Refuse(path);
+        return PosixFileSystem::Stat(path);
+    }
+    bool MakeFolder(const std::string& path) override { return Refuse(path) && PosixFileSystem::MakeFolder(path); }
+    bool CopyNew(const std::string& from, const std::string& to) override { return Refuse(to) && PosixFileSystem::CopyNew(from, to); }
+    bool Rename(const std::string& from, const std::string& to, bool replace) override {
+        return Refuse(to) && PosixFileSystem::Rename(from, to, replace);
+    }
+    bool Remove(const std::string& path) override { return Refuse(path) && PosixFileSystem::Remove(path); }
+    std::unique_ptr<HeldFolder> HoldSubfolder(HeldFolder& parent, const std::string& name, bool make) override {
+        std::unique_ptr<HeldFolder> held = PosixFileSystem::HoldSubfolder(parent, name, make);
+        if (held && held->path == swap && !swapped) {
+            swapped = true;
+            fs::rename(PosixPath(swap), PosixPath(swap) + ".moved");
+            fs::create_directory_symlink(PosixPath(outside), PosixPath(swap));
+        }
+        return held;
+    }
+
+private:
+    bool Refuse(const std::string& path) {
+        const bool below = path.rfind(target + "\\", 0) == 0;
+        EXPECT_FALSE(below) << "opened by path below the target: " << path;
+        return !below;
+    }
+};
+
+}  // namespace
+
+// D:\Backup\sub swapped for a junction to a system folder, before the run or
+// while it works in it; and a target that is a link itself.
+TEST_F(BackupTest, TheTargetIsWalkedByHandleAndNoLinkInItIsEnteredOrWrittenThrough) {
+    Put("src/a.txt", "a", kT);
+    Put("src/sub/b.txt", "b", kT);
+    Put("src/sub/deeper/c.txt", "c", kT);
+    Put("src/link/d.txt", "d", kT);
+    fs::create_directories(P("outside"));
+    fs::create_directories(P("dst"));
+    fs::create_directory_symlink(P("outside"), P("dst/link"));  // planted before the run
+    TargetByHandle files;
+    files.target = W("dst");
+    files.swap = W("dst/sub");
+    files.outside = W("outside");
+    BackupTally tally = RunBackup(kFolder, Spec("src", "dst", "1"), files);
+    EXPECT_TRUE(files.swapped);
+    EXPECT_EQ(Names("outside"), "") << "nothing written through a link";
+    EXPECT_EQ(Get("dst/a.txt"), "a");
+    EXPECT_EQ(Get("dst/sub.moved/b.txt"), "b") << "the held folder, wherever it was moved";
+    EXPECT_EQ(Get("dst/sub.moved/deeper/c.txt"), "c");
+    EXPECT_EQ(tally.copied, 3);
+    EXPECT_EQ(tally.failed, 1) << "the file below the planted link";
+
+    fs::create_directory_symlink(P("outside"), P("linked"));
+    tally = RunBackup(kFolder, Spec("src", "linked", "1"), posix);
+    EXPECT_EQ(Names("outside"), "");
+    EXPECT_EQ(tally.copied, 0);
+    ASSERT_FALSE(tally.failures.empty());
+    EXPECT_EQ(tally.failures[0].error, "目标文件夹是链接，未写入");
+    tally = RunBackup(kFile, W("src/a.txt") + "*" + W("linked") + "*1", posix);
+    EXPECT_EQ(Names("outside"), "");
+    ASSERT_EQ(tally.failures.size(), 1u);
+    EXPECT_EQ(tally.failures[0].error, "目标文件夹是链接，未写入");
+}

@@ -52,4 +52,16 @@ TEST(TrayCommands, EachEntryMakesItsCallsAndStandbyClosesProgramsOnlyWithShutapp
         EXPECT_FALSE(TrayCommandFor(own).has_value()) << "the main window's own entry " << own;
 }
 
+TEST(TrayMenuMayOpen, OnlyWithTheCursorOverTheIconWhereTheShellCanTell) {
+    const ScreenRect icon{1800, 1040, 1824, 1064};
+    EXPECT_TRUE(TrayMenuMayOpen(IconPlace::Known, icon, 1800, 1040));
+    EXPECT_TRUE(TrayMenuMayOpen(IconPlace::Known, icon, 1823, 1063));
+    EXPECT_FALSE(TrayMenuMayOpen(IconPlace::Known, icon, 1824, 1050)) << "the right edge lies outside";
+    EXPECT_FALSE(TrayMenuMayOpen(IconPlace::Known, icon, 1810, 1064)) << "the bottom edge lies outside";
+    EXPECT_FALSE(TrayMenuMayOpen(IconPlace::Known, icon, 1799, 1050));
+    EXPECT_FALSE(TrayMenuMayOpen(IconPlace::Known, icon, 1810, 1039));
+    EXPECT_FALSE(TrayMenuMayOpen(IconPlace::Failed, icon, 1810, 1050)) << "a shell that cannot find the icon";
+    EXPECT_TRUE(TrayMenuMayOpen(IconPlace::Untold, icon, 0, 0)) << "before Windows 7 no place is told";
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "store/run_log.h"
 
 #include "platform/fake_log_file.h"
+#include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,24 @@ TEST_F(RunLogTest, AFileAtTheLimitKeepsItsLinesAndOneByteMoreTurnsItOver) {
     EXPECT_EQ(file.older, full + "c") << "the older file is replaced";
 }
 
+TEST_F(RunLogTest, WhenTheFileCannotBeTurnedOverTheLogStopsAtItsLimit) {
+    const std::string full(kLimit - 2 * line.size(), 'a');
+    file.current = full;
+    file.rotationFails = true;
+    log.Note({"x"});
+    EXPECT_EQ(file.current, full + line) << "a line that fits goes in";
+    log.Note({"x"});
+    EXPECT_EQ(file.current, full + line + line) << "up to the last byte";
+    log.Note({"x"});
+    log.Note({"x"});
+    EXPECT_EQ(file.current, full + line + line) << "and no further";
+    EXPECT_FALSE(file.older.has_value());
+    file.rotationFails = false;
+    log.Note({"x"});
+    EXPECT_EQ(file.older, full + line + line);
+    EXPECT_EQ(file.current, mark + line);
+}
+
 TEST_F(RunLogTest, AFailedTaskIsToldUntilTheLogIsOpenedAndAnUnwritableFileStopsNothing) {
     int told = 0;
     log.WhenTaskFails([&] { ++told; });
@@ -168,3 +187,23 @@ TEST(RunLogThreads, LinesFromManyThreadsArriveWholeAndAll) {
 }
 
 }  // namespace
+
+// The log's folder is used only when owned by a trusted account and no one
+// else may change it; reading is anyone's.
+TEST(RunLogFolder, IsUsedOnlyWhenOwnedAndChangeableByTrustedAccountsAlone) {
+    const std::vector<std::string> trusted = {"S-1-5-18", "S-1-5-32-544"};
+    const std::uint32_t read = 0x120089, fullControl = 0x1F01FF;
+    std::vector<AccessEntry> own = {{"S-1-5-18", true, fullControl}, {"S-1-5-32-544", true, fullControl},
+                                    {"S-1-5-32-545", true, read}, {"S-1-5-32-545", false, fullControl}};
+    EXPECT_EQ(JudgeFolder("S-1-5-32-544", own, trusted), FolderTrust::Trusted);
+    EXPECT_EQ(JudgeFolder("S-1-5-32-545", own, trusted), FolderTrust::ForeignOwner);
+    EXPECT_EQ(JudgeFolder("S-1-5-32-54", own, trusted), FolderTrust::ForeignOwner);
+    EXPECT_EQ(JudgeFolder("S-1-5-18", std::nullopt, trusted), FolderTrust::OthersMayChange) << "no list lets all in";
+    EXPECT_EQ(JudgeFolder("S-1-5-18", std::vector<AccessEntry>{}, trusted), FolderTrust::Trusted);
+    // Each right that changes the folder, alone, given to Users.
+    for (std::uint32_t right : {0x2u, 0x4u, 0x40u, 0x10000u, 0x40000u, 0x80000u, 0x10000000u, 0x40000000u}) {
+        std::vector<AccessEntry> loose = own;
+        loose.push_back({"S-1-5-32-545", true, read | right});
+        EXPECT_EQ(JudgeFolder("S-1-5-18", loose, trusted), FolderTrust::OthersMayChange) << right;
+    }
+}

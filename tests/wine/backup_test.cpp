@@ -188,6 +188,23 @@ TEST(Backup, ReadOnlyCopiesAreReplacedAndReadOnlyLeftoversRemoved) {
     EXPECT_EQ(Names(mirror), "合同.pdf");
 }
 
+// A read-only copy in the mirror that is a second name of a file elsewhere:
+// its attributes are that file's too, so it is never made writable, and
+// nothing reaches the other name.
+TEST(Backup, AReadOnlyCopyWithASecondNameIsNeverMadeWritable) {
+    const std::string source = kRoot + "\\两名", mirror = kRoot + "\\两名镜像", outside = kRoot + "\\系统.ini";
+    Put(source + "\\合同.pdf", "new", Utc(kTime, 5));
+    Put(outside, "keep", Utc(kTime));
+    ASSERT_TRUE(CreateDirectoryW(Wide(mirror).c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkW(Wide(mirror + "\\合同.pdf").c_str(), Wide(outside).c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesW(Wide(outside).c_str(), FILE_ATTRIBUTE_READONLY));
+    Win32FileSystem fs;
+    RunBackup(kFolderType, source + "*" + mirror + "*1", fs);
+    EXPECT_EQ(Get(outside), "keep");
+    EXPECT_TRUE(GetFileAttributesW(Wide(outside).c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Names(mirror), "合同.pdf") << "no temporary file left behind";
+}
+
 TEST(Backup, PathsLongerThanMaxPathAndADriveRoot) {
     std::string deep = kRoot + "\\长";
     for (int level = 0; level < 6; ++level) deep += "\\" + std::string(60, static_cast<char>('a' + level));

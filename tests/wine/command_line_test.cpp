@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -75,6 +76,44 @@ TEST(CommandLine, AnImportHandedToTheRunningCopyShowsInItsWindowAndFiresThere) {
     // The tick rests while the window is open; closed, the imported reminder fires.
     ASSERT_TRUE(PressToClose(settings, Button(settings, "取消(&C)")));
     EXPECT_TRUE(WaitUntil([&] { return RemindersSaying(program.id(), kImported[2]) > 0; }, 80000));
+}
+
+// Another program that registers the main window's class and the mutex
+// gets no file: "/import" says so with its own exit code, and neither the
+// store nor the impostor learns anything.
+TEST(CommandLine, AWindowOfTheClassInAnotherProgramGetsNoHandOver) {
+    ASSERT_TRUE(PutRecords({{"每天9时0分", "提醒", "旧任务", "禁用"}}));
+    const std::wstring tasks = InTemp("tasks.txt", kEveryMinuteSettings);
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring folder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    Process impostor(folder.substr(0, folder.find_last_of(L'\\') + 1) + L"tempiro_window_helper.exe", L"/impostor");
+    ASSERT_TRUE(WaitUntil([] {
+        const std::vector<std::string> lines = TempFileLines(L"tempiro-helper.txt");
+        return std::find(lines.begin(), lines.end(), "ready") != lines.end();
+    }, 10000));
+    ASSERT_NE(WaitForWindow(kMainWindowClass, L"", 5000, impostor.id()), nullptr);
+    const std::vector<std::wstring> names = ValueNames(HKEY_LOCAL_MACHINE, kStore);
+    EXPECT_EQ(Tempiro(L"/import", tasks), kExitNotOurCopy);
+    EXPECT_TRUE(ValueNames(HKEY_LOCAL_MACHINE, kStore) == names && StoredRecord(1) == kOld);
+    const std::vector<std::string> lines = TempFileLines(L"tempiro-helper.txt");
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "handed"), lines.end()) << "the impostor was sent the file";
+}
+
+// With the copy running as well, the impostor's window standing first does
+// not keep the file from the copy.
+TEST(CommandLine, AWindowOfTheClassInAnotherProgramStandsNotInTheCopysWay) {
+    ASSERT_TRUE(PutRecords({{"每天9时0分", "提醒", "旧任务", "禁用"}}));
+    const std::wstring tasks = InTemp("tasks.txt", kEveryMinuteSettings);
+    Process program(ProgramPath());
+    ASSERT_NE(StartAndWait(program), nullptr);
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring folder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    Process impostor(folder.substr(0, folder.find_last_of(L'\\') + 1) + L"tempiro_window_helper.exe", L"/impostor");
+    ASSERT_NE(WaitForWindow(kMainWindowClass, L"", 10000, impostor.id()), nullptr);
+    EXPECT_EQ(Tempiro(L"/import", tasks), kExitDone);
+    EXPECT_EQ(StoredRecord(1), Record(kImported[0], kImported[1], kImported[2], kImported[3]));
+    const std::vector<std::string> lines = TempFileLines(L"tempiro-helper.txt");
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "handed"), lines.end()) << "the impostor was sent the file";
 }
 
 }  // namespace

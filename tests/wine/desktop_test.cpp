@@ -134,8 +134,11 @@ TEST(Desktop, TheShippedBatchEmptiesTheTemporaryFoldersAndNothingElse) {
     ASSERT_TRUE(CreateHardLinkW((temp + L"second-name.doc").c_str(), document.c_str(), nullptr));
     {
         Win32JunkFolders held;  // a held folder can be neither renamed nor removed; let go, it can
-        ASSERT_EQ(held.Hold(temp + L"sub"), JunkFolders::Opened::Held);
+        ASSERT_EQ(held.HoldRoot(temp), JunkFolders::Opened::Held);
+        ASSERT_EQ(held.HoldChild(L"sub"), JunkFolders::Opened::Held) << "opened relative to the held root";
+        EXPECT_EQ(held.HoldChild(L"..\\sub"), JunkFolders::Opened::Missing) << "one name, never a path";
         EXPECT_FALSE(MoveFileW((temp + L"sub").c_str(), (temp + L"moved").c_str()));
+        held.Release();
         held.Release();
         EXPECT_TRUE(MoveFileW((temp + L"sub").c_str(), (temp + L"moved").c_str()));
         MoveFileW((temp + L"moved").c_str(), (temp + L"sub").c_str());

@@ -306,10 +306,10 @@ bool CanRegisterHotkey(UINT modifiers, UINT virtualKey) {
     return true;
 }
 
-Process::Process(const std::wstring& exePath) {
+Process::Process(const std::wstring& exePath, const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring commandLine = L"\"" + exePath + L"\"";
+    std::wstring commandLine = L"\"" + exePath + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info_))
         info_ = PROCESS_INFORMATION{};

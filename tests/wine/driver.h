@@ -94,7 +94,7 @@ bool CanRegisterHotkey(UINT modifiers, UINT virtualKey);
 // A process started by the test; stopped when the object goes, if still running.
 class Process {
 public:
-    explicit Process(const std::wstring& exePath);
+    explicit Process(const std::wstring& exePath, const std::wstring& arguments = L"");
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

@@ -76,3 +76,39 @@ TEST(RunLog, TasksOfOneMinuteWriteTheirOutcomesAndTheTipTellsOfAFailureUntilTheL
 }
 
 }  // namespace
+
+namespace {
+
+// A second name planted as the log, for a file the user could not write:
+// the program, elevated, must not write its lines through it.
+TEST(RunLog, AHardLinkPlantedAsTheLogIsNeverWrittenThrough) {
+    const std::wstring target = L"C:\\users\\Public\\win.ini";
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "[fonts]\r\n", 9, &written, nullptr);
+    CloseHandle(file);
+    CreateDirectoryW(RunLogFolder().c_str(), nullptr);
+    DeleteFileW(kLogPath.c_str());
+    ASSERT_TRUE(CreateHardLinkW(kLogPath.c_str(), target.c_str(), nullptr));
+    {
+        Process program(ProgramPath());
+        ASSERT_NE(StartAndWait(program), nullptr);  // its start line has been tried by now
+        PumpMessages(1000);
+    }
+    HANDLE read = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(read, INVALID_HANDLE_VALUE);
+    char bytes[256];
+    DWORD size = 0;
+    ReadFile(read, bytes, sizeof bytes, &size, nullptr);
+    CloseHandle(read);
+    EXPECT_EQ(std::string(bytes, size), "[fonts]\r\n");
+
+    // The same start with the link gone writes its line: only the second name kept it out.
+    ASSERT_TRUE(DeleteFileW(kLogPath.c_str()));
+    Process again(ProgramPath());
+    ASSERT_NE(StartAndWait(again), nullptr);
+    EXPECT_TRUE(WaitUntil([] { return LogLines().size() >= 2; }, 5000));
+}
+
+}  // namespace

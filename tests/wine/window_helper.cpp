@@ -4,8 +4,12 @@
 // name of every window that receives WM_CLOSE (which does not close it), and
 // "done" for a WM_APP posted to any of them. All windows share one thread, so
 // by "done" every message posted before the WM_APP has been handled.
+// With "/impostor" it is another program posing as Tempiro instead: it takes
+// the mutex and the main window's class, notes "handed" for every
+// WM_COPYDATA, and answers each as a successful import.
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -57,7 +61,30 @@ void MinimiseHidden(HWND window) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+LRESULT CALLBACK Impostor(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COPYDATA) {
+        Note("handed");
+        return 0x54500000;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+int PoseAsTempiro(HINSTANCE instance) {
+    CreateMutexW(nullptr, FALSE, L"Qorvix0979-968080");
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Impostor;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"TempiroMain";
+    RegisterClassW(&windowClass);
+    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"TempiroMain", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
+    Note("ready");
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    if (commandLine && wcsstr(commandLine, L"/impostor")) return PoseAsTempiro(instance);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = instance;
