@@ -163,8 +163,10 @@ void MainWindow::FormCreate() {
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     SetEnabled(kTimer2, false);
 
-    state_.registry = std::make_unique<RegistryAccessor>(g_registryBackend);
-    std::string notice = StoreNoticeText(LoadOptions(*state_.registry, state_.options));
+    state_.store = std::make_unique<TaskStore>(g_registryBackend, state_.options);
+    const LoadReport report = state_.store->Load();
+    if (std::optional<Outcome> note = RecoveryNote(state_.store->recovery())) ProgramRunLog().Note(*note);
+    std::string notice = StoreNoticeText(report);
     if (!notice.empty()) {
         ShowReminder(notice, "");
         ProgramRunLog().Note(StoreNote(notice));
@@ -175,12 +177,14 @@ void MainWindow::FormCreate() {
     const std::uint64_t secondsSinceBoot = GetTickCount64() / 1000;
     std::int32_t kaiji = 0;
     try {
-        kaiji = state_.registry->ReadInteger(kKaijiValue);
+        TaskStore::Reader reader(*state_.store);
+        kaiji = reader.registry().ReadInteger(kKaijiValue);
     } catch (const StoreError&) {
         // The store could not be read; the notice above has said so already.
     }
     if (ShouldShowBootTime(kaiji, secondsSinceBoot)) ShowReminder(BootTimeText(secondsSinceBoot), "");
-    if (std::optional<std::string> failed = EnsureLogonTask(*state_.registry, g_logonTasks, ThisProgram()))
+    RegistryAccessor registry = state_.store->Accessor();
+    if (std::optional<std::string> failed = EnsureLogonTask(registry, g_logonTasks, ThisProgram()))
         ProgramRunLog().Note({*failed, true});
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -210,14 +214,10 @@ void MainWindow::StartTimer(TimerId id, unsigned intervalMs) { SetTimer(hwnd_, i
 void MainWindow::StopTimer(TimerId id) { KillTimer(hwnd_, id); }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    // An import handed over by "Tempiro.exe /import" waits while another
-    // message is at work further up: the tick may be walking the store.
-    if (msg == WM_COPYDATA)
-        return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam), handling_ > 0);
-    struct Counted {
-        int& count;
-        ~Counted() { --count; }
-    } counted{++handling_};
+    // An import handed over by "Tempiro.exe /import" is taken whenever it
+    // comes: the store makes it whole, and a walk over the store that it
+    // interrupts ends there (see the tick).
+    if (msg == WM_COPYDATA) return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     return Handle(msg, wParam, lParam);
 }
 
@@ -416,7 +416,7 @@ void MainWindow::Hide() {
 void MainWindow::FormClose() {
     ProgramRunLog().Note(EndNote());
     tray_.Remove();
-    state_.registry.reset();
+    state_.store.reset();
     DestroyWindow(hwnd_);
 }
 

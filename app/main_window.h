@@ -85,5 +85,4 @@ private:
     bool shutdownBlocked_ = false;
     bool resumed_ = false;  // the resume since the last suspend has been dealt with
     KeepAwake awake_;
-    int handling_ = 0;  // messages of this window at work, one inside another
 };

@@ -107,31 +107,29 @@ bool IsOurElevatedCopy(HWND window) {
     return theirs && theirs == FileIdentity(own.data());
 }
 
+// One message: the copy takes the import whenever it comes, so there is
+// nothing to try again; the wait covers an import of many thousand tasks.
 int HandOverTo(HWND main, std::wstring file, bool append) {
     COPYDATASTRUCT data{append ? kHandOverAppend : kHandOverReplace,
                         static_cast<DWORD>(file.size() * sizeof(wchar_t)), file.data()};
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD spent = GetTickCount() - start;
-        if (spent >= kAnswerMs) return kExitNoAnswer;
-        DWORD_PTR answer = 0;
-        if (!SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                                 kAnswerMs - spent, &answer))
-            return kExitNoAnswer;  // hung, gone, or a copy of higher integrity that refuses this one
-        const std::optional<int> code = HandOverAnswer(static_cast<std::intptr_t>(answer));
-        if (code != kHandOverBusy) return code.value_or(kExitNoAnswer);
-        Sleep(kRetryMs);
-    }
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerMs,
+                             &answer))
+        return kExitNoAnswer;  // hung, gone, or a copy of higher integrity that refuses this one
+    return HandOverAnswer(static_cast<std::intptr_t>(answer)).value_or(kExitNoAnswer);
 }
 
 int ImportHere(const std::string& file, bool append) {
     Win32Registry backend;
-    RegistryAccessor registry(backend);
     Win32TextFiles files;
     StoreOptions options;
-    // The options as a start loads them, once the file has proved a settings file.
-    auto load = [&] { LoadOptions(registry, options); };
-    return ExitCodeOf(ImportNamedFile(registry, files, options, file, append, load, &ProgramRunLog()).status);
+    TaskStore store(backend, options);
+    // The store as a start loads it, once the file has proved a settings file.
+    auto load = [&] {
+        store.Load();
+        if (std::optional<Outcome> note = RecoveryNote(store.recovery())) ProgramRunLog().Note(*note);
+    };
+    return ExitCodeOf(ImportNamedFile(store, files, file, append, load, &ProgramRunLog()).status);
 }
 
 int Import(const std::wstring& file, bool append) {
@@ -155,10 +153,11 @@ int Export(const std::wstring& file) {
     const std::optional<std::string> gbk = full ? GbkPath(*full) : std::nullopt;
     if (!gbk) return kExitNotOpened;
     Win32Registry backend;
-    RegistryAccessor registry(backend);
     Win32TextFiles files;
     Win32Clock clock;
-    return ExitCodeOf(ExportStore(registry, files, *gbk, ExportTimeNow(clock)));
+    StoreOptions options;
+    TaskStore store(backend, options);
+    return ExitCodeOf(ExportStore(store, files, *gbk, ExportTimeNow(clock)));
 }
 
 }  // namespace
@@ -174,17 +173,15 @@ std::optional<int> RunSettingsCommand() {
     return kExitUsage;
 }
 
-LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data, bool busy) {
+LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data) {
     const std::optional<HandOver> request =
         data ? ReadHandOver(data->dwData, data->lpData, data->cbData) : std::nullopt;
     if (!request) return 0;
-    if (busy) return kHandOverReply + kHandOverBusy;
     const std::optional<std::string> file = GbkPath(std::wstring(request->file.begin(), request->file.end()));
     if (!file) return kHandOverReply + kExitNotOpened;
-    if (!state.registry) return kHandOverReply + kExitStoreFailed;
+    if (!state.store) return kHandOverReply + kExitStoreFailed;
     Win32TextFiles files;
-    const ImportOutcome outcome =
-        ImportNamedFile(*state.registry, files, state.options, *file, request->append, {}, &ProgramRunLog());
+    const ImportOutcome outcome = ImportNamedFile(*state.store, files, *file, request->append, {}, &ProgramRunLog());
     if (outcome.storeChanged()) SettingsImported(!request->append);
     return kHandOverReply + ExitCodeOf(outcome.status);
 }

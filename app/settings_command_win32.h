@@ -19,6 +19,4 @@ std::optional<int> RunSettingsCommand();
 
 // In the running copy: a WM_COPYDATA that may be an import handed over by
 // such a command. Returns the message's answer; 0 for data that is not one.
-// `busy`: the copy is inside another message of its main window, whose walk
-// over the store the import must not change under it; the sender tries again.
-LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data, bool busy);
+LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data);

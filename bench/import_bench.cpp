@@ -178,18 +178,20 @@ int main() {
         const StoreOptions fileOptions = FileOptions(tasks);
         FakeRegistry source;
         PutTasks(source, tasks);
-        RegistryAccessor sourceAccessor(source);
+        StoreOptions sourceOptions = fileOptions;
+        TaskStore sourceStore(source, sourceOptions);
         FakeTextFiles files;
-        files.files[kPath] = ComposeSettingsFile(sourceAccessor, fileOptions, {"2024/5/3", "10:37:05"});
+        files.files[kPath] = ComposeSettingsFile(sourceStore, fileOptions, {"2024/5/3", "10:37:05"});
         const std::string& file = files.files[kPath];
 
         FakeRegistry target;
         PutTasks(target, tasks);
         RegistryAccessor registry(target);
         StoreOptions options = fileOptions;
+        TaskStore store(target, options);
         auto import = [&] {
             ImportOutcome outcome =
-                ImportSettings(registry, files, options, std::string(kPath), [] { return ImportAnswer::Replace; });
+                ImportSettings(store, files, std::string(kPath), [] { return ImportAnswer::Replace; });
             ok = ok && outcome.status == ImportStatus::Imported;
         };
         auto check = [&](const char* what) {

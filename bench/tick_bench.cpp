@@ -123,11 +123,11 @@ void WriteRecords(RegistryAccessor& registry, int count) {
     registry.CloseKey();
 }
 
-void SetTaskNum(ProgramState& state, int count) {
+void SetTaskNum(ProgramState& state, RegistryAccessor& registry, int count) {
     state.options.TaskNum = count;
-    OpenStore(*state.registry);
-    state.registry->WriteInteger(kTaskNumValue, count);
-    state.registry->CloseKey();
+    OpenStore(registry);
+    registry.WriteInteger(kTaskNumValue, count);
+    registry.CloseKey();
 }
 
 // The reads the tick must make, through the same accessor and key handling.
@@ -162,7 +162,8 @@ Stats Summarise(std::vector<double> samples) {
 
 int Run(Backend& backend) {
     ProgramState state;
-    state.registry = std::make_unique<RegistryAccessor>(*backend.registry);
+    state.store = std::make_unique<TaskStore>(*backend.registry, state.options);
+    RegistryAccessor registry(*backend.registry);
     FixedClock clock;
     CallCounter counter;
     Countdown countdown(state, clock, counter, counter, counter, counter);
@@ -170,7 +171,7 @@ int Run(Backend& backend) {
 
     int largest = 0;
     for (const Size& size : backend.sizes) largest = std::max(largest, size.records);
-    WriteRecords(*state.registry, largest);
+    WriteRecords(registry, largest);
 
     std::printf("Scheduler tick (Timer1Timer), no record due; registry: %s\n", backend.name);
     std::printf("bare reads: ReadString A<n> and D<n> for n = 1..TaskNum on the open store key\n");
@@ -180,10 +181,10 @@ int Run(Backend& backend) {
 
     bool withinTarget = true;
     for (const Size& size : backend.sizes) {
-        SetTaskNum(state, size.records);
+        SetTaskNum(state, registry, size.records);
         // One untimed round each; the bare one also shows the records are all there.
         scheduler.Timer1Timer();
-        if (BareReads(*state.registry, size.records) != 2 * size.records) {
+        if (BareReads(registry, size.records) != 2 * size.records) {
             std::fprintf(stderr, "the store does not hold %d records\n", size.records);
             return 1;
         }
@@ -191,7 +192,7 @@ int Run(Backend& backend) {
         std::vector<double> tick, bare;
         for (int r = 0; r < size.repetitions; ++r) {
             tick.push_back(Microseconds([&] { scheduler.Timer1Timer(); }));
-            bare.push_back(Microseconds([&] { BareReads(*state.registry, size.records); }));
+            bare.push_back(Microseconds([&] { BareReads(registry, size.records); }));
         }
         Stats t = Summarise(tick), b = Summarise(bare);
         double ratio = t.median / b.median;

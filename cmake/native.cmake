@@ -11,6 +11,7 @@ add_executable(tempiro_tests
   tests/platform/registry_test.cpp
   tests/platform/dpi_test.cpp
   tests/store/options_test.cpp
+  tests/store/task_store_test.cpp
   tests/store/autostart_test.cpp
   tests/store/settings_file_test.cpp
   tests/store/command_line_test.cpp

@@ -26,7 +26,8 @@ add_executable(tempiro_wine_tests
   tests/wine/keep_word_test.cpp
   tests/wine/run_log_test.cpp
   tests/wine/command_line_test.cpp
-  tests/wine/sleep_test.cpp)
+  tests/wine/sleep_test.cpp
+  tests/wine/store_kill_test.cpp)
 target_link_libraries(tempiro_wine_tests PRIVATE tempiro_win32 gtest_main ${TEMPIRO_WIN32_LIBS} version uuid)
 target_include_directories(tempiro_wine_tests PRIVATE ${TEMPIRO_GENERATED})
 target_link_options(tempiro_wine_tests PRIVATE ${TEMPIRO_STATIC_RUNTIME})
@@ -101,6 +102,7 @@ endforeach()
 # "/import" and "/export": alone, and with the import handed to the running copy.
 tempiro_wine_test(CommandLineAlone zh_CN.UTF-8 CommandLine.WithNoCopy*)
 tempiro_wine_test(CommandLineHandOver zh_CN.UTF-8 CommandLine.AnImportHanded*)
+tempiro_wine_test(StoreKill zh_CN.UTF-8 StoreKill.*)
 tempiro_wine_test(CommandLineImpostor zh_CN.UTF-8 CommandLine.AWindowOfTheClassInAnotherProgramGets*)
 tempiro_wine_test(CommandLineImpostorFirst zh_CN.UTF-8 CommandLine.AWindowOfTheClassInAnotherProgramStands*)
 tempiro_wine_test(SettingsHoldTheTick zh_CN.UTF-8 SettingsTick.Rests*)

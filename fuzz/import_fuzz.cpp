@@ -119,10 +119,10 @@ std::int32_t IntegerOf(const PlainReading& reading, const std::string& key, std:
 }
 
 ImportOutcome Import(FakeRegistry& backend, StoreOptions& options, const std::string& file, ImportAnswer answer) {
-    RegistryAccessor registry(backend);
+    TaskStore store(backend, options);
     FakeTextFiles files;
     files.files[kFile] = file;
-    return ImportSettings(registry, files, options, std::string(kFile), [answer] { return answer; });
+    return ImportSettings(store, files, std::string(kFile), [answer] { return answer; });
 }
 
 void AnyFile(FuzzedDataProvider& in) {
@@ -158,18 +158,14 @@ void AnyFile(FuzzedDataProvider& in) {
     const std::int64_t base = replace ? 0 : held;
     const std::int64_t count = std::min({std::max<std::int64_t>(IntegerOf(reading, "TaskNum", 0), 0), reading.highest,
                                          std::numeric_limits<std::int32_t>::max() - base});
-    // Replacing removes the records the program knows of; any beyond them
-    // stay unless the file's records land on them.
+    // Replacing puts a new store in place of the old one: nothing of the old
+    // records stays, even beyond the count.
     if (replace)
-        for (int n = 1; n <= std::min<std::int64_t>(present, held); ++n)
+        for (int n = 1; n <= present; ++n)
             for (int l = 0; l < 4; ++l) expected.erase(TaskValueName(kTaskFields[l], n));
     for (const auto& [key, value] : reading.tasks)
         if (key.first <= count)
             expected[TaskValueName(kTaskFields[key.second], static_cast<int>(base + key.first))] = StringValue(value);
-    // A replaced record keeps none of its old texts.
-    if (replace)
-        for (int n = 1; n <= std::min<std::int64_t>(count, held); ++n)
-            for (int l = 0; l < 4; ++l) expected.emplace(TaskValueName(kTaskFields[l], n), StringValue(""));
 
     auto found = reading.settings.find("soundpath");
     expected["soundpath"] = StringValue(found == reading.settings.end() ? "" : found->second);
@@ -242,8 +238,9 @@ void ExportedFile(FuzzedDataProvider& in) {
             original[name] = StringValue(FirstLine(text));
         }
     }
-    RegistryAccessor sourceRegistry(source);
-    const std::string file = ComposeSettingsFile(sourceRegistry, options, when);
+    StoreOptions sourceOptions = options;
+    TaskStore sourceStore(source, sourceOptions);
+    const std::string file = ComposeSettingsFile(sourceStore, options, when);
 
     FakeRegistry target;
     StoreOptions imported;

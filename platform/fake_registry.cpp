@@ -28,12 +28,24 @@ void FakeRegistry::Wrote() {
     if (writesLeft > 0) --writesLeft;
 }
 
+bool FakeRegistry::FailsNow() {
+    if (failsAfter < 0) return false;
+    return failsAfter-- == 0;
+}
+
+bool FakeRegistry::MayChange() {
+    if (diesAfter == 0) throw Died{};
+    if (diesAfter > 0) --diesAfter;
+    return true;
+}
+
 RegKey FakeRegistry::Open(RegRoot root, const std::string& path, bool create) {
     // As the real registry, a path below a root never begins with a backslash.
     if (denyOpen || (!path.empty() && path.front() == '\\')) return kNoKey;
     std::string id = KeyId(root, path);
     if (!keys_.count(id)) {
         if (!create) return kNoKey;
+        MayChange();
         keys_[id];
     }
     RegKey handle = next_++;
@@ -67,6 +79,7 @@ std::optional<RegValue> FakeRegistry::Query(RegKey key, const std::string& name)
 bool FakeRegistry::SetString(RegKey key, const std::string& name, const std::string& text) {
     Key* k = Find(key);
     if (!Writable(k) || ReadOnly(key)) return false;
+    MayChange();
     k->values[Fold(name)] = {name, StringValue(text)};
     Wrote();
     return true;
@@ -75,6 +88,7 @@ bool FakeRegistry::SetString(RegKey key, const std::string& name, const std::str
 bool FakeRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t value) {
     Key* k = Find(key);
     if (!Writable(k) || ReadOnly(key)) return false;
+    MayChange();
     k->values[Fold(name)] = {name, DwordValue(value)};
     Wrote();
     return true;
@@ -83,7 +97,9 @@ bool FakeRegistry::SetDword(RegKey key, const std::string& name, std::uint32_t v
 bool FakeRegistry::Delete(RegKey key, const std::string& name) {
     Key* k = Find(key);
     if (!Writable(k) || ReadOnly(key)) return false;
-    if (!k->values.erase(Fold(name))) return false;
+    if (!k->values.count(Fold(name))) return false;
+    MayChange();
+    k->values.erase(Fold(name));
     Wrote();
     return true;
 }
@@ -110,4 +126,34 @@ std::vector<std::string> FakeRegistry::ValueNames(RegRoot root, const std::strin
     if (k == keys_.end()) return names;
     for (const auto& [folded, entry] : k->second.values) names.push_back(entry.first);
     return names;
+}
+
+std::vector<std::string> FakeRegistry::Names(RegKey key) {
+    std::vector<std::string> names;
+    if (Key* k = Find(key))
+        for (const auto& [folded, entry] : k->values) names.push_back(entry.first);
+    return names;
+}
+
+bool FakeRegistry::RenameKey(RegRoot root, const std::string& path, const std::string& newName) {
+    const std::string from = KeyId(root, path);
+    const size_t slash = from.rfind('\\');
+    const std::string to = from.substr(0, slash + 1) + Fold(newName);
+    if (denyWrite || writesLeft == 0 || !keys_.count(from) || keys_.count(to) || FailsNow()) return false;
+    MayChange();
+    keys_[to] = std::move(keys_[from]);
+    keys_.erase(from);
+    for (auto& [handle, open] : open_)
+        if (open.id == from) open.id = to;  // an open handle follows its key, as in the registry
+    Wrote();
+    return true;
+}
+
+bool FakeRegistry::DeleteKey(RegRoot root, const std::string& path) {
+    const std::string id = KeyId(root, path);
+    if (denyWrite || writesLeft == 0 || !keys_.count(id) || FailsNow()) return false;
+    MayChange();
+    keys_.erase(id);
+    Wrote();
+    return true;
 }

@@ -18,6 +18,9 @@ public:
     bool SetString(RegKey key, const std::string& name, const std::string& text) override;
     bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
     bool Delete(RegKey key, const std::string& name) override;
+    std::vector<std::string> Names(RegKey key) override;
+    bool RenameKey(RegRoot root, const std::string& path, const std::string& newName) override;
+    bool DeleteKey(RegRoot root, const std::string& path) override;
 
     // Direct access for setting up and checking, outside any open key.
     void Put(RegRoot root, const std::string& path, const std::string& name, RegValue value);
@@ -34,6 +37,15 @@ public:
     int writesLeft = -1;
     bool readOnlyKeys = false;
     bool denyValueCount = false;
+    // The program "dies" once this many more changes have been made (-1: never):
+    // the next change throws Died, which no store code catches, and leaves
+    // the registry as it stood, as a kill does. Value writes and deletes, key
+    // creations, renames and deletes all count as changes.
+    int diesAfter = -1;
+    struct Died {};
+    // This many more changes succeed, the one after fails (-1: none fails),
+    // and every change after that succeeds again: a write refused once.
+    int failsAfter = -1;
 
     int writes = 0;   // successful SetString, SetDword and Delete calls
     int queries = 0;
@@ -47,8 +59,10 @@ private:
     static std::string Fold(const std::string& s);
     static std::string KeyId(RegRoot root, const std::string& path);
     Key* Find(RegKey key);
-    bool Writable(Key* key) const { return key && !denyWrite && writesLeft != 0; }
+    bool Writable(Key* key) { return key && !denyWrite && writesLeft != 0 && !FailsNow(); }
+    bool FailsNow();
     void Wrote();
+    bool MayChange();  // throws Died when the program dies now
 
     std::map<std::string, Key> keys_;
     struct OpenKey {

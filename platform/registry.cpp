@@ -53,3 +53,20 @@ void RegistryAccessor::WriteInteger(const std::string& name, std::int32_t value)
 bool RegistryAccessor::DeleteValue(const std::string& name) {
     return key_ != kNoKey && backend_.Delete(key_, name);
 }
+
+std::optional<RegValue> RegistryAccessor::Query(const std::string& name) {
+    return key_ != kNoKey ? backend_.Query(key_, name) : std::nullopt;
+}
+
+void RegistryAccessor::Put(const std::string& name, const std::optional<RegValue>& value) {
+    if (!value)
+        DeleteValue(name);
+    else if (value->type == RegType::Dword)
+        WriteInteger(name, static_cast<std::int32_t>(value->dword));
+    else if (value->type != RegType::Other)
+        WriteString(name, value->text);
+}
+
+std::vector<std::string> RegistryAccessor::Names() {
+    return key_ != kNoKey ? backend_.Names(key_) : std::vector<std::string>{};
+}

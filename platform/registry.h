@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 enum class RegRoot { LocalMachine, CurrentUser };
 
@@ -37,6 +38,13 @@ public:
     virtual bool SetString(RegKey key, const std::string& name, const std::string& text) = 0;
     virtual bool SetDword(RegKey key, const std::string& name, std::uint32_t value) = 0;
     virtual bool Delete(RegKey key, const std::string& name) = 0;
+    // The names of the key's values, in no particular order.
+    virtual std::vector<std::string> Names(RegKey key) = 0;
+    // Whole keys, by path from the root: a rename keeps the key's values
+    // and gives it `newName` beside where it stood, failing when that name
+    // is taken; a delete removes a key that has no subkeys, with its values.
+    virtual bool RenameKey(RegRoot root, const std::string& path, const std::string& newName) = 0;
+    virtual bool DeleteKey(RegRoot root, const std::string& path) = 0;
 };
 
 // A failed store read or write. It ends the command that ran into it; the
@@ -75,6 +83,12 @@ public:
     void WriteString(const std::string& name, const std::string& text);
     void WriteInteger(const std::string& name, std::int32_t value);
     bool DeleteValue(const std::string& name);
+    // The value as it stands, none when missing; and a value put back as it
+    // stood: none deletes it, a text or a number is written (throwing as the
+    // writes above), another type is left alone.
+    std::optional<RegValue> Query(const std::string& name);
+    void Put(const std::string& name, const std::optional<RegValue>& value);
+    std::vector<std::string> Names();
 
 private:
     RegistryBackend& backend_;

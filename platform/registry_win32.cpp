@@ -91,3 +91,30 @@ bool Win32Registry::SetDword(RegKey key, const std::string& name, std::uint32_t 
 bool Win32Registry::Delete(RegKey key, const std::string& name) {
     return RegDeleteValueW(Handle(key), Wide(name).c_str()) == ERROR_SUCCESS;
 }
+
+std::vector<std::string> Win32Registry::Names(RegKey key) {
+    std::vector<std::string> names;
+    std::vector<wchar_t> name(16384);  // the longest value name the registry allows, and its zero
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        const LONG rc = RegEnumValueW(Handle(key), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc != ERROR_SUCCESS) break;
+        names.push_back(Narrow(std::wstring(name.data(), length)));
+    }
+    return names;
+}
+
+bool Win32Registry::RenameKey(RegRoot root, const std::string& path, const std::string& newName) {
+    HKEY base = root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(base, Wide(path).c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
+    const LONG rc = RegRenameKey(key, nullptr, Wide(newName).c_str());
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteKey(RegRoot root, const std::string& path) {
+    HKEY base = root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    return RegDeleteKeyExW(base, Wide(path).c_str(), KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
+}

@@ -18,6 +18,9 @@ public:
     bool SetString(RegKey key, const std::string& name, const std::string& text) override;
     bool SetDword(RegKey key, const std::string& name, std::uint32_t value) override;
     bool Delete(RegKey key, const std::string& name) override;
+    std::vector<std::string> Names(RegKey key) override;
+    bool RenameKey(RegRoot root, const std::string& path, const std::string& newName) override;
+    bool DeleteKey(RegRoot root, const std::string& path) override;
 
 private:
     std::set<RegKey> readOnly_;  // the open keys that were opened for reading alone

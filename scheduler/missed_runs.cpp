@@ -80,8 +80,8 @@ std::optional<std::int64_t> ParseWatchedMinute(const std::string& text) {
 
 std::optional<std::int64_t> ReadWatchedMinute(RegistryAccessor& registry) {
     try {
-        const OpenedStore store(registry);
-        if (!store.opened() || !registry.ValueExists(kWatchedMinuteValue)) return std::nullopt;
+        // The accessor is the caller's own: its key closes with it.
+        if (!OpenStore(registry) || !registry.ValueExists(kWatchedMinuteValue)) return std::nullopt;
         return ParseWatchedMinute(registry.ReadString(kWatchedMinuteValue));
     } catch (const StoreError&) {
         return std::nullopt;
@@ -90,8 +90,7 @@ std::optional<std::int64_t> ReadWatchedMinute(RegistryAccessor& registry) {
 
 void WriteWatchedMinute(RegistryAccessor& registry, const LocalTime& t) {
     try {
-        const OpenedStore store(registry);
-        if (store.opened()) registry.WriteString(kWatchedMinuteValue, WatchedMinuteText(t));
+        if (OpenStore(registry)) registry.WriteString(kWatchedMinuteValue, WatchedMinuteText(t));
     } catch (const StoreError&) {
         // The next minute tries again; a start after a kill then looks back a little further.
     }

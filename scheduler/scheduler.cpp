@@ -11,8 +11,8 @@ LocalTime NextMinute(LocalTime t) { return calendar::AddMinutes(t, 1); }
 void Scheduler::Timer1Timer() { Tick({clock_.UptimeMilliseconds(), clock_.Now()}, 0); }
 
 void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
-    if (!state_.registry) return;
-    RegistryAccessor& registry = *state_.registry;
+    if (!state_.store) return;
+    TaskStore& store = *state_.store;
     std::optional<ShortDateFormat> dateFormat;  // read once a tick, when a one-off record first needs it
     DueInputs inputs{
         moment.clock,
@@ -31,16 +31,19 @@ void Scheduler::Tick(const Moment& moment, std::uint64_t lagMs) {
     // sleep before the clock watch came never counts a task fired in it as
     // missed. Minutes passed unseen before it are looked into first.
     Watch(inputs.now, true);
-    const OpenedStore store(registry);
-    // Never past the records the key can hold, whatever TaskNum says.
-    const int count = TaskRecordBound(registry, state_.options.TaskNum);
-    for (int n = 1; n <= count; ++n) {
+    TaskStore::Reader reader(store);
+    // A task that fires may wait in a message loop (a box, a window shown),
+    // where an import handed over from the command line can change the
+    // store: the walk ends there rather than read a record under a number
+    // that now means another.
+    const std::uint64_t generation = store.generation();
+    for (int n = 1; n <= reader.bound() && store.generation() == generation; ++n) {
         try {
-            std::string a = ReadTaskField(registry, n, TaskField::Schedule);
-            std::string d = ReadTaskField(registry, n, TaskField::State);
+            std::string a = reader.Field(n, TaskField::Schedule);
+            std::string d = reader.Field(n, TaskField::State);
             if (a.empty() || d != kStateEnabled || !IsScheduleDue(a, inputs)) continue;
-            std::optional<TaskType> type = TaskTypeOf(ReadTaskField(registry, n, TaskField::Type));
-            if (type) Dispatch(n, a, *type, moment);
+            std::optional<TaskType> type = TaskTypeOf(reader.Field(n, TaskField::Type));
+            if (type) Dispatch(n, a, *type, moment, reader);
         } catch (const StoreError&) {
             // A value of the wrong type: this record cannot act; the others still do.
         }
@@ -89,24 +92,25 @@ void Scheduler::PowerActionOutcome(const Outcome& outcome) {
     report(outcome);
 }
 
-std::string Scheduler::ReadC(int number) { return ReadTaskField(*state_.registry, number, TaskField::Attribute); }
+std::string Scheduler::ReadC(TaskStore::Reader& reader, int number) { return reader.Field(number, TaskField::Attribute); }
 
 OutcomeReport Scheduler::Reporter(int number, TaskType type, const std::string& attribute) const {
     if (!log_) return [](const Outcome&) {};
     return [log = log_, number, type, attribute](const Outcome& outcome) { log->Task(number, type, attribute, outcome); };
 }
 
-void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment) {
+void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment,
+                         TaskStore::Reader& reader) {
     if (std::optional<PowerAction> action = PowerActionFor(type)) {
         state_.PendingPowerAction = action;
-        if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(number);
+        if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(reader, number);
         if (powerTask_) powerTask_(PowerSuperseded());  // a countdown keeps the later word
         powerTask_ = Reporter(number, type, type == TaskType::Hibernate ? state_.WakeSpec : "");
         OpenCountdown();
         return;
     }
     // The types that act on C read it, as before; the dial and the cleaning have none.
-    const std::string c = type == TaskType::Dial || type == TaskType::CleanJunk ? "" : ReadC(number);
+    const std::string c = type == TaskType::Dial || type == TaskType::CleanJunk ? "" : ReadC(reader, number);
     const OutcomeReport report = Reporter(number, type, c);
     switch (type) {
     case TaskType::Reminder: report(actions_.ShowReminder(c, a)); break;
@@ -146,7 +150,7 @@ void Scheduler::Timer4Timer() {
     const LocalTime now = clock_.Now();
     Watch(now, false);
     // The tick never writes; the watch keeps the store up to date.
-    if (watched_ && watched_ != stored_ && state_.registry) Store(now);
+    if (watched_ && watched_ != stored_ && state_.store) Store(now);
 }
 
 void Scheduler::Watch(const LocalTime& now, bool judged) {
@@ -161,16 +165,18 @@ void Scheduler::Watch(const LocalTime& now, bool judged) {
 }
 
 void Scheduler::Store(const LocalTime& now) {
-    WriteWatchedMinute(*state_.registry, now);
+    RegistryAccessor registry = state_.store->Accessor();
+    WriteWatchedMinute(registry, now);
     stored_ = calendar::MinuteNumber(now);
 }
 
 void Scheduler::ClockMoved(ClockEvent event) {
-    if (!state_.registry) return;
+    if (!state_.store) return;
     const LocalTime now = clock_.Now();
     const std::int64_t minute = calendar::MinuteNumber(now);
     if (event != ClockEvent::Start) countdown_.ClockMoved(now, event == ClockEvent::Resume);
-    const std::optional<std::int64_t> last = event == ClockEvent::Start ? ReadWatchedMinute(*state_.registry) : watched_;
+    RegistryAccessor registry = state_.store->Accessor();
+    const std::optional<std::int64_t> last = event == ClockEvent::Start ? ReadWatchedMinute(registry) : watched_;
     // Minutes in which the user had the tasks held fired nothing on purpose.
     if (last && minute > *last + 1 && state_.monitoring && !state_.tickHeld) ReportMissed(*last + 1, minute);
     watched_ = minute;
@@ -178,7 +184,6 @@ void Scheduler::ClockMoved(ClockEvent event) {
 }
 
 void Scheduler::ReportMissed(std::int64_t from, std::int64_t to) {
-    RegistryAccessor& registry = *state_.registry;
     std::optional<ShortDateFormat> dateFormat;
     auto format = [&]() -> const ShortDateFormat& {
         if (!dateFormat) dateFormat.emplace(clock_.ShortDatePicture());
@@ -192,19 +197,18 @@ void Scheduler::ReportMissed(std::int64_t from, std::int64_t to) {
     };
     std::vector<Missed> catchUp;
     {
-        const OpenedStore store(registry);
-        const int count = TaskRecordBound(registry, state_.options.TaskNum);
-        for (int n = 1; n <= count; ++n) {
+        TaskStore::Reader reader(*state_.store);
+        for (int n = 1; n <= reader.bound(); ++n) {
             try {
-                const std::string a = ReadTaskField(registry, n, TaskField::Schedule);
-                if (a.empty() || ReadTaskField(registry, n, TaskField::State) != kStateEnabled) continue;
+                const std::string a = reader.Field(n, TaskField::Schedule);
+                if (a.empty() || reader.Field(n, TaskField::State) != kStateEnabled) continue;
                 const MissedRuns runs = MissedRunsOf(a, from, to, format);
                 if (runs.count == 0) continue;
-                const std::optional<TaskType> type = TaskTypeOf(ReadTaskField(registry, n, TaskField::Type));
+                const std::optional<TaskType> type = TaskTypeOf(reader.Field(n, TaskField::Type));
                 if (!type) continue;  // never acts, so misses nothing
                 const bool attributed = *type != TaskType::Dial && *type != TaskType::CleanJunk &&
                                         (!PowerActionFor(*type) || *type == TaskType::Hibernate);
-                if (log_) log_->Task(n, *type, attributed ? ReadC(n) : "", MissedOutcome(runs));
+                if (log_) log_->Task(n, *type, attributed ? ReadC(reader, n) : "", MissedOutcome(runs));
                 if (state_.options.buzuo == 1 && CatchesUp(*type)) catchUp.push_back({n, *type, a, runs.last});
             } catch (const StoreError&) {
                 // A value of the wrong type: this record cannot act; the others still do.
@@ -217,8 +221,7 @@ void Scheduler::ReportMissed(std::int64_t from, std::int64_t to) {
 void Scheduler::CatchUp(int number, TaskType type, const std::string& a, const LocalTime& dueAt) {
     std::string c;
     try {
-        const OpenedStore store(*state_.registry);
-        if (type != TaskType::CleanJunk) c = ReadC(number);
+        if (type != TaskType::CleanJunk) c = state_.store->Read(number).attribute;
     } catch (const StoreError&) {
         return;
     }

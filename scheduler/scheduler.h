@@ -77,9 +77,9 @@ private:
     // `lagMs`: how long ago that moment was; the idle time is counted back by it.
     void Tick(const Moment& moment, std::uint64_t lagMs);
     bool TickMayRun() const;
-    void Dispatch(int number, const std::string& a, TaskType type, const Moment& moment);
+    void Dispatch(int number, const std::string& a, TaskType type, const Moment& moment, TaskStore::Reader& reader);
     void OpenCountdown();
-    std::string ReadC(int number);
+    std::string ReadC(TaskStore::Reader& reader, int number);
     // Writes the task's line when the outcome comes; safe on any thread.
     OutcomeReport Reporter(int number, TaskType type, const std::string& attribute) const;
 

@@ -66,10 +66,9 @@ int ExitCodeOf(const ExportOutcome& outcome) {
     return kExitUsage;
 }
 
-ImportOutcome ImportNamedFile(RegistryAccessor& registry, TextFiles& files, StoreOptions& options,
-                              const std::string& file, bool append, const std::function<void()>& beforeStore,
-                              RunLog* runLog) {
-    const ImportOutcome outcome = ImportSettings(registry, files, options, file, [&] {
+ImportOutcome ImportNamedFile(TaskStore& store, TextFiles& files, const std::string& file, bool append,
+                              const std::function<void()>& beforeStore, RunLog* runLog) {
+    const ImportOutcome outcome = ImportSettings(store, files, file, [&] {
         if (beforeStore) beforeStore();
         return append ? ImportAnswer::Append : ImportAnswer::Replace;
     });
@@ -80,25 +79,9 @@ ImportOutcome ImportNamedFile(RegistryAccessor& registry, TextFiles& files, Stor
     return outcome;
 }
 
-ExportOutcome ExportStore(RegistryAccessor& registry, TextFiles& files, const std::string& file,
-                          const ExportTime& when) {
-    StoreOptions options;
-    {
-        const OpenedStore store(registry);
-        for (const OptionSpec& spec : kOptionTable) {
-            if (!registry.ValueExists(spec.name)) continue;
-            try {
-                if (spec.text)
-                    options.*spec.text = registry.ReadString(spec.name);
-                else
-                    options.*spec.integer = registry.ReadInteger(spec.name);
-            } catch (const StoreError&) {
-                // As at start: a count that cannot be read counts the records present.
-                if (spec.integer == &StoreOptions::TaskNum) options.TaskNum = PresentTaskRecords(registry);
-            }
-        }
-    }
-    return ExportSettings(registry, files, options, file, when);
+ExportOutcome ExportStore(TaskStore& store, TextFiles& files, const std::string& file, const ExportTime& when) {
+    store.Load(false);
+    return ExportSettings(store, files, store.options(), file, when);
 }
 
 bool IsFullPath(std::u16string_view path) {
@@ -118,6 +101,6 @@ std::optional<HandOver> ReadHandOver(std::uintptr_t tag, const void* data, std::
 }
 
 std::optional<int> HandOverAnswer(std::intptr_t answer) {
-    if (answer < kHandOverReply || answer > kHandOverReply + kHandOverBusy) return std::nullopt;
+    if (answer < kHandOverReply || answer > kHandOverReply + kExitNoAnswer) return std::nullopt;
     return static_cast<int>(answer - kHandOverReply);
 }

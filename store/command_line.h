@@ -63,23 +63,19 @@ int ExitCodeOf(const ExportOutcome& outcome);
 // the question would be asked, when the file has proved to be a settings
 // file and nothing of the store has been touched. The outcome goes to
 // `runLog`.
-ImportOutcome ImportNamedFile(RegistryAccessor& registry, TextFiles& files, StoreOptions& options,
-                              const std::string& file, bool append, const std::function<void()>& beforeStore = {},
-                              RunLog* runLog = nullptr);
+ImportOutcome ImportNamedFile(TaskStore& store, TextFiles& files, const std::string& file, bool append,
+                              const std::function<void()>& beforeStore = {}, RunLog* runLog = nullptr);
 
-// The export of the store as it stands to `file`: the options read as a
-// start reads them, but a missing one is not written.
-ExportOutcome ExportStore(RegistryAccessor& registry, TextFiles& files, const std::string& file,
-                          const ExportTime& when);
+// The export of the store as it stands to `file`: the store loaded as a
+// start loads it, but a missing option is not written.
+ExportOutcome ExportStore(TaskStore& store, TextFiles& files, const std::string& file, const ExportTime& when);
 
 // The hand-over: WM_COPYDATA to the running copy's main window. Its tag says
 // replace or append; its data is the file's full path in UTF-16 without a
-// closing zero. The copy answers kHandOverReply plus the import's exit code,
-// or plus kHandOverBusy while it is inside another of its commands.
+// closing zero. The copy answers kHandOverReply plus the import's exit code.
 inline constexpr std::uintptr_t kHandOverReplace = 0x54504952;
 inline constexpr std::uintptr_t kHandOverAppend = 0x54504941;
 inline constexpr std::intptr_t kHandOverReply = 0x54500000;
-inline constexpr int kHandOverBusy = 0x100;
 inline constexpr std::size_t kLongestPath = 32767;  // characters
 
 // A full path on a drive ("C:\...") or a share ("\\server\..."); not one of

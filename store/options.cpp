@@ -8,7 +8,7 @@ StoreOptions::StoreOptions() {
     }
 }
 
-LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
+LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options, bool writeMissing) {
     options = StoreOptions{};
     LoadReport report;
     report.keyOpened = OpenStore(registry);
@@ -22,6 +22,8 @@ LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
                     options.*spec.text = registry.ReadString(spec.name);
                 else
                     options.*spec.integer = registry.ReadInteger(spec.name);
+            } else if (!writeMissing) {
+                continue;
             } else if (spec.text) {
                 registry.WriteString(spec.name, options.*spec.text);
             } else {
@@ -39,24 +41,3 @@ LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options) {
     return report;
 }
 
-void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice) {
-    std::array<const OptionSpec*, kOptionCount> steps{};
-    for (const OptionSpec& spec : kOptionTable) {
-        if (spec.saveStep >= 0) steps[spec.saveStep] = &spec;
-    }
-    OpenStore(registry);
-    for (const OptionSpec* spec : steps) {
-        if (!spec) break;
-        if (spec->text) {
-            if (choice.options.*spec->text == options.*spec->text) continue;
-            options.*spec->text = choice.options.*spec->text;
-            registry.WriteString(spec->name, options.*spec->text);
-        } else {
-            const std::int32_t value = choice.options.*spec->integer;
-            if (!spec->readAtStartOnly) options.*spec->integer = value;
-            registry.WriteInteger(spec->name, value);
-        }
-    }
-
-    registry.CloseKey();
-}

@@ -73,9 +73,10 @@ struct LoadReport {
 };
 
 // Resets `options` to the defaults, opens the store and reads each option,
-// writing the default of every missing one. The key stays open. An option that
-// cannot be read or written keeps its default and is reported; loading goes on.
-LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options);
+// writing the default of every missing one when `writeMissing`. The key stays
+// open. An option that cannot be read or written keeps its default and is
+// reported; loading goes on. TaskStore::Load runs it after mending the store.
+LoadReport LoadOptions(RegistryAccessor& registry, StoreOptions& options, bool writeMissing = true);
 
 // What the settings window's OK hands over: the options it shows (all but
 // TaskNum) and the autostart box (store/autostart.h writes that).
@@ -84,7 +85,3 @@ struct SettingsChoice {
     bool autostart = false;
 };
 
-// Writes the options the window shows in the order the program always has;
-// a text is written only when it changed, and the in-memory kaiji stays as
-// loaded. Throws StoreError on a failed write.
-void SaveOptions(RegistryAccessor& registry, StoreOptions& options, const SettingsChoice& choice);

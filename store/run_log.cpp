@@ -97,6 +97,15 @@ std::string RunLogRefusedText(const std::string& folder) {
 
 Outcome StoreNote(const std::string& notice) { return {OneLine(notice), true}; }
 
+std::optional<Outcome> RecoveryNote(Recovery recovery) {
+    switch (recovery) {
+    case Recovery::Completed: return Outcome{"上次退出时未完成的设置更改已补完"};
+    case Recovery::Undone: return Outcome{"上次退出时未完成的设置更改已撤销，设置保持更改之前的样子", true};
+    case Recovery::None: break;
+    }
+    return std::nullopt;
+}
+
 std::string ShortenedText(const std::string& text, size_t characters) {
     const size_t end = GbkPrefixBytes(text, characters);
     return end < text.size() ? text.substr(0, end) + "…" : text;

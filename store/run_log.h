@@ -87,6 +87,9 @@ std::optional<Outcome> ImportNote(const std::string& path, ImportStatus status, 
 std::string RunLogRefusedText(const std::string& folder);
 // What start-up told the user about a store it could not use.
 Outcome StoreNote(const std::string& notice);
+// What a start found of a change to the store that a kill interrupted; none
+// when it found nothing.
+std::optional<Outcome> RecoveryNote(Recovery recovery);
 
 // A text cut after `characters` characters (a GBK two-byte character counts
 // once and is never split), ended with "…" where it was cut.

@@ -110,76 +110,9 @@ std::string_view Bounded(std::string_view text) {
     return text.substr(0, GbkPrefixBytes(text, kImportedTextCharacters));
 }
 
-// Writes the file's records as numbers base + 1 onwards, from task lines
-// handed over in ascending order, one per key. A key the file lacks writes
-// nothing, except over a present record (the first `overwritten` numbers),
-// where it writes an empty value so that no text of the old record shows
-// through; a present record the file lacks altogether gets four of them.
-// The present records are written as they come, record by record; the new
-// values, which the key does not hold yet, all at the end in ascending name
-// order. Wine keeps a key's values in an array sorted by name and moves every
-// value behind the place where one is added or deleted: in name order the new
-// values move none of each other, while 25,000 tasks written in record order
-// into an empty key took five times as long. Windows keeps no sorted array of
-// a key's values, so the order costs nothing there.
-class RecordWriter {
-public:
-    RecordWriter(RegistryAccessor& registry, std::int32_t base, std::int32_t overwritten)
-        : registry_(registry), base_(base), overwritten_(overwritten) {}
-
-    void Add(const TaskLine& task) {
-        if (task.number != record_) MoveTo(task.number);
-        found_[task.letter] = task.value;
-    }
-    void Finish() {
-        MoveTo(std::numeric_limits<std::int64_t>::max());
-        std::sort(added_.begin(), added_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [name, text] : added_) Store(name, text);
-    }
-
-private:
-    // Writes the record at hand and the present records before `next`, and
-    // takes up record `next`. A record the file lacks altogether is written
-    // like one whose keys are all missing.
-    void MoveTo(std::int64_t next) {
-        Write();
-        for (std::int64_t r = record_ + 1; r < next && r <= overwritten_; ++r) {
-            record_ = r;
-            Write();
-        }
-        record_ = next;
-    }
-
-    void Write() {
-        for (int l = 0; l < 4; ++l) {
-            if (!found_[l] && record_ > overwritten_) continue;
-            name_ = TaskValueName(kTaskFields[l], base_ + record_);
-            const std::string_view text = Bounded(found_[l].value_or(std::string_view()));
-            if (record_ <= overwritten_)
-                Store(name_, text);
-            else
-                added_.emplace_back(name_, text);
-        }
-        found_ = {};
-    }
-
-    void Store(const std::string& name, std::string_view text) {
-        text_.assign(text);
-        registry_.WriteString(name, text_);
-    }
-
-    RegistryAccessor& registry_;
-    const std::int64_t base_;
-    const std::int32_t overwritten_;
-    std::int64_t record_ = 1;
-    std::array<std::optional<std::string_view>, 4> found_;
-    std::vector<std::pair<std::string, std::string_view>> added_;  // name, text in the file's data
-    std::string name_, text_;  // reused: a store of thousands of tasks is written here
-};
-
 }  // namespace
 
-std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& options, const ExportTime& when) {
+std::string ComposeSettingsFile(TaskStore& store, const StoreOptions& options, const ExportTime& when) {
     std::string text = std::string(kSettingsFileVersion) + kLineEnd + kSettingsFileHeading + kLineEnd +
                        kExportTimeLabel + when.date + " " + when.time + kLineEnd + kLineEnd;
     // One line per key: a stored text with a line break in it (no window of
@@ -193,24 +126,21 @@ std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& 
     for (const OptionSpec* spec : lines)
         entry(spec->name, spec->text ? options.*spec->text : std::to_string(options.*spec->integer));
 
-    OpenedStore store(registry);
+    TaskStore::Reader reader(store);
     // Never past the records the key can hold, whatever TaskNum says.
-    const int last = TaskRecordBound(registry, options.TaskNum);
-    for (std::int64_t n = 1; n <= last; ++n) {
-        for (TaskField field : kTaskFields) {
-            const std::string name = TaskValueName(field, n);
-            entry(name, registry.ReadString(name));
-        }
+    const int last = std::min(reader.bound(), std::max(options.TaskNum, 0));
+    for (int n = 1; n <= last; ++n) {
+        for (TaskField field : kTaskFields) entry(TaskValueName(field, n), reader.Field(n, field));
     }
     return text;
 }
 
-ExportOutcome ExportSettings(RegistryAccessor& registry, TextFiles& files, const StoreOptions& options,
+ExportOutcome ExportSettings(TaskStore& store, TextFiles& files, const StoreOptions& options,
                              const std::optional<std::string>& chosenPath, const ExportTime& when) {
     if (!chosenPath || chosenPath->empty()) return {};
     std::string text;
     try {
-        text = ComposeSettingsFile(registry, options, when);
+        text = ComposeSettingsFile(store, options, when);
     } catch (const StoreError& e) {
         return {ExportStatus::Failed, {MessageKind::StoreError, e.what()}};
     }
@@ -219,8 +149,8 @@ ExportOutcome ExportSettings(RegistryAccessor& registry, TextFiles& files, const
     return {ExportStatus::Written, {}};
 }
 
-ImportOutcome ImportSettings(RegistryAccessor& registry, TextFiles& files, StoreOptions& options,
-                             const std::optional<std::string>& chosenPath, const std::function<ImportAnswer()>& ask) {
+ImportOutcome ImportSettings(TaskStore& store, TextFiles& files, const std::optional<std::string>& chosenPath,
+                             const std::function<ImportAnswer()>& ask) {
     if (!chosenPath || chosenPath->empty()) return {};
     const std::optional<std::string> data = files.ReadWholeFile(*chosenPath);
     if (!data)
@@ -235,48 +165,27 @@ ImportOutcome ImportSettings(RegistryAccessor& registry, TextFiles& files, Store
     const bool replace = answer == ImportAnswer::Replace;
 
     try {
-        OpenedStore store(registry);
-        // The present records, never more than the key can hold, whatever
-        // TaskNum says: the renumbering and the deletes walk no further.
-        const std::int32_t present = TaskRecordBound(registry, options.TaskNum);
-        const std::int32_t base = replace ? 0 : present;
         // A negative count is none; a count beyond the highest record the file
         // holds, or beyond what the store can number, is cut down to it.
-        const std::int32_t count =
-            std::min({std::max(file.Integer(kTaskNumOption, 0), 0), file.highestTask(),
-                      std::numeric_limits<std::int32_t>::max() - base});
-
+        const std::int32_t present = replace ? 0 : TaskStore::Reader(store).bound();
+        const std::int32_t count = std::min({std::max(file.Integer(kTaskNumOption, 0), 0), file.highestTask(),
+                                             std::numeric_limits<std::int32_t>::max() - present});
+        StoreOptions options;
         for (int option = 0; option < kOptionCount; ++option) {
             const OptionSpec& spec = kOptionTable[option];
-            if (spec.text) {
-                const std::string text(Bounded(file.Text(option)));
-                registry.WriteString(spec.name, text);
-                options.*spec.text = text;
-                continue;
-            }
-            if (spec.integer != &StoreOptions::TaskNum) {
-                const std::int32_t value = file.Integer(option, spec.defaultNumber);
-                registry.WriteInteger(spec.name, value);
-                options.*spec.integer = value;
-                continue;
-            }
-            // Records first, the count after them, and only then the surplus
-            // of the replaced records goes: a failure at any point leaves a
-            // store whose records 1 to TaskNum are all there.
-            RecordWriter records(registry, base, replace ? std::min(count, present) : 0);
-            file.ForEachTaskUpTo(count, [&records](const TaskLine& task) { records.Add(task); });
-            records.Finish();
-            registry.WriteInteger(kTaskNumValue, base + count);
-            options.TaskNum = base + count;
-            if (replace) {
-                // The last name first, so that Wine moves none of those still to go (see RecordWriter).
-                std::vector<std::string> surplus;
-                for (std::int64_t n = std::int64_t{count} + 1; n <= present; ++n)
-                    for (TaskField field : kTaskFields) surplus.push_back(TaskValueName(field, n));
-                std::sort(surplus.begin(), surplus.end(), std::greater<>());
-                for (const std::string& name : surplus) registry.DeleteValue(name);
-            }
+            if (spec.text)
+                options.*spec.text = std::string(Bounded(file.Text(option)));
+            else
+                options.*spec.integer = file.Integer(option, spec.defaultNumber);
         }
+        std::vector<ImportedValue> values;
+        file.ForEachTaskUpTo(count, [&values](const TaskLine& task) {
+            values.push_back({task.number, kTaskFields[task.letter], std::string(Bounded(task.value))});
+        });
+        if (replace)
+            store.ReplaceAll(options, count, std::move(values));
+        else
+            store.AppendAll(options, count, std::move(values));
     } catch (const StoreError& e) {
         return {ImportStatus::StoreFailed, {MessageKind::StoreError, e.what()}};
     }

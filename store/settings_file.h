@@ -6,6 +6,7 @@
 
 #include "platform/text_files.h"
 #include "platform/registry.h"
+#include "store/task_store.h"
 #include "store/options.h"
 
 #include <functional>
@@ -73,12 +74,12 @@ struct ExportOutcome {
 // The whole text of the file: the header, the option lines from `options`,
 // then the four values of each task 1 to options.TaskNum as the store holds
 // them now. Throws StoreError when a task value cannot be read.
-std::string ComposeSettingsFile(RegistryAccessor& registry, const StoreOptions& options, const ExportTime& when);
+std::string ComposeSettingsFile(TaskStore& store, const StoreOptions& options, const ExportTime& when);
 
 // Export to the file the save dialog chose; none (or an empty name) when the
 // user cancelled. A failed write leaves no partial file under the name. Nothing
 // in the program changes.
-ExportOutcome ExportSettings(RegistryAccessor& registry, TextFiles& files, const StoreOptions& options,
+ExportOutcome ExportSettings(TaskStore& store, TextFiles& files, const StoreOptions& options,
                              const std::optional<std::string>& chosenPath, const ExportTime& when);
 
 // Yes (是), No (否) and Cancel of the replace-or-append question.
@@ -89,23 +90,22 @@ enum class ImportStatus {
     NotOpened,        // the file could not be read
     NotSettingsFile,  // the file holds none of the options' keys
     Imported,
-    StoreFailed,  // a registry write failed; what was written before stays
+    StoreFailed,  // a registry write failed; the store is as it was
 };
 
 struct ImportOutcome {
     ImportStatus status = ImportStatus::Cancelled;
     SettingsFileMessage message;
-    // The store changed (or may have): the window refills its task list.
-    bool storeChanged() const { return status == ImportStatus::Imported || status == ImportStatus::StoreFailed; }
+    // The store changed: the window refills its task list. A failed import
+    // leaves the store as it was.
+    bool storeChanged() const { return status == ImportStatus::Imported; }
 };
 
 // Import from the file the open dialog chose; none (or an empty name) when the
 // user cancelled. The file is read and checked first; only a settings file
 // leads to the question, asked through `ask`. Replace mode puts the file's
 // tasks in place of the present ones, append mode after them; both replace the
-// options, in the store and in `options`. Each in-memory option follows its
-// stored value as soon as that is written, so a failure halfway leaves the two
-// agreeing, and the store's records 1 to TaskNum stay complete records. Each
-// text is cut at kImportedTextCharacters.
-ImportOutcome ImportSettings(RegistryAccessor& registry, TextFiles& files, StoreOptions& options,
-                             const std::optional<std::string>& chosenPath, const std::function<ImportAnswer()>& ask);
+// options, in the store and in its in-memory copies, whole or not at all (see
+// TaskStore). Each text is cut at kImportedTextCharacters.
+ImportOutcome ImportSettings(TaskStore& store, TextFiles& files, const std::optional<std::string>& chosenPath,
+                             const std::function<ImportAnswer()>& ask);

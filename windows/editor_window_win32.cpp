@@ -366,8 +366,7 @@ private:
         const EditorAttribute attribute = ReadAttribute();
         const std::string b = TypeNameAt(attribute.typeIndex);
         const int number = target_ ? *target_ : 0;
-        SavedTask saved =
-            SaveTaskRecord(*context_.state->registry, context_.state->options.TaskNum, number, a, b, ComposeAttribute(attribute));
+        const SavedTask saved = context_.state->store->Save(number, a, b, ComposeAttribute(attribute));
         if (context_.saved) context_.saved({saved.number, a, b, attribute.text, saved.state}, number);
         if (context_.wakeHintAtOk) {
             const std::string hint = WakeHint(attribute.typeIndex, attribute.text);

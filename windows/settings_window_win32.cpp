@@ -200,7 +200,7 @@ private:
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     HWND List() const { return list_; }  // asked for every row: under Wine, GetDlgItem asks wineserver
     HWND EnableBox() const { return GetDlgItem(List(), kComboBox1); }
-    RegistryAccessor& Registry() const { return *context_.state->registry; }
+    TaskStore& Store() const { return *context_.state->store; }
 
     HWND Add(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id) {
         return AddControl(hwnd_, cls, Wide(text), style, x, y, w, h, id, font_);
@@ -279,13 +279,12 @@ private:
         HWND list = List();
         const DrawingHeld held(list);
         ListView_DeleteAllItems(list);
-        RegistryAccessor& registry = Registry();
-        const OpenedStore store(registry);
-        const int last = TaskRecordBound(registry, context_.state->options.TaskNum);
+        TaskStore::Reader reader(Store());
+        const int last = reader.bound();
         ListView_SetItemCount(list, last);  // room for every row at once
         for (int n = 1; n <= last; ++n) {
             try {
-                TaskRecord record = ReadTaskRecord(registry, n);
+                TaskRecord record = reader.Record(n);
                 if (record.schedule.empty()) continue;
                 AppendRow({n, std::move(record.schedule), std::move(record.type), std::move(record.attribute),
                            std::move(record.state)});
@@ -315,18 +314,20 @@ private:
         }
         bool autostart = false;
         try {
-            autostart = AutostartEnabled(Registry(), context_.autostart.exePath);
+            RegistryAccessor registry = Store().Accessor();
+            autostart = AutostartEnabled(registry, context_.autostart.exePath);
         } catch (const StoreError&) {
-            Registry().CloseKey();  // an entry of the wrong type is not this program's
+            // an entry of the wrong type is not this program's
         }
         SetChecked(Item(kCheckBox2), autostart);
     }
 
     std::int32_t StoredForNextStart(const OptionSpec& spec) {
         const std::int32_t loaded = context_.state->options.*spec.integer;
-        OpenedStore store(Registry());
+        TaskStore::Reader reader(Store());
+        RegistryAccessor& registry = reader.registry();
         try {
-            return store.opened() && Registry().ValueExists(spec.name) ? Registry().ReadInteger(spec.name) : loaded;
+            return registry.HasKey() && registry.ValueExists(spec.name) ? registry.ReadInteger(spec.name) : loaded;
         } catch (const StoreError&) {
             return loaded;
         }
@@ -434,10 +435,7 @@ private:
         SendMessageW(List(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
         SetWindowPos(EnableBox(), HWND_TOP, cell.left, cell.top, cell.right - cell.left, Scale(120), SWP_SHOWWINDOW);
         std::string state;
-        {
-            const OpenedStore store(Registry());
-            state = ReadTaskField(Registry(), clickedTask_, TaskField::State);
-        }
+        state = Store().Read(clickedTask_).state;
         if (state == kStateEnabled) SendMessageW(EnableBox(), CB_SETCURSEL, 0, 0);
         if (state == kStateDisabled) SendMessageW(EnableBox(), CB_SETCURSEL, 1, 0);
     }
@@ -445,7 +443,7 @@ private:
     void ComboBox1Change() {
         const std::string state = ControlText(EnableBox());
         if (state != kStateEnabled && state != kStateDisabled) return;
-        SetTaskState(Registry(), clickedTask_, state);
+        Store().SetState(clickedTask_, state);
         const int index = RowOf(clickedTask_);
         if (index >= 0) SetCell(index, kStateColumn, state);
     }
@@ -490,11 +488,7 @@ private:
             return;
         }
         const int number = NumberAt(index);
-        TaskRecord record;
-        {
-            const OpenedStore store(Registry());
-            record = ReadTaskRecord(Registry(), number);
-        }
+        const TaskRecord record = Store().Read(number);
         LoadedTask loaded = LoadTask(record.schedule, record.type, record.attribute,
                                      ShortDateFormat(context_.clock->ShortDatePicture()), context_.clock->Now());
         OpenTaskEditor(EditorFor(), g_editTargets.Track(number), &loaded);
@@ -508,7 +502,7 @@ private:
         }
         const int number = NumberAt(index);
         HideEnableBox();
-        if (!DeleteTaskRecord(Registry(), context_.state->options.TaskNum, number)) return;
+        if (!Store().Delete(number)) return;
         g_editTargets.Deleted(number);
         ListView_DeleteItem(List(), index);
         for (int i = 0; i < ListView_GetItemCount(List()); ++i) {
@@ -530,11 +524,12 @@ private:
             }
         }
         choice.autostart = IsChecked(Item(kCheckBox2));
-        SaveOptions(Registry(), context_.state->options, choice);
+        Store().SaveOptions(choice);
+        RegistryAccessor registry = Store().Accessor();
         // A logon task that could not be registered is said, and the window
         // stays: the box must not stand ticked over a task that is not there.
         if (std::optional<std::string> failed =
-                ApplyAutostart(Registry(), *context_.logonTasks, choice.autostart, context_.autostart)) {
+                ApplyAutostart(registry, *context_.logonTasks, choice.autostart, context_.autostart)) {
             if (context_.runLog) context_.runLog->Note({*failed, true});
             ShowErrorBox(hwnd_, *failed);
             return;
@@ -561,7 +556,7 @@ private:
         std::optional<std::string> path = SaveFileDialog(hwnd_, kExportDialogTitle, kExportDialogFilter);
         const ExportTime when = ExportTimeNow(*context_.clock);
         if (path && !path->empty()) g_lastSettingsFolder = FolderOf(*path);
-        Show(ExportSettings(Registry(), Files(), context_.state->options, path, when).message);
+        Show(ExportSettings(Store(), Files(), Store().options(), path, when).message);
     }
 
     // 导入(&I): a settings file back into the store, replacing or appending.
@@ -583,7 +578,7 @@ private:
             default: return answer = ImportAnswer::Cancel;
             }
         };
-        ImportOutcome outcome = ImportSettings(Registry(), Files(), context_.state->options, path, ask);
+        ImportOutcome outcome = ImportSettings(Store(), Files(), path, ask);
         if (context_.runLog && path) {
             if (std::optional<Outcome> note =
                     ImportNote(*path, outcome.status, answer == ImportAnswer::Replace, outcome.message.text))

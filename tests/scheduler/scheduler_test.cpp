@@ -101,7 +101,7 @@ protected:
     Scheduler scheduler{state, clock, timers, recorder, countdown, &runLog};
 
     void SetUp() override {
-        state.registry = std::make_unique<RegistryAccessor>(backend);
+        state.store = std::make_unique<TaskStore>(backend, state.options);
         clock.now.year = 2030; clock.now.month = 1; clock.now.day = 14; clock.now.dayOfWeek = 1;
         clock.now.hour = 8; clock.now.minute = 30;
         timers.SetEnabled(kTimer1, true);

@@ -130,6 +130,9 @@ public:
     bool SetString(RegKey, const std::string&, const std::string&) override { return false; }
     bool SetDword(RegKey, const std::string&, std::uint32_t) override { return false; }
     bool Delete(RegKey, const std::string&) override { return false; }
+    std::vector<std::string> Names(RegKey) override { return {}; }
+    bool RenameKey(RegRoot, const std::string&, const std::string&) override { return false; }
+    bool DeleteKey(RegRoot, const std::string&) override { return false; }
 
 private:
     std::vector<std::array<RegValue, 4>> records_;
@@ -233,7 +236,7 @@ TEST(SimulatedYear, EveryTaskFiresInExactlyItsMinutesForAWholeYear) {
     Dispatches dispatches(timers.nowMs);
     YearStore store;
     ProgramState state;
-    state.registry = std::make_unique<RegistryAccessor>(store);
+    state.store = std::make_unique<TaskStore>(store, state.options);
     Countdown countdown(state, clock, timers, dispatches, dispatches, dispatches);
     Scheduler scheduler(state, clock, timers, dispatches, countdown);
 

@@ -30,11 +30,11 @@ TEST(CommandLine, ReadsTheTwoCommandsAndRefusesTheirNearMisses) {
 
 TEST(CommandLine, ImportLeavesEvenAFreshStoreAloneForAFileItRefusesAndTellsTheRunLog) {
     FakeRegistry backend;
-    RegistryAccessor registry(backend);
     FakeTextFiles files;
     files.files["t.txt"] = "TaskNum=1\r\nA1=每天9时0分\r\n";
     files.files["no.txt"] = "TaskNum =1\r\nA1=每天9时0分\r\n";
     StoreOptions options;
+    TaskStore store(backend, options);
     struct : Clock {
         LocalTime Now() override { return {}; }
         std::uint32_t TickCount() override { return 0; }
@@ -45,8 +45,7 @@ TEST(CommandLine, ImportLeavesEvenAFreshStoreAloneForAFileItRefusesAndTellsTheRu
     FakeLogFile logFile;
     RunLog log(logFile, clock);
     auto run = [&](const std::string& file) {
-        return ExitCodeOf(ImportNamedFile(registry, files, options, file, true, [&] { LoadOptions(registry, options); },
-                                          &log).status);
+        return ExitCodeOf(ImportNamedFile(store, files, file, true, [&] { store.Load(); }, &log).status);
     };
     EXPECT_EQ(run("no.txt"), kExitNotSettingsFile);
     EXPECT_FALSE(backend.KeyExists(RegRoot::LocalMachine, kKey));
@@ -63,9 +62,10 @@ TEST(CommandLine, ExportWritesNoMissingOptionIntoTheStore) {
     FakeRegistry backend;
     backend.Put(RegRoot::LocalMachine, kKey, "TaskNum", {RegType::String, "x", 0});  // counts the records
     backend.Put(RegRoot::LocalMachine, kKey, "A1", {RegType::String, "每天9时0分", 0});
-    RegistryAccessor registry(backend);
     FakeTextFiles files;
-    EXPECT_EQ(ExitCodeOf(ExportStore(registry, files, "out.txt", {})), kExitDone);
+    StoreOptions options;
+    TaskStore store(backend, options);
+    EXPECT_EQ(ExitCodeOf(ExportStore(store, files, "out.txt", {})), kExitDone);
     EXPECT_NE(files.files["out.txt"].find("\r\ntishi=60\r\nshutapp=0\r\nTaskNum=1\r\n"), std::string::npos);
     EXPECT_FALSE(backend.Get(RegRoot::LocalMachine, kKey, "tishi").has_value());
 }
@@ -87,7 +87,7 @@ TEST(CommandLine, TheHandOverTakesAFullPathUnderItsTagAndNothingElse) {
     EXPECT_TRUE(read(kHandOverAppend, longest));
     EXPECT_FALSE(read(kHandOverAppend, longest + u'a'));
     EXPECT_EQ(HandOverAnswer(kHandOverReply + kExitNotSettingsFile), kExitNotSettingsFile);
-    EXPECT_FALSE(HandOverAnswer(0) || HandOverAnswer(kHandOverReply + kHandOverBusy + 1));
+    EXPECT_FALSE(HandOverAnswer(0) || HandOverAnswer(kHandOverReply + kExitNoAnswer + 1));
 }
 
 }  // namespace

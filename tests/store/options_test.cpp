@@ -19,6 +19,7 @@ protected:
     FakeRegistry backend;
     RegistryAccessor registry{backend};
     StoreOptions options;
+    TaskStore store{backend, options};
 
     std::string Text(const std::string& name) {
         auto value = backend.Get(kHklm, kStore, name);
@@ -137,7 +138,7 @@ TEST_F(StoreTest, LoadOptions_ATaskNumOfTheWrongTypeCountsTheRecordsPresentAndAN
     LoadReport report = LoadOptions(registry, options);
     EXPECT_EQ(report.keptDefaults, (std::vector<std::string>{"TaskNum"}));
     EXPECT_EQ(options.TaskNum, 4);
-    EXPECT_EQ(SaveTaskRecord(registry, options.TaskNum, 0, "每天11时0分", "提醒", "new").number, 5);
+    EXPECT_EQ(store.Save(0, "每天11时0分", "提醒", "new").number, 5);
     EXPECT_EQ(Text("C3"), "t3");
 }
 
@@ -200,16 +201,16 @@ TEST_F(StoreTest, DeleteAndSaveTaskRecord_AHugeTaskNumIsBoundByTheKeyAndNeverOve
     PutRecord(2, "每天9时0分", "提醒", "two", "启用");
     backend.Put(kHklm, kStore, "TaskNum", DwordValue(2147483647));  // nine values in all
 
-    SavedTask added = SaveTaskRecord(registry, options.TaskNum, 0, "每天10时0分", "提醒", "new");
+    SavedTask added = store.Save(0, "每天10时0分", "提醒", "new");
     EXPECT_EQ(added.number, 10) << "after the nine values the key held";
     EXPECT_EQ(options.TaskNum, 10);
     EXPECT_EQ(Number("TaskNum"), 10u);
     EXPECT_EQ(Text("C10"), "new");
 
     options.TaskNum = 2147483647;
-    EXPECT_FALSE(DeleteTaskRecord(registry, options.TaskNum, 14)) << "14 is past the thirteen values";
+    EXPECT_FALSE(store.Delete(14)) << "14 is past the thirteen values";
     EXPECT_EQ(options.TaskNum, 2147483647);
-    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 1));
+    ASSERT_TRUE(store.Delete(1));
     EXPECT_EQ(Text("C1"), "two");
     EXPECT_EQ(Text("C9"), "new") << "the records up to the bound moved down";
     EXPECT_EQ(Text("A13"), "(missing)");
@@ -217,7 +218,7 @@ TEST_F(StoreTest, DeleteAndSaveTaskRecord_AHugeTaskNumIsBoundByTheKeyAndNeverOve
     EXPECT_EQ(Number("TaskNum"), 12u);
 
     options.TaskNum = -5;
-    SavedTask first = SaveTaskRecord(registry, options.TaskNum, 0, "每天11时0分", "提醒", "neg");
+    SavedTask first = store.Save(0, "每天11时0分", "提醒", "neg");
     EXPECT_EQ(first.number, 1) << "a negative TaskNum never makes record 0 or below";
 }
 
@@ -227,7 +228,7 @@ TEST_F(StoreTest, DeleteTaskRecord_MovesTheRecordsAboveDownByOne) {
     for (int n = 1; n <= 4; ++n) PutRecord(n, DailyText(8, n), "提醒", std::string(1, 'c').append(std::to_string(n)), "启用");
     backend.Put(kHklm, kStore, "D3", StringValue("禁用"));
 
-    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 2));
+    ASSERT_TRUE(store.Delete(2));
     EXPECT_EQ(Text("A2"), "每天8时3分");
     EXPECT_EQ(Text("C2"), "c3");
     EXPECT_EQ(Text("D2"), "禁用");
@@ -243,11 +244,12 @@ TEST_F(StoreTest, DeleteTaskRecord_TheLastRecordLosesOnlyItsFourValues) {
     options.TaskNum = 2;
     PutRecord(1, "每天8时0分", "提醒", "one", "启用");
     PutRecord(2, "每天9时0分", "提醒", "two", "启用");
-    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 2));
+    ASSERT_TRUE(store.Delete(2));
     EXPECT_EQ(Text("C1"), "one");
     EXPECT_EQ(Text("A2"), "(missing)");
     EXPECT_EQ(Number("TaskNum"), 1u);
-    EXPECT_EQ(backend.writes, 5) << "four deletes and TaskNum";
+    EXPECT_EQ(backend.ValueNames(kHklm, kStore).size(), 5u) << "record 1 and TaskNum";
+    EXPECT_FALSE(backend.KeyExists(kHklm, "Software\\Qelvora\\Tempiro.change")) << "the change is over";
 }
 
 TEST_F(StoreTest, DeleteTaskRecord_AMissingValueAboveMovesDownAsAnEmptyValue) {
@@ -257,7 +259,7 @@ TEST_F(StoreTest, DeleteTaskRecord_AMissingValueAboveMovesDownAsAnEmptyValue) {
     backend.Put(kHklm, kStore, "A3", StringValue("每天10时0分"));
     backend.Put(kHklm, kStore, "B3", StringValue("提醒"));
     backend.Put(kHklm, kStore, "D3", StringValue("启用"));  // no C3
-    ASSERT_TRUE(DeleteTaskRecord(registry, options.TaskNum, 1));
+    ASSERT_TRUE(store.Delete(1));
     EXPECT_EQ(Text("A2"), "每天10时0分");
     EXPECT_EQ(Text("C2"), "");
     EXPECT_EQ(Text("C1"), "two");
@@ -267,8 +269,8 @@ TEST_F(StoreTest, DeleteTaskRecord_ANumberOutsideTheRecordsChangesNothing) {
     options.TaskNum = 2;
     PutRecord(1, "每天8时0分", "提醒", "one", "启用");
     PutRecord(2, "每天9时0分", "提醒", "two", "启用");
-    EXPECT_FALSE(DeleteTaskRecord(registry, options.TaskNum, 3));
-    EXPECT_FALSE(DeleteTaskRecord(registry, options.TaskNum, 0));
+    EXPECT_FALSE(store.Delete(3));
+    EXPECT_FALSE(store.Delete(0));
     EXPECT_EQ(backend.writes, 0);
     EXPECT_EQ(options.TaskNum, 2);
     EXPECT_EQ(Text("C2"), "two");
@@ -276,7 +278,7 @@ TEST_F(StoreTest, DeleteTaskRecord_ANumberOutsideTheRecordsChangesNothing) {
 
 TEST_F(StoreTest, SetTaskState_WritesOnlyTheStateOfThatRecord) {
     PutRecord(5, "每天8时0分", "提醒", "x", "启用");
-    SetTaskState(registry, 5, "禁用");
+    store.SetState(5, "禁用");
     EXPECT_EQ(Text("D5"), "禁用");
     EXPECT_EQ(backend.writes, 1);
 }
@@ -285,28 +287,28 @@ TEST_F(StoreTest, SaveTaskRecord_AddsAtTheEndOrRewritesInPlaceKeepingTheState) {
     options.TaskNum = 2;
     PutRecord(1, "每天8时0分", "提醒", "one", "禁用");
     PutRecord(2, "每天9时0分", "提醒", "two", "");
-    SavedTask added = SaveTaskRecord(registry, options.TaskNum, 0, "每天10时0分", "打开文件", "a.txt");
+    SavedTask added = store.Save(0, "每天10时0分", "打开文件", "a.txt");
     EXPECT_EQ(added.number, 3);
     EXPECT_EQ(added.state, "启用");
     EXPECT_EQ(Number("TaskNum"), 3u);
     EXPECT_EQ(Text("C3"), "a.txt");
     EXPECT_EQ(Text("D3"), "启用");
 
-    SavedTask kept = SaveTaskRecord(registry, options.TaskNum, 1, "每天11时0分", "提醒", "new one");
+    SavedTask kept = store.Save(1, "每天11时0分", "提醒", "new one");
     EXPECT_EQ(kept.number, 1);
     EXPECT_EQ(kept.state, "禁用") << "an edited task keeps its state";
     EXPECT_EQ(Text("D1"), "禁用");
     EXPECT_EQ(Text("A1"), "每天11时0分");
-    SavedTask filled = SaveTaskRecord(registry, options.TaskNum, 2, "每天12时0分", "提醒", "two");
+    SavedTask filled = store.Save(2, "每天12时0分", "提醒", "two");
     EXPECT_EQ(filled.state, "启用") << "an empty state becomes enabled";
     EXPECT_EQ(options.TaskNum, 3);
 
-    SavedTask last = SaveTaskRecord(registry, options.TaskNum, 3, "每天9时9分", "提醒", "last");
+    SavedTask last = store.Save(3, "每天9时9分", "提醒", "last");
     EXPECT_EQ(last.number, 3) << "the last record is rewritten in place";
     EXPECT_EQ(Text("C3"), "last");
     EXPECT_EQ(options.TaskNum, 3);
 
-    SavedTask beyond = SaveTaskRecord(registry, options.TaskNum, 4, "每天13时0分", "提醒", "gone");
+    SavedTask beyond = store.Save(4, "每天13时0分", "提醒", "gone");
     EXPECT_EQ(beyond.number, 4) << "a number that is no record any more is added at the end";
     EXPECT_EQ(Number("TaskNum"), 4u);
     EXPECT_EQ(backend.openKeys(), 0);
@@ -318,6 +320,7 @@ protected:
     void SetUp() override {
         PutAllOptions();
         LoadOptions(registry, options);
+        registry.CloseKey();
         backend.writes = 0;
         choice.options.tishi = 120;
         choice.options.kaiji = 1;
@@ -326,7 +329,7 @@ protected:
 };
 
 TEST_F(SaveOptionsTest, WritesTheOptionsButLeavesTheLoadedKaijiInMemory) {
-    SaveOptions(registry, options, choice);
+    store.SaveOptions(choice);
     EXPECT_EQ(Number("kaiji"), 1u);
     EXPECT_EQ(options.kaiji, 2);
     EXPECT_EQ(Number("tishi"), 120u);
@@ -343,13 +346,12 @@ TEST_F(SaveOptionsTest, WritesTheOptionsButLeavesTheLoadedKaijiInMemory) {
 }
 
 TEST_F(SaveOptionsTest, AnUnchangedSoundPathIsNotWrittenAndAChangedOneIs) {
-    SaveOptions(registry, options, choice);
-    EXPECT_EQ(backend.writes, 6) << "kaiji, tishi, shutapp, rejian, buzuo, banben";
+    backend.Put(kHklm, kStore, "soundpath", StringValue("changed elsewhere"));
+    store.SaveOptions(choice);
+    EXPECT_EQ(Text("soundpath"), "changed elsewhere") << "the text the window showed had not changed";
 
-    backend.writes = 0;
     choice.options.soundpath = "C:\\警告2.wav";
-    SaveOptions(registry, options, choice);
-    EXPECT_EQ(backend.writes, 7);
+    store.SaveOptions(choice);
     EXPECT_EQ(Text("soundpath"), "C:\\警告2.wav");
     EXPECT_EQ(options.soundpath, "C:\\警告2.wav");
 }
@@ -361,7 +363,7 @@ TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
     all.options.tishi = 90;
     all.options.kaiji = all.options.shutapp = all.options.rejian = all.options.buzuo = 1;
     all.options.banben = 3;
-    SaveOptions(registry, options, all);
+    store.SaveOptions(all);
     EXPECT_EQ(Number("shutapp"), 1u);
     EXPECT_EQ(Number("rejian"), 1u);
     EXPECT_EQ(Number("kaiji"), 1u);
@@ -376,7 +378,7 @@ TEST_F(StoreTest, SaveOptions_EveryBoxTickedOnAStoreWithoutTheRunKey) {
 TEST_F(SaveOptionsTest, AFailedWriteEndsTheCommandWithItsText) {
     backend.denyWrite = true;
     try {
-        SaveOptions(registry, options, choice);
+        store.SaveOptions(choice);
         FAIL() << "no error";
     } catch (const StoreError& e) {
         EXPECT_STREQ(e.what(), "Failed to set data for 'kaiji'");
