@@ -123,8 +123,9 @@ std::string PosixFileSystem::LastErrorText() {
     return strerror_r(errno, buffer, sizeof buffer);
 }
 
-bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
-    int fd = open(PosixPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+// The entries of the folder open as `fd`, which the listing then owns. A
+// link is described by its target when `followLinks`, else named alone.
+static bool ListOpened(int fd, bool followLinks, std::vector<FileEntry>& entries) {
     if (fd < 0) return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
@@ -138,14 +139,22 @@ bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<FileEntr
         if (fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         FileEntry entry;
         entry.link = S_ISLNK(st.st_mode);
+        entry.name = d->d_name;
+        if (entry.link && !followLinks) {
+            found.push_back(std::move(entry));  // named, so that nothing is written in its place
+            continue;
+        }
         if (entry.link && fstatat(fd, d->d_name, &st, 0) != 0) continue;
         if (!Describe(st, entry)) continue;
-        entry.name = d->d_name;
         found.push_back(std::move(entry));
     }
     closedir(dir);
     entries = std::move(found);
     return true;
+}
+
+bool PosixFileSystem::ListFolder(const std::string& folder, std::vector<FileEntry>& entries) {
+    return ListOpened(open(PosixPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), true, entries);
 }
 
 std::optional<FileEntry> PosixFileSystem::Stat(const std::string& path) {
@@ -253,31 +262,7 @@ std::unique_ptr<HeldFolder> PosixFileSystem::HoldSubfolder(HeldFolder& parent, c
 }
 
 bool PosixFileSystem::ListHeld(HeldFolder& folder, std::vector<FileEntry>& entries) {
-    int fd = openat(Fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
-        return false;
-    }
-    std::vector<FileEntry> found;
-    while (const dirent* d = readdir(dir)) {
-        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
-        struct stat st;
-        if (fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        FileEntry entry;
-        entry.link = S_ISLNK(st.st_mode);
-        entry.name = d->d_name;
-        if (entry.link) {
-            found.push_back(std::move(entry));  // named, so that nothing is written in its place
-            continue;
-        }
-        if (!Describe(st, entry)) continue;
-        found.push_back(std::move(entry));
-    }
-    closedir(dir);
-    entries = std::move(found);
-    return true;
+    return ListOpened(openat(Fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), false, entries);
 }
 
 bool PosixFileSystem::CopyInto(const std::string& from, HeldFolder& folder, const std::string& name) {
