@@ -111,7 +111,7 @@ TEST(LogonTaskDefinition, NamesTheTriggerRunLevelBatteryAndTimeSettingsAndEscape
 }
 
 TEST(StartedByLogon, TheSwitchAloneInAnyCase) {
-    EXPECT_TRUE(StartedByLogon(u" /LogOn \t"));
+    EXPECT_TRUE(StartedByLogon(u" /LogOn \t "));
     for (const char16_t* other : {u"", u"/logo", u"/logonx", u"/logon /import x"}) EXPECT_FALSE(StartedByLogon(other));
 }
 
