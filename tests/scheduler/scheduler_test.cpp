@@ -762,6 +762,20 @@ TEST_F(SchedulerTest, ACountdownEndingBeforeThePauseLeavesTheNextMinutesTaskToFi
     EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "execute:断开拨号|"), 2);
 }
 
+TEST_F(SchedulerTest, ACancelledSoundingCountdownLeavesTheNextSilentOneSilent) {
+    state.options.tishi = 5;
+    state.options.soundpath = "a.wav";
+    Put(1, "每天8时30分", "断开拨号");
+    Put(2, "每天8时31分", "断开拨号");
+    RunFor(8000);
+    countdown.BitBtn2Click();
+    scheduler.SetMonitoring(true);
+    state.options.soundpath.clear();
+    RunFor(60000 + 10000);
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "sound:stop"), 1) << "only the cancel stops it";
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), "execute:断开拨号|"), 1);
+}
+
 TEST_F(SchedulerTest, KeysThatReachTheHiddenCountdownChangeNothing) {
     Put(1, "每隔1分开始0时0分", "提醒", "x");
     countdown.BitBtn2Click();  // Esc or Enter with no countdown on screen
