@@ -942,6 +942,19 @@ TEST_F(SleepTest, ACountdownCutBySleepStartsAgainInFullOrClosesWhenStale) {
     EXPECT_TRUE(timers.IsEnabled(kTimer1));
 }
 
+TEST_F(SleepTest, AWaitForBackupsCutBySleepCountsItsWholeLengthAgain) {
+    state.options.tishi = 1;
+    Put(1, "每天8时30分", "关闭计算机");
+    recorder.filesLeft = 2;
+    RunFor(6000 + 1000 + 5000);
+    ASSERT_TRUE(countdown.Waiting());
+    SleepUntil(61000);  // the grace's last second
+    scheduler.ClockMoved(ClockEvent::Resume);
+    EXPECT_TRUE(countdown.Counting());
+    EXPECT_FALSE(countdown.Waiting());
+    EXPECT_EQ(countdown.Position(), 0);
+}
+
 TEST_F(SleepTest, AClockJumpClosesAStaleCountdownButLeavesAFreshOneCounting) {
     state.options.tishi = 60;
     Put(1, "每天8时30分", "重启计算机");
