@@ -183,13 +183,15 @@ bool PosixFileSystem::MakeFolder(const std::string& path) {
     return there && there->directory;
 }
 
-bool PosixFileSystem::CopyNew(const std::string& from, const std::string& to) {
+// A new file `name` in the folder `dirFd` (AT_FDCWD: a path) with the
+// content, mode and times of `from`; never over one that exists.
+static bool CopyAsNew(const std::string& from, int dirFd, const std::string& name, int extraFlags) {
     int in = open(PosixPath(from).c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
     struct stat st;
     int out = -1;
     if (fstat(in, &st) == 0 && S_ISREG(st.st_mode))
-        out = open(PosixPath(to).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+        out = openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | extraFlags, st.st_mode & 07777);
     bool copied = false;
     if (out >= 0) {
         const timespec times[2] = {st.st_atim, st.st_mtim};
@@ -198,6 +200,10 @@ bool PosixFileSystem::CopyNew(const std::string& from, const std::string& to) {
     }
     close(in);
     return copied;
+}
+
+bool PosixFileSystem::CopyNew(const std::string& from, const std::string& to) {
+    return CopyAsNew(from, AT_FDCWD, PosixPath(to), 0);
 }
 
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to, bool replace) {
@@ -266,21 +272,7 @@ bool PosixFileSystem::ListHeld(HeldFolder& folder, std::vector<FileEntry>& entri
 }
 
 bool PosixFileSystem::CopyInto(const std::string& from, HeldFolder& folder, const std::string& name) {
-    if (!PlainName(name)) return false;
-    int in = open(PosixPath(from).c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    struct stat st;
-    int out = -1;
-    if (fstat(in, &st) == 0 && S_ISREG(st.st_mode))
-        out = openat(Fd(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 07777);
-    bool copied = false;
-    if (out >= 0) {
-        const timespec times[2] = {st.st_atim, st.st_mtim};
-        copied = CopyContent(in, out, st.st_size) && futimens(out, times) == 0;
-        copied = close(out) == 0 && copied;
-    }
-    close(in);
-    return copied;
+    return PlainName(name) && CopyAsNew(from, Fd(folder), name, O_NOFOLLOW);
 }
 
 bool PosixFileSystem::RenameIn(HeldFolder& folder, const std::string& from, const std::string& to, bool replace) {
