@@ -16,13 +16,16 @@ namespace {
 
 using namespace driver;
 
+// The cases share one prefix: each starts from a fresh state.
+using Recorded = FreshPrefix;
+
 using Lines = std::vector<std::string>;
 
 bool AnyStartsWith(const Lines& lines, const std::string& prefix) {
     return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 
-TEST(Recorded, ShutDownClosesProgramsAsItOpensCountsDownOnTopThenPowersOff) {
+TEST_F(Recorded, ShutDownClosesProgramsAsItOpensCountsDownOnTopThenPowersOff) {
     ASSERT_TRUE(PutTaskDueEveryMinute("关闭计算机", 3));
     Process program(ProgramPath());
     HWND dialog = WaitForCountdown(program.id());
@@ -51,7 +54,7 @@ TEST(Recorded, ShutDownClosesProgramsAsItOpensCountsDownOnTopThenPowersOff) {
 
 // A shutdown due with a folder backup that outlasts its countdown of three
 // seconds waits on screen for the backup, and powers off after its last file.
-TEST(Recorded, ShutDownWaitsForARunningBackupsLastFile) {
+TEST_F(Recorded, ShutDownWaitsForARunningBackupsLastFile) {
     const std::wstring source = L"C:\\大备份", target = L"C:\\备份到";
     constexpr int kFiles = 5000;
     CreateDirectoryW(source.c_str(), nullptr);
@@ -109,9 +112,9 @@ void ExpectKeyCancels(WPARAM key) {
     EXPECT_FALSE(AnyStartsWith(RecordedCalls(), "ExitWindowsEx")) << "the shutdown went ahead";
 }
 
-TEST(Recorded, EscOnTheCountdownCancelsItAndSwitchesMonitoringOff) { ExpectKeyCancels(VK_ESCAPE); }
+TEST_F(Recorded, EscOnTheCountdownCancelsItAndSwitchesMonitoringOff) { ExpectKeyCancels(VK_ESCAPE); }
 
-TEST(Recorded, EnterOnTheCountdownCancelsItAndSwitchesMonitoringOff) { ExpectKeyCancels(VK_RETURN); }
+TEST_F(Recorded, EnterOnTheCountdownCancelsItAndSwitchesMonitoringOff) { ExpectKeyCancels(VK_RETURN); }
 
 // Runs a due hang-up with a countdown of `tishi` seconds to its end: nothing
 // is told while the dialog shows, and `message` once it hid.
@@ -130,7 +133,7 @@ void ExpectHangUpTellsAfterTheCountdown(DWORD tishi, const std::string& message)
     EXPECT_FALSE(program.WaitExit(0));
 }
 
-TEST(Recorded, HangUpWithNoConnectionSaysSoAfterTheCountdownAndClosesNoPrograms) {
+TEST_F(Recorded, HangUpWithNoConnectionSaysSoAfterTheCountdownAndClosesNoPrograms) {
     ExpectHangUpTellsAfterTheCountdown(3, kNoDialupConnection);
     EXPECT_EQ(RecordedCalls(), Lines{"RasEnumConnections"});
 }

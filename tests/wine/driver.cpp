@@ -331,7 +331,9 @@ DWORD RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
 
 Process::~Process() {
     if (!info_.hProcess) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 1);
+    // Ended before the next case starts its own copy, however loaded the machine.
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT && TerminateProcess(info_.hProcess, 1))
+        WaitForSingleObject(info_.hProcess, 10000);
     CloseHandle(info_.hProcess);
     CloseHandle(info_.hThread);
 }

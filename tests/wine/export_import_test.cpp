@@ -110,9 +110,10 @@ std::vector<std::wstring> RowOf(int number, const std::vector<std::string>& reco
 constexpr int kShutappBox = 212;  // 待机或休眠前关闭所有程序
 
 // The program started on the two tasks and some options, its settings window open.
-class ExportImport : public ::testing::Test {
+class ExportImport : public FreshPrefix {
 protected:
     void SetUp() override {
+        FreshPrefix::SetUp();
         ASSERT_TRUE(PutRecords({kFirst, kSecond}));
         ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kStore, L"tishi", 90));
         ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kStore, L"shutapp", 1));

@@ -3,6 +3,7 @@
 #include "actions/reminder.h"
 #include "app/main_window.h"
 #include "app/shell_texts.h"
+#include "platform/log_file_win32.h"
 #include "platform/text_win32.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,34 @@ bool PutTaskDueEveryMinute(const std::string& type, DWORD tishi) {
     PutRecord(1, "每隔1分开始0时0分", type, "", "启用");
     return WriteDword(HKEY_LOCAL_MACHINE, kStore, L"TaskNum", 1) &&
            WriteDword(HKEY_LOCAL_MACHINE, kStore, L"tishi", tishi);
+}
+
+void FreshPrefixState() {
+    // A copy left by the case before is asked to exit as its tray menu's
+    // exit asks, which takes its icon away; one that does not is ended.
+    for (HWND main : TopWindows(kMainWindowClass, L"", 0)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        if (pid == GetCurrentProcessId()) continue;
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        if (process && WaitForSingleObject(process, 10000) == WAIT_TIMEOUT) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 10000);
+        }
+        if (process) CloseHandle(process);
+    }
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Qelvora");
+    HKEY run = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE,
+                      &run) == ERROR_SUCCESS) {
+        RegDeleteValueW(run, L"Horlane");
+        RegCloseKey(run);
+    }
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    DeleteFileW((std::wstring(temp) + L"tempiro-calls.txt").c_str());
+    for (const wchar_t* log : {L"\\运行记录.txt", L"\\运行记录.old.txt"}) DeleteFileW((RunLogFolder() + log).c_str());
 }
 
 std::vector<std::string> TempFileLines(const std::wstring& name) {

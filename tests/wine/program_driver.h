@@ -5,6 +5,8 @@
 
 #include "tests/wine/driver.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
@@ -63,6 +65,17 @@ bool PressToClose(HWND window, HWND button);
 // hang-up unless the program under test is the recording flavour: the real
 // program is never handed a power task.
 [[nodiscard]] bool PutTaskDueEveryMinute(const std::string& type, DWORD tishi);
+
+// What a case that shares its entry's prefix with other cases finds,
+// whatever the case before it left: no copy of the program at work, no store
+// (nor its siblings), no autostart value, no calls file and no run log.
+void FreshPrefixState();
+
+// The fixture of such a case.
+class FreshPrefix : public ::testing::Test {
+protected:
+    void SetUp() override { FreshPrefixState(); }
+};
 
 // A settings file: a reminder due every minute, and a countdown of 90 seconds.
 inline constexpr char kEveryMinuteSettings[] =

@@ -20,7 +20,7 @@ using Rows = std::vector<std::vector<std::wstring>>;
 using Records = std::vector<std::vector<std::string>>;
 
 // The program started on `records` with its settings window open.
-class Settings : public ::testing::Test {
+class Settings : public FreshPrefix {
 protected:
     void Open(const Records& records = {}) {
         ASSERT_TRUE(records.empty() || PutRecords(records));

@@ -19,6 +19,9 @@ namespace {
 
 using namespace driver;
 
+// The cases share one prefix: each starts from a fresh state.
+using Recorded = FreshPrefix;
+
 using Lines = std::vector<std::string>;
 
 // The run log's lines after their times, as GBK.
@@ -50,7 +53,7 @@ bool AnyStartsWith(const Lines& lines, const std::string& prefix) {
 
 // A 20-second shutdown countdown, suspended after 5 s and resumed: the
 // whole countdown, and its sound, again from the resume.
-TEST(Recorded, SuspendedCountdownStartsAgainInFullWithItsSoundAtTheResume) {
+TEST_F(Recorded, SuspendedCountdownStartsAgainInFullWithItsSoundAtTheResume) {
     ASSERT_TRUE(PutTaskDueEveryMinute("关闭计算机", 20));
     ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kStore, L"soundpath", L"C:\\警告.wav"));
     Process program(ProgramPath());
@@ -96,7 +99,7 @@ size_t MissedReminders(DWORD pid) {
     return RemindersWith(pid, [](const std::wstring& text) { return text.find(Wide("错过的提醒")) != std::wstring::npos; });
 }
 
-TEST(Recorded, AReminderDueWhileNotRunningIsLoggedAsMissedAndWithCatchingUpShownOnce) {
+TEST_F(Recorded, AReminderDueWhileNotRunningIsLoggedAsMissedAndWithCatchingUpShownOnce) {
     SYSTEMTIME now = EarlyInAMinute(30);
     PutMissedReminder(now, false);
     {
