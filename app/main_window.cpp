@@ -57,8 +57,6 @@ Win32LogFile& RunLogFile() {
 // Posted by whichever thread wrote the line of a failed task.
 constexpr UINT kTaskFailedMessage = WM_APP + 1;
 
-constexpr wchar_t kFontFace[] = L"宋体";
-
 // The tray callback is let through the message filter, so any process can
 // send it: the menu opens only while the cursor is over the program's own
 // icon, where the shell can tell (Shell_NotifyIconGetRect, Windows 7 on;
@@ -106,7 +104,8 @@ MainWindow::MainWindow(ProgramState& state)
     : state_(state),
       calls_(MakeSystemCalls(hwnd_)),
       actions_(*calls_, BackupFiles(), clock_, ::ShowReminder),
-      countdown_(state, clock_, *this, *this, *calls_, actions_),
+      face_(*this, [this](bool shown) { awake_.CountdownShown(shown); }),
+      countdown_(state.options, clock_, *this, face_, *calls_, actions_),
       scheduler_(state, clock_, *this, actions_, countdown_, &ProgramRunLog()),
       awake_([](bool on) { SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS); }) {
     // From a backup worker too: the window's own thread answers.
@@ -115,40 +114,21 @@ MainWindow::MainWindow(ProgramState& state)
     });
     actions_.OnPowerNotes([](const std::string& text) { ProgramRunLog().Note({text}); });
     actions_.KeepVersions([this] { return state_.options.banben; });
+    scheduler_.ShowMonitoringWith([this](bool on) { ShowMonitoring(on); });
 }
 
 bool MainWindow::Create() {
     if (!CreateWindowFor(kMainWindowClass, Wide(kMainCaption), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOPMOST,
                          401, 136, nullptr, AppIcon(L"MAINICON")))
         return false;
-    CreateCountdownFace();
+    face_.Create(std::max(state_.options.tishi, 0));
     FormCreate();
     return true;
 }
 
-// The countdown's labels, bar and buttons, with the texts the window is
-// designed with. The cancel button comes first in the tab order and is the
-// default button, so Enter and Esc both cancel.
-void MainWindow::CreateCountdownFace() {
-    HFONT font = SharedFont(kFontFace, 13, Dpi());
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    AddControl(hwnd_, L"STATIC", Wide("要想取消关机,请按下<取消关机>按钮,剩余 :"), SS_LEFT | SS_NOPREFIX, 16, 16, 318,
-               13, kLabel1, font);
-    AddControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 336, 16, 57, 13, kLabel2, font);
-    AddControl(hwnd_, PROGRESS_CLASSW, L"", 0, 8, 56, 385, 17, kPgBar1, font);
-    HWND cancel = AddControl(hwnd_, L"BUTTON", Wide("取消关机"), WS_TABSTOP | BS_DEFPUSHBUTTON, 232, 94, 105, 25,
-                             kBitBtn2, font);
-    HWND actNow =
-        AddControl(hwnd_, L"BUTTON", Wide("立即关机"), WS_TABSTOP | BS_PUSHBUTTON, 64, 94, 105, 25, kBitBtn1, font);
-    SendMessageW(actNow, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"ACTNOW", Dpi())));
-    SendMessageW(cancel, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"CANCELACT", Dpi())));
-}
-
 // The glyphs and the tray icon again, drawn for the new scale.
 void MainWindow::OnDpiChanged(int dpi) {
-    SendDlgItemMessageW(hwnd_, kBitBtn1, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"ACTNOW", dpi)));
-    SendDlgItemMessageW(hwnd_, kBitBtn2, BM_SETIMAGE, IMAGE_ICON,
-                        reinterpret_cast<LPARAM>(SmallIcon(L"CANCELACT", dpi)));
+    face_.OnDpiChanged(dpi);
     tray_.ChangeIcon(SmallIcon(trayIcon_, dpi));
 }
 
@@ -161,7 +141,6 @@ void MainWindow::FormCreate() {
     if (!RunLogFile().Usable() && !RunLogFile().Folder().empty())
         ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
-    SetEnabled(kTimer2, false);
 
     state_.store = std::make_unique<TaskStore>(g_registryBackend, state_.options);
     const LoadReport report = state_.store->Load();
@@ -203,7 +182,6 @@ void MainWindow::FormCreate() {
             AppendMenuW(menu_, MF_STRING, entry.command, Wide(TrayMenuCaption(entry, captions)).c_str());
     }
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | MF_CHECKED);
-    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, std::max(state_.options.tishi, 0));
     scheduler_.SetMonitoring(state_.monitoring);
     SetEnabled(kTimer4, true);
     scheduler_.ClockMoved(ClockEvent::Start);
@@ -306,8 +284,8 @@ void MainWindow::OnCommand(unsigned id) {
     switch (id) {
     case kBitBtn1: countdown_.BitBtn1Click(); break;
     case kBitBtn2: countdown_.BitBtn2Click(); break;
-    case IDOK:  // Enter while a button without the default frame has the focus: that button
-        if (GetFocus() == GetDlgItem(hwnd_, kBitBtn1))
+    case IDOK:
+        if (face_.EnterButton() == kBitBtn1)
             countdown_.BitBtn1Click();
         else
             countdown_.BitBtn2Click();
@@ -385,32 +363,6 @@ void MainWindow::OpenRunLog() {
     ProgramRunLog().Opening();
     if (!RunLogFile().Path().empty()) calls_->OpenDocument(RunLogFile().Path());
     ShowTrayTip();
-}
-
-void MainWindow::MyChangeCaption(const CountdownTexts& texts) {
-    SetDlgItemTextW(hwnd_, kBitBtn1, Wide(texts.actNow).c_str());
-    SetDlgItemTextW(hwnd_, kBitBtn2, Wide(texts.cancel).c_str());
-    SetDlgItemTextW(hwnd_, kLabel1, Wide(texts.label1).c_str());
-    SetWindowTextW(hwnd_, Wide(texts.caption).c_str());
-}
-
-void MainWindow::ShowProgress(int position, int maximum) {
-    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, maximum);
-    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
-
-void MainWindow::ShowRemaining(const std::string& text) { SetDlgItemTextW(hwnd_, kLabel2, Wide(text).c_str()); }
-
-void MainWindow::Show() {
-    awake_.CountdownShown(true);
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetFocus(GetDlgItem(hwnd_, kBitBtn2));
-}
-
-void MainWindow::Hide() {
-    ShowWindow(hwnd_, SW_HIDE);
-    awake_.CountdownShown(false);
 }
 
 void MainWindow::FormClose() {
