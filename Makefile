@@ -67,11 +67,13 @@ win32: deps
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
                  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+# The Wine entries run two at a time: each has a prefix and a display of its
+# own (tests/wine/run_in_prefix.sh); the longest carry a COST to start first.
 test: all
 	ctest --test-dir $(BUILD)/native --output-on-failure
 	env $(SANITIZER_ENV) ctest --test-dir $(BUILD)/asan --output-on-failure -j2
 	ctest --test-dir $(BUILD)/fuzz --output-on-failure
-	ctest --test-dir $(BUILD)/win64 --output-on-failure
+	ctest --test-dir $(BUILD)/win64 --output-on-failure -j2
 
 # Each harness for FUZZ_S seconds from its corpus in the tree; what it adds
 # goes to build/fuzz/work, a crash or failed property to build/fuzz/artifacts

@@ -35,8 +35,11 @@ fi
 prefixes="$(dirname "$template")/wine-prefixes"
 mkdir -p "$prefixes"
 prefix=$(mktemp -d "$prefixes/run.XXXXXX")
+# The prefix's wineserver is waited for before its folder goes: Wine finds a
+# prefix's server by the folder's inode, which a prefix made next may reuse.
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
   rm -rf "$prefix"
 }
 trap cleanup EXIT
