@@ -24,15 +24,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
 fi
 
-# A display number no other X server holds.
-display=
-for n in $(seq 91 199); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "no free X display number" >&2; exit 1; }
-
+# A display number no other X server holds: Xvfb takes the first free one
+# itself (binding its socket decides, so two servers never share one) and writes
+# it to the pipe once it accepts connections.
 work=$(mktemp -d)
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 runner=
 cleanup() {
@@ -42,8 +39,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || { cat "$work/xvfb.log" >&2; exit 1; }
+display=
+read -r display <"$work/display" || true
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 
 # Wine finds its own fonts (Marlett draws the caption buttons) only where
 # fontconfig shows them; this run's fontconfig adds their folder.
