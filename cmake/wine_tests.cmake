@@ -149,7 +149,7 @@ foreach(entry Recorded:170 BackupTask:130 RunLog:50 StrayKeys:35 SettingsKeepThe
   list(GET entry 1 seconds)
   set_tests_properties(wine.${name}.zh_CN.UTF-8 PROPERTIES COST ${seconds})
 endforeach()
-set_tests_properties(wine.BackupTask.zh_CN.UTF-8 PROPERTIES TIMEOUT 360)
+set_tests_properties(wine.BackupTask.zh_CN.UTF-8 PROPERTIES TIMEOUT 480)
 
 # Every case the test program lists is run by an entry above, and every
 # entry's filter finds a case; the Screens cases take the pictures of
