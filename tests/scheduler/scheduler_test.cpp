@@ -486,6 +486,10 @@ TEST_F(SchedulerTest, AHibernateTaskCarriesItsWakeText) {
     scheduler.Timer1Timer();
     EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::Hibernate);
     EXPECT_EQ(countdown.WakeSpec(), "第2天7时5分唤醒");
+    countdown.BitBtn1Click();
+    EXPECT_EQ(recorder.log.back(), "execute:休眠|第2天7时5分唤醒") << "carried out with the text it was opened with";
+    EXPECT_FALSE(countdown.PendingPowerAction()) << "kept only while it runs";
+    EXPECT_EQ(countdown.WakeSpec(), "");
 }
 
 TEST_F(SchedulerTest, ACountdownOnScreenKeepsItsWordAndHoldsTheTickUntilItsEnd) {
