@@ -4,6 +4,7 @@
 #include "actions/reminder.h"
 #include "actions/tray_commands.h"
 #include "app/about_win32.h"
+#include "app/command_line.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
@@ -46,13 +47,6 @@ FileSystem& BackupFiles() {
     return *files;
 }
 
-// The run log and its file, never destroyed either: the backup and netsh
-// workers write to it whenever they end.
-Win32LogFile& RunLogFile() {
-    static Win32LogFile* file = new Win32LogFile(RunLogFolder());
-    return *file;
-}
-
 
 // Posted by whichever thread wrote the line of a failed task.
 constexpr UINT kTaskFailedMessage = WM_APP + 1;
@@ -88,31 +82,28 @@ AutostartTarget ThisProgram() {
     wchar_t path[MAX_PATH * 4] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
     self.definition = LogonTaskDefinition(std::u16string_view(reinterpret_cast<const char16_t*>(path), length),
-                                          kLogonSwitch);
+                                          reinterpret_cast<const char16_t*>(kLogonSwitch));
     self.osMajorVersion = OsMajorVersion();
     return self;
 }
 
 }  // namespace
 
-RunLog& ProgramRunLog() {
-    static RunLog* log = new RunLog(RunLogFile(), *new Win32Clock);
-    return *log;
-}
-
-MainWindow::MainWindow(ProgramState& state)
+MainWindow::MainWindow(ProgramState& state, RunLog& runLog, Win32LogFile& runLogFile)
     : state_(state),
+      runLog_(runLog),
+      runLogFile_(runLogFile),
       calls_(MakeSystemCalls(hwnd_)),
       actions_(*calls_, BackupFiles(), clock_, ::ShowReminder),
       face_(*this, [this](bool shown) { awake_.CountdownShown(shown); }),
       countdown_(state.options, clock_, *this, face_, *calls_, actions_),
-      scheduler_(state, clock_, *this, actions_, countdown_, &ProgramRunLog()),
+      scheduler_(state, clock_, *this, actions_, countdown_, &runLog),
       awake_([](bool on) { SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS); }) {
     // From a backup worker too: the window's own thread answers.
     actions_.OnBackupsChanged([this] {
         if (hwnd_) PostMessageW(hwnd_, kBackupsChangedMessage, 0, 0);
     });
-    actions_.OnPowerNotes([](const std::string& text) { ProgramRunLog().Note({text}); });
+    actions_.OnPowerNotes([this](const std::string& text) { runLog_.Note({text}); });
     actions_.KeepVersions([this] { return state_.options.banben; });
     scheduler_.ShowMonitoringWith([this](bool on) { ShowMonitoring(on); });
 }
@@ -135,20 +126,20 @@ void MainWindow::OnDpiChanged(int dpi) {
 void MainWindow::FormCreate() {
     EnableShutdownPrivilege();
     const bool admin = IsUserAdmin();
-    ProgramRunLog().Note(StartNote(TEMPIRO_PRODUCT_VERSION_STRING, admin));
-    ProgramRunLog().WhenTaskFails([window = hwnd_] { PostMessageW(window, kTaskFailedMessage, 0, 0); });
+    runLog_.Note(StartNote(TEMPIRO_PRODUCT_VERSION_STRING, admin));
+    runLog_.WhenTaskFails([window = hwnd_] { PostMessageW(window, kTaskFailedMessage, 0, 0); });
     if (!admin) ShowReminder(kNotAdminNotice, "");
-    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty())
-        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
+    if (!runLogFile_.Usable() && !runLogFile_.Folder().empty())
+        ShowReminder(RunLogRefusedText(Narrow(runLogFile_.Folder())), "");
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
 
     state_.store = std::make_unique<TaskStore>(g_registryBackend, state_.options);
     const LoadReport report = state_.store->Load();
-    if (std::optional<Outcome> note = RecoveryNote(state_.store->recovery())) ProgramRunLog().Note(*note);
+    if (std::optional<Outcome> note = RecoveryNote(state_.store->recovery())) runLog_.Note(*note);
     std::string notice = StoreNoticeText(report);
     if (!notice.empty()) {
         ShowReminder(notice, "");
-        ProgramRunLog().Note(StoreNote(notice));
+        runLog_.Note(StoreNote(notice));
     }
 
     // The 64-bit count: the 32-bit one wraps after 49.7 days and would show
@@ -164,7 +155,7 @@ void MainWindow::FormCreate() {
     if (ShouldShowBootTime(kaiji, secondsSinceBoot)) ShowReminder(BootTimeText(secondsSinceBoot), "");
     RegistryAccessor registry = state_.store->Accessor();
     if (std::optional<std::string> failed = EnsureLogonTask(registry, g_logonTasks, ThisProgram()))
-        ProgramRunLog().Note({*failed, true});
+        runLog_.Note({*failed, true});
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_);
@@ -195,7 +186,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     // An import handed over by "Tempiro.exe /import" is taken whenever it
     // comes: the store makes it whole, and a walk over the store that it
     // interrupts ends there (see the tick).
-    if (msg == WM_COPYDATA) return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    if (msg == WM_COPYDATA) return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam), runLog_);
     return Handle(msg, wParam, lParam);
 }
 
@@ -259,13 +250,13 @@ void MainWindow::OnPowerBroadcast(WPARAM event) {
     switch (event) {
     case PBT_APMSUSPEND:
         resumed_ = false;
-        ProgramRunLog().Note({kSuspendNote});
+        runLog_.Note({kSuspendNote});
         break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
         if (resumed_) break;
         resumed_ = true;
-        ProgramRunLog().Note({kResumeNote});
+        runLog_.Note({kResumeNote});
         scheduler_.ClockMoved(ClockEvent::Resume);
         break;
     default: break;
@@ -338,35 +329,35 @@ void MainWindow::N4Click() {
     context.autostart = ThisProgram();
     context.logonTasks = &g_logonTasks;
     context.closed = [this] { scheduler_.HoldTick(false); };
-    context.runLog = &ProgramRunLog();
+    context.runLog = &runLog_;
     context.openRunLog = [this] { OpenRunLog(); };
     ShowSettingsWindow(context);
 }
 
 void MainWindow::ShowMonitoring(bool on) {
-    ProgramRunLog().Note(MonitoringNote(on));
+    runLog_.Note(MonitoringNote(on));
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     trayIcon_ = on ? L"ENASHUT" : L"DISSHUT";
-    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(on, ProgramRunLog().TaskFailed()));
+    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(on, runLog_.TaskFailed()));
 }
 
 void MainWindow::ShowTrayTip() {
-    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(state_.monitoring, ProgramRunLog().TaskFailed()));
+    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(state_.monitoring, runLog_.TaskFailed()));
 }
 
 // The log in the user's editor, made first when missing; its failures count as seen.
 void MainWindow::OpenRunLog() {
-    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty()) {
-        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
+    if (!runLogFile_.Usable() && !runLogFile_.Folder().empty()) {
+        ShowReminder(RunLogRefusedText(Narrow(runLogFile_.Folder())), "");
         return;
     }
-    ProgramRunLog().Opening();
-    if (!RunLogFile().Path().empty()) calls_->OpenDocument(RunLogFile().Path());
+    runLog_.Opening();
+    if (!runLogFile_.Path().empty()) calls_->OpenDocument(runLogFile_.Path());
     ShowTrayTip();
 }
 
 void MainWindow::FormClose() {
-    ProgramRunLog().Note(EndNote());
+    runLog_.Note(EndNote());
     tray_.Remove();
     state_.store.reset();
     DestroyWindow(hwnd_);

@@ -8,6 +8,7 @@
 #include "app/system_calls_factory.h"
 #include "app/tray_icon_win32.h"
 #include "platform/clock_win32.h"
+#include "platform/log_file_win32.h"
 #include "scheduler/timers.h"
 #include "platform/window_win32.h"
 #include "scheduler/countdown.h"
@@ -20,16 +21,15 @@
 
 inline constexpr wchar_t kMainWindowClass[] = L"TempiroMain";
 
-// The program's run log, from any thread; never destroyed, for the backup and
-// netsh workers write to it whenever they end.
-RunLog& ProgramRunLog();
 // Posted when a backup starts or ends.
 inline constexpr UINT kBackupsChangedMessage = WM_APP + 2;
 inline constexpr char kBackupBlockReason[] = "Tempiro 正在备份文件";
 
 class MainWindow : public Window, public TimerSwitch {
 public:
-    explicit MainWindow(ProgramState& state);
+    // The run log and its file outlive the window: workers write to them
+    // whenever they end.
+    MainWindow(ProgramState& state, RunLog& runLog, Win32LogFile& runLogFile);
     // Creates the window and runs the start-up sequence; the window stays hidden.
     bool Create();
 
@@ -58,6 +58,8 @@ private:
     void ShowMonitoring(bool on);
 
     ProgramState& state_;
+    RunLog& runLog_;
+    Win32LogFile& runLogFile_;
     Win32Clock clock_;
     std::unique_ptr<SystemCalls> calls_;
     ProgramActions actions_;

@@ -446,6 +446,7 @@ TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
     scheduler.Timer1Timer();
     EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::ShutDown);
     EXPECT_EQ(recorder.log, (Log{Caption("关机"), "show", "sound:C:\\警告.wav", "closeall"}));
+    EXPECT_EQ(std::make_pair(recorder.position, recorder.maximum), std::make_pair(0, 60)) << "an empty bar";
     EXPECT_FALSE(timers.IsEnabled(kTimer1));
     EXPECT_TRUE(timers.IsEnabled(kTimer2));
     EXPECT_FALSE(timers.IsEnabled(kTimer3));
@@ -486,6 +487,10 @@ TEST_F(SchedulerTest, AHibernateTaskCarriesItsWakeText) {
     scheduler.Timer1Timer();
     EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::Hibernate);
     EXPECT_EQ(countdown.WakeSpec(), "第2天7时5分唤醒");
+    countdown.BitBtn1Click();
+    EXPECT_EQ(recorder.log.back(), "execute:休眠|第2天7时5分唤醒") << "carried out with the text it was opened with";
+    EXPECT_FALSE(countdown.PendingPowerAction()) << "kept only while it runs";
+    EXPECT_EQ(countdown.WakeSpec(), "");
 }
 
 TEST_F(SchedulerTest, ACountdownOnScreenKeepsItsWordAndHoldsTheTickUntilItsEnd) {
