@@ -1,9 +1,9 @@
 #include "app/main_window.h"
 
 #include "actions/power.h"
-#include "actions/reminder.h"
+#include "windows/reminder_window_win32.h"
 #include "actions/tray_commands.h"
-#include "app/about_win32.h"
+#include "windows/about_box_win32.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
