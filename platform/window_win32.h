@@ -24,6 +24,9 @@
 void SetErrorBoxTitle(const std::string& title);
 void ShowErrorBox(HWND owner, const std::string& text);
 
+// The height of the program's font on most controls, at 96 DPI.
+inline constexpr int kProgramFontHeight = 13;
+
 // One control of a window's layout: its class, its text (GBK), its style, its
 // place at 96 DPI, its id and the height of its font at 96 DPI.
 struct ControlSpec {
@@ -32,7 +35,7 @@ struct ControlSpec {
     DWORD style;
     dpi::Rect place;
     int id;
-    int fontHeight = 13;
+    int fontHeight = kProgramFontHeight;
 };
 
 class Window {

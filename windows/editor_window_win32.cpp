@@ -64,7 +64,7 @@ constexpr ControlSpec Label(const char* text, int x, int y, int width, int id = 
     return {L"STATIC", text, SS_LEFT | SS_NOPREFIX, {x, y + 3, width, 14}, id};
 }
 constexpr ControlSpec Digits(int id, int x, int y, int width) { return {L"EDIT", "", kDigits, {x, y, width, 20}, id}; }
-constexpr ControlSpec Combo(int id, int x, int y, int width, DWORD kind) {
+constexpr ControlSpec Combo(int id, int x, int y, int width, DWORD kind = CBS_DROPDOWN) {
     return {L"COMBOBOX", "", kind | WS_VSCROLL | WS_TABSTOP, {x, y, width, 200}, id};
 }
 constexpr ControlSpec Picker(int id, int x, int y) {
@@ -74,16 +74,13 @@ constexpr ControlSpec Picker(int id, int x, int y) {
 // The rows of the window from the top, in tab order.
 constexpr ControlSpec kLayout[] = {
     Radio(0, "空闲", 12), Digits(kEdit1, 72, 12, 60), Label("分钟", 138, 12, 40),
-    Radio(1, "一次", 38),
-    {DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, {72, 38, 110, 21}, kDateTimePicker1},
+    Radio(1, "一次", 38), {DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, {72, 38, 110, 21}, kDateTimePicker1},
     Picker(kDateTimePicker2, 188, 38),
     Radio(2, "每天", 64), Picker(kDateTimePicker3, 72, 64),
-    Radio(3, "每周", 90), Combo(kComboBox1, 72, 90, 50, CBS_DROPDOWN), Label("日", 126, 90, 16),
-    Picker(kDateTimePicker4, 144, 90),
-    Radio(4, "每月", 116), Combo(kComboBox2, 72, 116, 50, CBS_DROPDOWN), Label("日", 126, 116, 16),
-    Picker(kDateTimePicker5, 144, 116),
-    Radio(5, "每年", 142), Combo(kComboBox3, 72, 142, 50, CBS_DROPDOWN), Label("月", 126, 142, 16),
-    Combo(kComboBox4, 144, 142, 50, CBS_DROPDOWN), Label("日", 198, 142, 16), Picker(kDateTimePicker6, 216, 142),
+    Radio(3, "每周", 90), Combo(kComboBox1, 72, 90, 50), Label("日", 126, 90, 16), Picker(kDateTimePicker4, 144, 90),
+    Radio(4, "每月", 116), Combo(kComboBox2, 72, 116, 50), Label("日", 126, 116, 16), Picker(kDateTimePicker5, 144, 116),
+    Radio(5, "每年", 142), Combo(kComboBox3, 72, 142, 50), Label("月", 126, 142, 16), Combo(kComboBox4, 144, 142, 50),
+    Label("日", 198, 142, 16), Picker(kDateTimePicker6, 216, 142),
     Radio(6, "开机", 168), Digits(kEdit3, 72, 168, 40), Label("时", 116, 168, 16), Digits(kEdit4, 134, 168, 40),
     Label("分", 178, 168, 16), Label("", 200, 168, 200, kLabel9),
     Radio(7, "每隔", 194), Digits(kEdit2, 72, 194, 50), Label("分", 126, 194, 16), Picker(kDateTimePicker7, 144, 194),

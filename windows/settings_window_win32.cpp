@@ -165,7 +165,8 @@ public:
         if (!CreateWindowFor(kClassName, Wide("设置"), WS_CAPTION | WS_SYSMENU, 0, 541, 498, nullptr)) return false;
         hints_.Attach(hwnd_);
         CreateControls();
-        Fill();
+        FillTaskList();
+        FillOptions();
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         SetFocus(List());
         return true;
@@ -281,7 +282,7 @@ private:
             ListView_InsertColumn(list, index++, &column);
         }
         HWND box = AddControl(list, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 70, 120, kComboBox1,
-                              ProgramFont(13, Dpi()));
+                              ProgramFont(kProgramFontHeight, Dpi()));
         SetComboItems(box, {kStateEnabled, kStateDisabled});
         ShowWindow(box, SW_HIDE);
         g_listViewProc =
@@ -360,11 +361,6 @@ private:
         } catch (const StoreError&) {
             return loaded;
         }
-    }
-
-    void Fill() {
-        FillTaskList();
-        FillOptions();
     }
 
     // A cell holds at most kCellCharacters, all that Cell reads back (the
