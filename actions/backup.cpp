@@ -495,16 +495,6 @@ BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, Ba
     return tally;
 }
 
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs) {
-    StartBackup(type, spec, fs, std::function<void(const BackupTally&)>());
-}
-
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished) {
-    StartBackup(type, spec, fs, [finished = std::move(finished)](const BackupTally&) {
-        if (finished) finished();
-    });
-}
-
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs,
                  std::function<void(const BackupTally&)> finished, BackupActivity* activity, std::int32_t versionsKept) {
     const std::string name = ShownAttribute(type, spec);

@@ -92,8 +92,6 @@ BackupTally RunBackup(TaskType type, const std::string& spec, FileSystem& fs, Ba
 // returns at once. `fs` (and `activity`) must outlive the worker; the run
 // counts in `activity` from this call on. `finished`, when given, is called on
 // the worker when the run is over and no longer counts.
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs);
-void StartBackup(TaskType type, const std::string& spec, FileSystem& fs, std::function<void()> finished);
 void StartBackup(TaskType type, const std::string& spec, FileSystem& fs,
                  std::function<void(const BackupTally&)> finished, BackupActivity* activity = nullptr,
                  std::int32_t versionsKept = 0);

@@ -35,10 +35,6 @@ KillCount EndProcessesByName(const std::string& name, DesktopSystem& desktop) {
     return count;
 }
 
-bool KillProcessByName(const std::string& name, DesktopSystem& desktop) {
-    return EndProcessesByName(name, desktop).lastEnded;
-}
-
 std::wstring JunkListName(const LocalTime& now) {
     auto n = [](int value) { return std::to_wstring(value); };
     return L"清理系统垃圾列表" + n(now.year) + n(now.month) + n(now.day) + L"_" + n(now.hour) + n(now.minute) +

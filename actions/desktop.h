@@ -28,8 +28,6 @@ struct KillCount {
     bool lastEnded = false;
 };
 KillCount EndProcessesByName(const std::string& name, DesktopSystem& desktop);
-// The same, answering with the last termination.
-bool KillProcessByName(const std::string& name, DesktopSystem& desktop);
 
 inline constexpr wchar_t kJunkBatch[] = L"QLLJ.bat";
 // "清理系统垃圾列表" + year month day + "_" + hour minute second + ".txt",

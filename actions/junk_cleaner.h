@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr wchar_t kJunkCleaningSwitch[] = L"/clean";
-
 // The temporary folders as the cleaning reaches them. Folders are held on a
 // stack, from the folder being cleaned down to the one being worked in. Only
 // a root is ever opened by its path; everything below it is opened by its

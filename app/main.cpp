@@ -1,34 +1,67 @@
-// Program entry: one instance per machine, a hidden main window, the message
-// loop; or, started by the junk-cleaning batch with "/clean", the cleaning
-// alone; or, with "/import" or "/export", a settings file in or out.
+// Program entry: the command line read once, then one instance per machine,
+// a hidden main window and the message loop; or, started by the
+// junk-cleaning batch with "/clean", the cleaning alone; or, with "/import"
+// or "/export", a settings file in or out.
 #include "actions/junk_cleaner_win32.h"
+#include "app/command_line.h"
 #include "app/instance_guard_win32.h"
 #include "app/main_window.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
+#include "platform/clock_win32.h"
+#include "platform/log_file_win32.h"
 #include "platform/system_win32.h"
 #include "platform/text_win32.h"
-#include "store/autostart.h"
 
 #include <commctrl.h>
-#include <cwchar>
 #include <objbase.h>
+#include <shellapi.h>
 #include <windows.h>
+
+namespace {
+
+// The arguments after the program's name, as the runtime splits them.
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> args;
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+    return args;
+}
+
+// The run log and its file, made by start-up where a mode writes to it and
+// never destroyed: backup and netsh workers still running as the program
+// ends write to it.
+struct ProgramLog {
+    Win32LogFile file{RunLogFolder()};
+    Win32Clock clock;
+    RunLog log{file, clock};
+};
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     LoadDllsFromSystemFolderOnly();
-    // The running copy holds the mutex and waits for the batch: this copy
-    // opens no window and leaves the mutex alone.
-    if (commandLine && _wcsicmp(commandLine, kJunkCleaningSwitch) == 0) return RunJunkCleaning();
-    if (const std::optional<int> code = RunSettingsCommand()) return *code;
+    // The running copy holds the mutex and waits for the batch or the
+    // command: such a copy opens no window and leaves the mutex alone.
+    const StartCommand command = ParseCommandLine(commandLine ? commandLine : L"", Arguments());
+    switch (command.mode) {
+    case StartMode::Clean: return RunJunkCleaning();
+    case StartMode::Usage: return kExitUsage;
+    case StartMode::Import: return ImportSettingsFile(command.file, command.append, (new ProgramLog)->log);
+    case StartMode::Export: return ExportSettingsFile(command.file);
+    case StartMode::Normal:
+    case StartMode::Logon: break;
+    }
 
     // The mutex is never closed: it marks the running copy in this session
     // until the process ends; the machine-wide guard marks it in every session.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, Wide(kMutexName).c_str());
     const bool sessionCopy = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
     const GuardFound guard = TakeMachineGuard();
-    const bool byLogon = commandLine && StartedByLogon(reinterpret_cast<const char16_t*>(commandLine));
-    switch (AnswerAtStart(sessionCopy, guard, byLogon)) {
+    switch (AnswerAtStart(sessionCopy, guard, command.mode == StartMode::Logon)) {
     case StartAnswer::Run: break;
     case StartAnswer::EndSilently: return 0;
     case StartAnswer::ShowNotice:
@@ -45,7 +78,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     InitCommonControlsEx(&controls);
 
     ProgramState state;
-    MainWindow mainWindow(state);
+    ProgramLog& log = *new ProgramLog;
+    MainWindow mainWindow(state, log.log, log.file);
     if (!mainWindow.Create()) return 1;
 
     MSG msg;

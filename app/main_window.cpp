@@ -4,6 +4,7 @@
 #include "windows/reminder_window_win32.h"
 #include "actions/tray_commands.h"
 #include "windows/about_box_win32.h"
+#include "app/command_line.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
 #include "platform/file_system_win32.h"
@@ -46,18 +47,9 @@ FileSystem& BackupFiles() {
     return *files;
 }
 
-// The run log and its file, never destroyed either: the backup and netsh
-// workers write to it whenever they end.
-Win32LogFile& RunLogFile() {
-    static Win32LogFile* file = new Win32LogFile(RunLogFolder());
-    return *file;
-}
-
 
 // Posted by whichever thread wrote the line of a failed task.
 constexpr UINT kTaskFailedMessage = WM_APP + 1;
-
-constexpr wchar_t kFontFace[] = L"宋体";
 
 // The tray callback is let through the message filter, so any process can
 // send it: the menu opens only while the cursor is over the program's own
@@ -90,86 +82,64 @@ AutostartTarget ThisProgram() {
     wchar_t path[MAX_PATH * 4] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
     self.definition = LogonTaskDefinition(std::u16string_view(reinterpret_cast<const char16_t*>(path), length),
-                                          kLogonSwitch);
+                                          reinterpret_cast<const char16_t*>(kLogonSwitch));
     self.osMajorVersion = OsMajorVersion();
     return self;
 }
 
 }  // namespace
 
-RunLog& ProgramRunLog() {
-    static RunLog* log = new RunLog(RunLogFile(), *new Win32Clock);
-    return *log;
-}
-
-MainWindow::MainWindow(ProgramState& state)
+MainWindow::MainWindow(ProgramState& state, RunLog& runLog, Win32LogFile& runLogFile)
     : state_(state),
+      runLog_(runLog),
+      runLogFile_(runLogFile),
       calls_(MakeSystemCalls(hwnd_)),
       actions_(*calls_, BackupFiles(), clock_, ::ShowReminder),
-      countdown_(state, clock_, *this, *this, *calls_, actions_),
-      scheduler_(state, clock_, *this, actions_, countdown_, &ProgramRunLog()),
+      face_(*this, [this](bool shown) { awake_.CountdownShown(shown); }),
+      countdown_(state.options, clock_, *this, face_, *calls_, actions_),
+      scheduler_(state, clock_, *this, actions_, countdown_, &runLog),
       awake_([](bool on) { SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS); }) {
     // From a backup worker too: the window's own thread answers.
     actions_.OnBackupsChanged([this] {
         if (hwnd_) PostMessageW(hwnd_, kBackupsChangedMessage, 0, 0);
     });
-    actions_.OnPowerNotes([](const std::string& text) { ProgramRunLog().Note({text}); });
+    actions_.OnPowerNotes([this](const std::string& text) { runLog_.Note({text}); });
     actions_.KeepVersions([this] { return state_.options.banben; });
+    scheduler_.ShowMonitoringWith([this](bool on) { ShowMonitoring(on); });
 }
 
 bool MainWindow::Create() {
     if (!CreateWindowFor(kMainWindowClass, Wide(kMainCaption), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOPMOST,
                          401, 136, nullptr, AppIcon(L"MAINICON")))
         return false;
-    CreateCountdownFace();
+    face_.Create(std::max(state_.options.tishi, 0));
     FormCreate();
     return true;
 }
 
-// The countdown's labels, bar and buttons, with the texts the window is
-// designed with. The cancel button comes first in the tab order and is the
-// default button, so Enter and Esc both cancel.
-void MainWindow::CreateCountdownFace() {
-    HFONT font = SharedFont(kFontFace, 13, Dpi());
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    AddControl(hwnd_, L"STATIC", Wide("要想取消关机,请按下<取消关机>按钮,剩余 :"), SS_LEFT | SS_NOPREFIX, 16, 16, 318,
-               13, kLabel1, font);
-    AddControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 336, 16, 57, 13, kLabel2, font);
-    AddControl(hwnd_, PROGRESS_CLASSW, L"", 0, 8, 56, 385, 17, kPgBar1, font);
-    HWND cancel = AddControl(hwnd_, L"BUTTON", Wide("取消关机"), WS_TABSTOP | BS_DEFPUSHBUTTON, 232, 94, 105, 25,
-                             kBitBtn2, font);
-    HWND actNow =
-        AddControl(hwnd_, L"BUTTON", Wide("立即关机"), WS_TABSTOP | BS_PUSHBUTTON, 64, 94, 105, 25, kBitBtn1, font);
-    SendMessageW(actNow, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"ACTNOW", Dpi())));
-    SendMessageW(cancel, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"CANCELACT", Dpi())));
-}
-
 // The glyphs and the tray icon again, drawn for the new scale.
 void MainWindow::OnDpiChanged(int dpi) {
-    SendDlgItemMessageW(hwnd_, kBitBtn1, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(SmallIcon(L"ACTNOW", dpi)));
-    SendDlgItemMessageW(hwnd_, kBitBtn2, BM_SETIMAGE, IMAGE_ICON,
-                        reinterpret_cast<LPARAM>(SmallIcon(L"CANCELACT", dpi)));
+    face_.OnDpiChanged(dpi);
     tray_.ChangeIcon(SmallIcon(trayIcon_, dpi));
 }
 
 void MainWindow::FormCreate() {
     EnableShutdownPrivilege();
     const bool admin = IsUserAdmin();
-    ProgramRunLog().Note(StartNote(TEMPIRO_PRODUCT_VERSION_STRING, admin));
-    ProgramRunLog().WhenTaskFails([window = hwnd_] { PostMessageW(window, kTaskFailedMessage, 0, 0); });
+    runLog_.Note(StartNote(TEMPIRO_PRODUCT_VERSION_STRING, admin));
+    runLog_.WhenTaskFails([window = hwnd_] { PostMessageW(window, kTaskFailedMessage, 0, 0); });
     if (!admin) ShowReminder(kNotAdminNotice, "");
-    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty())
-        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
+    if (!runLogFile_.Usable() && !runLogFile_.Folder().empty())
+        ShowReminder(RunLogRefusedText(Narrow(runLogFile_.Folder())), "");
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
-    SetEnabled(kTimer2, false);
 
     state_.store = std::make_unique<TaskStore>(g_registryBackend, state_.options);
     const LoadReport report = state_.store->Load();
-    if (std::optional<Outcome> note = RecoveryNote(state_.store->recovery())) ProgramRunLog().Note(*note);
+    if (std::optional<Outcome> note = RecoveryNote(state_.store->recovery())) runLog_.Note(*note);
     std::string notice = StoreNoticeText(report);
     if (!notice.empty()) {
         ShowReminder(notice, "");
-        ProgramRunLog().Note(StoreNote(notice));
+        runLog_.Note(StoreNote(notice));
     }
 
     // The 64-bit count: the 32-bit one wraps after 49.7 days and would show
@@ -185,7 +155,7 @@ void MainWindow::FormCreate() {
     if (ShouldShowBootTime(kaiji, secondsSinceBoot)) ShowReminder(BootTimeText(secondsSinceBoot), "");
     RegistryAccessor registry = state_.store->Accessor();
     if (std::optional<std::string> failed = EnsureLogonTask(registry, g_logonTasks, ThisProgram()))
-        ProgramRunLog().Note({*failed, true});
+        runLog_.Note({*failed, true});
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_);
@@ -203,7 +173,6 @@ void MainWindow::FormCreate() {
             AppendMenuW(menu_, MF_STRING, entry.command, Wide(TrayMenuCaption(entry, captions)).c_str());
     }
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | MF_CHECKED);
-    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, std::max(state_.options.tishi, 0));
     scheduler_.SetMonitoring(state_.monitoring);
     SetEnabled(kTimer4, true);
     scheduler_.ClockMoved(ClockEvent::Start);
@@ -217,7 +186,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     // An import handed over by "Tempiro.exe /import" is taken whenever it
     // comes: the store makes it whole, and a walk over the store that it
     // interrupts ends there (see the tick).
-    if (msg == WM_COPYDATA) return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    if (msg == WM_COPYDATA) return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam), runLog_);
     return Handle(msg, wParam, lParam);
 }
 
@@ -281,13 +250,13 @@ void MainWindow::OnPowerBroadcast(WPARAM event) {
     switch (event) {
     case PBT_APMSUSPEND:
         resumed_ = false;
-        ProgramRunLog().Note({kSuspendNote});
+        runLog_.Note({kSuspendNote});
         break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
         if (resumed_) break;
         resumed_ = true;
-        ProgramRunLog().Note({kResumeNote});
+        runLog_.Note({kResumeNote});
         scheduler_.ClockMoved(ClockEvent::Resume);
         break;
     default: break;
@@ -306,8 +275,8 @@ void MainWindow::OnCommand(unsigned id) {
     switch (id) {
     case kBitBtn1: countdown_.BitBtn1Click(); break;
     case kBitBtn2: countdown_.BitBtn2Click(); break;
-    case IDOK:  // Enter while a button without the default frame has the focus: that button
-        if (GetFocus() == GetDlgItem(hwnd_, kBitBtn1))
+    case IDOK:
+        if (face_.EnterButton() == kBitBtn1)
             countdown_.BitBtn1Click();
         else
             countdown_.BitBtn2Click();
@@ -360,61 +329,35 @@ void MainWindow::N4Click() {
     context.autostart = ThisProgram();
     context.logonTasks = &g_logonTasks;
     context.closed = [this] { scheduler_.HoldTick(false); };
-    context.runLog = &ProgramRunLog();
+    context.runLog = &runLog_;
     context.openRunLog = [this] { OpenRunLog(); };
     ShowSettingsWindow(context);
 }
 
 void MainWindow::ShowMonitoring(bool on) {
-    ProgramRunLog().Note(MonitoringNote(on));
+    runLog_.Note(MonitoringNote(on));
     CheckMenuItem(menu_, kCmdMonitor, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     trayIcon_ = on ? L"ENASHUT" : L"DISSHUT";
-    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(on, ProgramRunLog().TaskFailed()));
+    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(on, runLog_.TaskFailed()));
 }
 
 void MainWindow::ShowTrayTip() {
-    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(state_.monitoring, ProgramRunLog().TaskFailed()));
+    tray_.Modify(SmallIcon(trayIcon_, Dpi()), TrayTip(state_.monitoring, runLog_.TaskFailed()));
 }
 
 // The log in the user's editor, made first when missing; its failures count as seen.
 void MainWindow::OpenRunLog() {
-    if (!RunLogFile().Usable() && !RunLogFile().Folder().empty()) {
-        ShowReminder(RunLogRefusedText(Narrow(RunLogFile().Folder())), "");
+    if (!runLogFile_.Usable() && !runLogFile_.Folder().empty()) {
+        ShowReminder(RunLogRefusedText(Narrow(runLogFile_.Folder())), "");
         return;
     }
-    ProgramRunLog().Opening();
-    if (!RunLogFile().Path().empty()) calls_->OpenDocument(RunLogFile().Path());
+    runLog_.Opening();
+    if (!runLogFile_.Path().empty()) calls_->OpenDocument(runLogFile_.Path());
     ShowTrayTip();
 }
 
-void MainWindow::MyChangeCaption(const CountdownTexts& texts) {
-    SetDlgItemTextW(hwnd_, kBitBtn1, Wide(texts.actNow).c_str());
-    SetDlgItemTextW(hwnd_, kBitBtn2, Wide(texts.cancel).c_str());
-    SetDlgItemTextW(hwnd_, kLabel1, Wide(texts.label1).c_str());
-    SetWindowTextW(hwnd_, Wide(texts.caption).c_str());
-}
-
-void MainWindow::ShowProgress(int position, int maximum) {
-    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETRANGE32, 0, maximum);
-    SendDlgItemMessageW(hwnd_, kPgBar1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
-
-void MainWindow::ShowRemaining(const std::string& text) { SetDlgItemTextW(hwnd_, kLabel2, Wide(text).c_str()); }
-
-void MainWindow::Show() {
-    awake_.CountdownShown(true);
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetFocus(GetDlgItem(hwnd_, kBitBtn2));
-}
-
-void MainWindow::Hide() {
-    ShowWindow(hwnd_, SW_HIDE);
-    awake_.CountdownShown(false);
-}
-
 void MainWindow::FormClose() {
-    ProgramRunLog().Note(EndNote());
+    runLog_.Note(EndNote());
     tray_.Remove();
     state_.store.reset();
     DestroyWindow(hwnd_);

@@ -8,45 +8,30 @@
 #include "app/system_calls_factory.h"
 #include "app/tray_icon_win32.h"
 #include "platform/clock_win32.h"
+#include "platform/log_file_win32.h"
 #include "scheduler/timers.h"
 #include "platform/window_win32.h"
 #include "scheduler/countdown.h"
 #include "scheduler/keep_awake.h"
 #include "scheduler/program_state.h"
 #include "scheduler/scheduler.h"
+#include "windows/countdown_face_win32.h"
 
 #include <memory>
 
 inline constexpr wchar_t kMainWindowClass[] = L"TempiroMain";
 
-// The program's run log, from any thread; never destroyed, for the backup and
-// netsh workers write to it whenever they end.
-RunLog& ProgramRunLog();
 // Posted when a backup starts or ends.
 inline constexpr UINT kBackupsChangedMessage = WM_APP + 2;
 inline constexpr char kBackupBlockReason[] = "Tempiro 正在备份文件";
 
-// Controls of the countdown face.
-enum CountdownControl : int {
-    kLabel1 = 201,
-    kLabel2,
-    kPgBar1,
-    kBitBtn1,             // act now
-    kBitBtn2 = IDCANCEL,  // cancel: Esc presses it
-};
-
-class MainWindow : public Window, public TimerSwitch, public CountdownFace {
+class MainWindow : public Window, public TimerSwitch {
 public:
-    explicit MainWindow(ProgramState& state);
+    // The run log and its file outlive the window: workers write to them
+    // whenever they end.
+    MainWindow(ProgramState& state, RunLog& runLog, Win32LogFile& runLogFile);
     // Creates the window and runs the start-up sequence; the window stays hidden.
     bool Create();
-
-    void MyChangeCaption(const CountdownTexts& texts) override;
-    void ShowProgress(int position, int maximum) override;
-    void ShowRemaining(const std::string& text) override;
-    void Show() override;
-    void Hide() override;
-    void ShowMonitoring(bool on) override;
 
 protected:
     void StartTimer(TimerId id, unsigned intervalMs) override;
@@ -56,7 +41,6 @@ protected:
 
 private:
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-    void CreateCountdownFace();
     void FormCreate();
     void FormClose();
     void FormDestroy();
@@ -70,11 +54,16 @@ private:
     void OnPowerBroadcast(WPARAM event);
     void ShowTrayTip();  // the switch's and the run log's lines, the icon as it is
     void OpenRunLog();
+    // The check mark of "启用监控(&E)" and the tray icon and tip.
+    void ShowMonitoring(bool on);
 
     ProgramState& state_;
+    RunLog& runLog_;
+    Win32LogFile& runLogFile_;
     Win32Clock clock_;
     std::unique_ptr<SystemCalls> calls_;
     ProgramActions actions_;
+    CountdownWindowFace face_;
     Countdown countdown_;
     Scheduler scheduler_;
     TrayIcon tray_;

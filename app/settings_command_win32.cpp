@@ -1,15 +1,13 @@
 #include "app/settings_command_win32.h"
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/shell_texts.h"
 #include "platform/clock_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/text_files_win32.h"
 #include "platform/text_win32.h"
-#include "store/command_line.h"
 #include "windows/settings_window_win32.h"
-
-#include <shellapi.h>
 
 #include <vector>
 
@@ -21,16 +19,6 @@ constexpr DWORD kAnswerMs = 120000;     // the longest the sender waits for the 
 constexpr DWORD kStartingCopyMs = 10000;  // for the window of a copy that holds the mutex already
 constexpr DWORD kRetryMs = 250;
 constexpr char kNotOurCopy[] = "运行中的 Tempiro 窗口不属于以管理员身份运行的本程序，文件未交给它";
-
-std::vector<std::wstring> Arguments() {
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::wstring> args;
-    if (!argv) return args;
-    for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
-    LocalFree(argv);
-    return args;
-}
 
 // The file's full path, so that the running copy, whose current folder is
 // another, opens the same file; none for a name no file can have.
@@ -119,7 +107,7 @@ int HandOverTo(HWND main, std::wstring file, bool append) {
     return HandOverAnswer(static_cast<std::intptr_t>(answer)).value_or(kExitNoAnswer);
 }
 
-int ImportHere(const std::string& file, bool append) {
+int ImportHere(const std::string& file, bool append, RunLog& runLog) {
     Win32Registry backend;
     Win32TextFiles files;
     StoreOptions options;
@@ -127,28 +115,30 @@ int ImportHere(const std::string& file, bool append) {
     // The store as a start loads it, once the file has proved a settings file.
     auto load = [&] {
         store.Load();
-        if (std::optional<Outcome> note = RecoveryNote(store.recovery())) ProgramRunLog().Note(*note);
+        if (std::optional<Outcome> note = RecoveryNote(store.recovery())) runLog.Note(*note);
     };
-    return ExitCodeOf(ImportNamedFile(store, files, file, append, load, &ProgramRunLog()).status);
+    return ExitCodeOf(ImportNamedFile(store, files, file, append, load, &runLog).status);
 }
 
-int Import(const std::wstring& file, bool append) {
+}  // namespace
+
+int ImportSettingsFile(const std::wstring& file, bool append, RunLog& runLog) {
     const std::optional<std::wstring> full = FullPath(file);
     const std::optional<std::string> gbk = full ? GbkPath(*full) : std::nullopt;
     if (!gbk) return kExitNotOpened;
     const std::optional<HWND> copy = RunningCopy();
-    if (!copy) return ImportHere(*gbk, append);
+    if (!copy) return ImportHere(*gbk, append, runLog);
     HWND target = *copy;
     // Another program's window of the class may stand first: the copy's own is looked for behind it.
     while (target && !IsOurElevatedCopy(target)) target = FindWindowExW(nullptr, target, kMainWindowClass, nullptr);
     if (*copy && !target) {
-        ProgramRunLog().Note({"导入设置失败：" + *gbk + "  ——  " + kNotOurCopy, true});
+        runLog.Note({"导入设置失败：" + *gbk + "  ——  " + kNotOurCopy, true});
         return kExitNotOurCopy;
     }
     return target ? HandOverTo(target, *full, append) : kExitNoAnswer;
 }
 
-int Export(const std::wstring& file) {
+int ExportSettingsFile(const std::wstring& file) {
     const std::optional<std::wstring> full = FullPath(file);
     const std::optional<std::string> gbk = full ? GbkPath(*full) : std::nullopt;
     if (!gbk) return kExitNotOpened;
@@ -160,20 +150,7 @@ int Export(const std::wstring& file) {
     return ExitCodeOf(ExportStore(store, files, *gbk, ExportTimeNow(clock)));
 }
 
-}  // namespace
-
-std::optional<int> RunSettingsCommand() {
-    const SettingsCommand command = ParseSettingsCommand(Arguments());
-    switch (command.kind) {
-    case CommandKind::None: return std::nullopt;
-    case CommandKind::Usage: return kExitUsage;
-    case CommandKind::Import: return Import(command.file, command.append);
-    case CommandKind::Export: return Export(command.file);
-    }
-    return kExitUsage;
-}
-
-LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data) {
+LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data, RunLog& runLog) {
     const std::optional<HandOver> request =
         data ? ReadHandOver(data->dwData, data->lpData, data->cbData) : std::nullopt;
     if (!request) return 0;
@@ -181,7 +158,7 @@ LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data) {
     if (!file) return kHandOverReply + kExitNotOpened;
     if (!state.store) return kHandOverReply + kExitStoreFailed;
     Win32TextFiles files;
-    const ImportOutcome outcome = ImportNamedFile(*state.store, files, *file, request->append, {}, &ProgramRunLog());
+    const ImportOutcome outcome = ImportNamedFile(*state.store, files, *file, request->append, {}, &runLog);
     if (outcome.storeChanged()) SettingsImported(!request->append);
     return kHandOverReply + ExitCodeOf(outcome.status);
 }

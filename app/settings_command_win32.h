@@ -1,5 +1,5 @@
 // "Tempiro.exe /import FILE [/append]" and "Tempiro.exe /export FILE" (see
-// store/command_line.h): no window, no question, no message box, and an exit
+// app/command_line.h): no window, no question, no message box, and an exit
 // code. Like the junk cleaning's "/clean", they leave the single-instance
 // mutex to the running copy. An import goes to the copy running in this
 // session, whose main window takes it as its settings window's import would;
@@ -8,15 +8,16 @@
 #pragma once
 
 #include "scheduler/program_state.h"
+#include "store/run_log.h"
 
 #include <windows.h>
 
-#include <optional>
+#include <string>
 
-// The command's exit code; none when the command line names neither
-// command, and the program starts as it always has.
-std::optional<int> RunSettingsCommand();
+// The two commands' exit codes.
+int ImportSettingsFile(const std::wstring& file, bool append, RunLog& runLog);
+int ExportSettingsFile(const std::wstring& file);
 
 // In the running copy: a WM_COPYDATA that may be an import handed over by
 // such a command. Returns the message's answer; 0 for data that is not one.
-LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data);
+LRESULT ImportHandedOver(ProgramState& state, const COPYDATASTRUCT* data, RunLog& runLog);

@@ -52,14 +52,15 @@ struct MenuEntry {
 };
 inline constexpr MenuEntry kSeparator{static_cast<MenuCommand>(0), nullptr};
 
-// The tray menu in display order, with its design captions.
+// The tray menu in display order, with its captions; those of the four
+// hotkey entries come from MenuCaptionsFor.
 inline constexpr MenuEntry kTrayMenu[] = {
     {kCmdMonitor, "启用监控(&E)"},
     kSeparator,
     {kCmdSettings, "设置(&S)"},
     kSeparator,
-    {kCmdLogOff, "注销(&L)  F8"},
-    {kCmdStandby, "待机(&W)  F9"},
+    {kCmdLogOff, nullptr},
+    {kCmdStandby, nullptr},
     {kCmdHibernate, "休眠(&S)"},
     {kCmdRestart, "重启(&R)"},
     {kCmdShutDown, "关机(&U)"},
@@ -67,8 +68,8 @@ inline constexpr MenuEntry kTrayMenu[] = {
     {kCmdCloseCdDoor, "关闭光驱(&C)"},
     {kCmdMonitorOff, "关闭显示器(&M)"},
     {kCmdCleanJunk, "清理系统垃圾(&Z)"},
-    {kCmdFastRestart, "快速重启(&I)  F10"},
-    {kCmdFastShutDown, "快速关机(&Q)  F11"},
+    {kCmdFastRestart, nullptr},
+    {kCmdFastShutDown, nullptr},
     kSeparator,
     {kCmdUpdate, "软件更新(&P)"},
     {kCmdAbout, "关于(&A)"},

@@ -90,7 +90,6 @@ public:
     void ShowRemaining(const std::string&) override { ++calls; }
     void Show() override { ++calls; }
     void Hide() override { ++calls; }
-    void ShowMonitoring(bool) override { ++calls; }
     void PlayLoop(const std::string&) override { ++calls; }
     void Stop() override { ++calls; }
 };
@@ -166,7 +165,7 @@ int Run(Backend& backend) {
     RegistryAccessor registry(*backend.registry);
     FixedClock clock;
     CallCounter counter;
-    Countdown countdown(state, clock, counter, counter, counter, counter);
+    Countdown countdown(state.options, clock, counter, counter, counter, counter);
     Scheduler scheduler(state, clock, counter, counter, countdown);
 
     int largest = 0;

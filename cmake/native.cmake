@@ -14,7 +14,7 @@ add_executable(tempiro_tests
   tests/store/task_store_test.cpp
   tests/store/autostart_test.cpp
   tests/store/settings_file_test.cpp
-  tests/store/command_line_test.cpp
+  tests/app/command_line_test.cpp
   tests/platform/text_files_test.cpp
   tests/platform/file_names_test.cpp
   tests/app/shell_texts_test.cpp

@@ -31,6 +31,7 @@ set(TEMPIRO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 set(TEMPIRO_APP_SOURCES
   app/main.cpp
   app/main_window.cpp
+  windows/countdown_face_win32.cpp
   app/settings_command_win32.cpp
   app/tray_icon_win32.cpp
   app/instance_guard_win32.cpp

@@ -44,9 +44,14 @@ namespace {
 std::string Remaining(int seconds) { return std::to_string(seconds) + " 秒"; }
 }  // namespace
 
-void Countdown::Open() {
+std::optional<PowerAction> Countdown::PendingPowerAction() const {
+    return counting_ ? std::optional<PowerAction>(pending_.action) : std::nullopt;
+}
+
+void Countdown::Open(PowerRequest request) {
+    pending_ = std::move(request);
     waiting_ = false;
-    face_.MyChangeCaption(CountdownTextsFor(RowOf(*state_.PendingPowerAction).word));
+    face_.MyChangeCaption(CountdownTextsFor(RowOf(pending_.action).word));
     if (!counting_) {
         position_ = 0;
         face_.ShowProgress(0, Length());
@@ -60,8 +65,8 @@ void Countdown::Open() {
 }
 
 void Countdown::StartSound() {
-    if (state_.options.soundpath.empty()) return;
-    sound_.PlayLoop(state_.options.soundpath);
+    if (options_.soundpath.empty()) return;
+    sound_.PlayLoop(options_.soundpath);
     sounding_ = true;
 }
 
@@ -76,7 +81,7 @@ void Countdown::Timer2Timer() {
     // A shutdown never cuts a running backup that makes progress: the
     // dialog stays until the last one has ended, or has finished no file for
     // kBackupStallMs, and "立即…" still acts at once.
-    const PowerActionRow& row = RowOf(*state_.PendingPowerAction);
+    const PowerActionRow& row = RowOf(pending_.action);
     const std::optional<std::int64_t> filesLeft = row.waitsForBackups ? actions_.BackupFilesLeft() : std::nullopt;
     if (!filesLeft) {
         Finish(waiting_ ? Ending::AfterWaiting : Ending::Counted);
@@ -110,15 +115,17 @@ void Countdown::Close() {
     face_.ShowProgress(0, Length());
     face_.Hide();
     counting_ = false;
+    pending_ = {};
     timers_.SetEnabled(kTimer2, false);
 }
 
 void Countdown::Finish(Ending ending) {
+    const PowerRequest request = std::move(pending_);
     Close();
     if (listener_) listener_->CountdownOver();
     std::vector<std::string> stalled = std::move(stalled_);
     stalled_.clear();
-    actions_.ExecutePowerAction(*state_.PendingPowerAction, state_.WakeSpec,
+    actions_.ExecutePowerAction(request.action, request.wake,
                                 [this, ending, stalled = std::move(stalled)](const Outcome& outcome) {
                                     if (!listener_) return;
                                     switch (ending) {
@@ -131,18 +138,13 @@ void Countdown::Finish(Ending ending) {
 
 void Countdown::BitBtn2Click() {
     if (!counting_) return;
-    timers_.SetEnabled(kTimer2, false);
-    sound_.Stop();
+    sound_.Stop();  // whatever sound plays, started by this countdown or not
     sounding_ = false;
-    position_ = 0;
-    face_.ShowProgress(0, Length());
-    counting_ = false;
-    waiting_ = false;
-    state_.monitoring = false;
-    face_.Hide();
-    if (listener_) listener_->PowerActionOutcome(PowerCancelled());
-    face_.ShowMonitoring(false);
-    if (listener_) listener_->CountdownOver();
+    Close();
+    if (!listener_) return;
+    listener_->PowerActionOutcome(PowerCancelled());
+    listener_->CountdownCancelled();
+    listener_->CountdownOver();
 }
 
 void Countdown::ClockMoved(const LocalTime& now, bool resumed) {
@@ -157,7 +159,7 @@ void Countdown::ClockMoved(const LocalTime& now, bool resumed) {
     // A whole countdown in front of the user again, from the first second.
     waiting_ = false;
     position_ = 0;
-    face_.MyChangeCaption(CountdownTextsFor(RowOf(*state_.PendingPowerAction).word));
+    face_.MyChangeCaption(CountdownTextsFor(RowOf(pending_.action).word));
     face_.ShowProgress(0, Length());
     face_.ShowRemaining(Remaining(Length()));
     timers_.SetEnabled(kTimer2, false);

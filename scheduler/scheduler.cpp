@@ -83,6 +83,11 @@ void Scheduler::HoldTick(bool held) {
     timers_.SetEnabled(kTimer1, TickMayRun());
 }
 
+void Scheduler::CountdownCancelled() {
+    SetMonitoring(false);
+    if (showMonitoring_) showMonitoring_(false);
+}
+
 void Scheduler::CountdownOver() { timers_.SetEnabled(kTimer1, TickMayRun()); }
 
 void Scheduler::PowerActionOutcome(const Outcome& outcome) {
@@ -102,11 +107,10 @@ OutcomeReport Scheduler::Reporter(int number, TaskType type, const std::string& 
 void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const Moment& moment,
                          TaskStore::Reader& reader) {
     if (std::optional<PowerAction> action = PowerActionFor(type)) {
-        state_.PendingPowerAction = action;
-        if (type == TaskType::Hibernate) state_.WakeSpec = ReadC(reader, number);
+        PowerRequest request{*action, type == TaskType::Hibernate ? ReadC(reader, number) : ""};
         if (powerTask_) powerTask_(PowerSuperseded());  // a countdown keeps the later word
-        powerTask_ = Reporter(number, type, type == TaskType::Hibernate ? state_.WakeSpec : "");
-        OpenCountdown();
+        powerTask_ = Reporter(number, type, request.wake);
+        OpenCountdown(std::move(request));
         return;
     }
     // The types that act on C read it, as before; the dial and the cleaning have none.
@@ -127,8 +131,6 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const 
         break;
     default: break;
     }
-    // A countdown on screen keeps the word it shows.
-    if (!countdown_.Counting()) state_.PendingPowerAction.reset();
     timers_.SetEnabled(kTimer1, false);
     // The pause runs a minute from the moment of this tick, whatever the
     // actions took; a later task of the same tick leaves it as it is.
@@ -140,10 +142,11 @@ void Scheduler::Dispatch(int number, const std::string& a, TaskType type, const 
     }
 }
 
-void Scheduler::OpenCountdown() {
-    countdown_.Open();
+void Scheduler::OpenCountdown(PowerRequest request) {
+    const bool sweep = SweepsFirst(request.action, state_.options.shutapp);
+    countdown_.Open(std::move(request));
     timers_.SetEnabled(kTimer1, TickMayRun());
-    if (SweepsFirst(*state_.PendingPowerAction, state_.options.shutapp)) actions_.CloseAllPrograms();
+    if (sweep) actions_.CloseAllPrograms();
 }
 
 void Scheduler::Timer4Timer() {

@@ -27,6 +27,7 @@
 #include "store/task_texts.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -62,8 +63,12 @@ public:
     // The settings window holds the tick while it is open; released, the
     // tick runs again only where the monitoring switch and any pause allow.
     void HoldTick(bool held);
+    // Told of the switch the user did not throw: a cancelled countdown's.
+    void ShowMonitoringWith(std::function<void(bool on)> show) { showMonitoring_ = std::move(show); }
     // Ended, acted on or cancelled: the tick runs again where all else allows.
     void CountdownOver() override;
+    // Monitoring off, and shown so.
+    void CountdownCancelled() override;
     // The line of the power task whose countdown this was.
     void PowerActionOutcome(const Outcome& outcome) override;
 
@@ -78,7 +83,7 @@ private:
     void Tick(const Moment& moment, std::uint64_t lagMs);
     bool TickMayRun() const;
     void Dispatch(int number, const std::string& a, TaskType type, const Moment& moment, TaskStore::Reader& reader);
-    void OpenCountdown();
+    void OpenCountdown(PowerRequest request);
     std::string ReadC(TaskStore::Reader& reader, int number);
     // Writes the task's line when the outcome comes; safe on any thread.
     OutcomeReport Reporter(int number, TaskType type, const std::string& attribute) const;
@@ -100,6 +105,7 @@ private:
     void ReportMissed(std::int64_t from, std::int64_t to);
     void CatchUp(int number, TaskType type, const std::string& a, const LocalTime& dueAt);
 
+    std::function<void(bool)> showMonitoring_;
     OutcomeReport powerTask_;  // of the task whose countdown is open
     std::optional<std::int64_t> watched_;  // the last minute the watch saw, calendar::MinuteNumber
     std::optional<std::int64_t> stored_;   // the one the store holds

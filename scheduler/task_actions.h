@@ -1,6 +1,5 @@
-// What a due task sets off, and the face of the countdown that stands before
-// a power action. The tick and the countdown only call these; the actions
-// modules carry them out and say what came of them, for the run log.
+// What a due task sets off. The tick and the countdown only call these; the
+// actions modules carry them out and say what came of them, for the run log.
 #pragma once
 
 #include "scheduler/power_action.h"
@@ -35,27 +34,4 @@ public:
     // `report` hears of it before the call, for a power-off leaves no moment
     // after it; of the hang-up, what it came to.
     virtual void ExecutePowerAction(PowerAction action, const std::string& wakeSpec, const OutcomeReport& report) = 0;
-};
-
-// The dialog's texts for one word.
-struct CountdownTexts {
-    std::string caption, label1, actNow, cancel;
-};
-CountdownTexts CountdownTextsFor(const std::string& word);
-// The same while a countdown that has ended waits for the backups, with how
-// long it has waited; the files they have left go beside it.
-CountdownTexts WaitingTextsFor(const std::string& word, std::uint64_t waitedMs);
-std::string FilesLeftText(std::int64_t files);
-
-// The countdown dialog: the main window shown as a small topmost dialog.
-class CountdownFace {
-public:
-    virtual ~CountdownFace() = default;
-    virtual void MyChangeCaption(const CountdownTexts& texts) = 0;
-    virtual void ShowProgress(int position, int maximum) = 0;  // PgBar1
-    virtual void ShowRemaining(const std::string& text) = 0;   // Label2
-    virtual void Show() = 0;
-    virtual void Hide() = 0;
-    // The check mark of "启用监控(&E)" and the tray icon and tip.
-    virtual void ShowMonitoring(bool on) = 0;
 };

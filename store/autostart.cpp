@@ -16,10 +16,6 @@ void AppendEscaped(std::u16string& xml, std::u16string_view text) {
     }
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
 }  // namespace
 
 std::string AutostartCommand(const std::string& exePath) { return "\"" + exePath + "\""; }
@@ -130,15 +126,4 @@ std::string LogonTaskError(bool registering, const std::string& reason) {
                                    : "Failed to delete the logon task 'Tempiro'";
     if (!reason.empty()) text += ": " + reason;
     return text;
-}
-
-bool StartedByLogon(std::u16string_view commandLine) {
-    while (!commandLine.empty() && IsBlank(commandLine.front())) commandLine.remove_prefix(1);
-    while (!commandLine.empty() && IsBlank(commandLine.back())) commandLine.remove_suffix(1);
-    const std::u16string_view expected = kLogonSwitch;
-    if (commandLine.size() != expected.size()) return false;
-    for (size_t i = 0; i < expected.size(); ++i) {
-        if (Lower(commandLine[i]) != expected[i]) return false;
-    }
-    return true;
 }

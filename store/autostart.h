@@ -13,9 +13,6 @@
 
 inline constexpr char kRunKeyPath[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kAutostartValue[] = "Horlane";
-// What a copy started by the logon task carries, so that it ends without a
-// word when another copy runs already.
-inline constexpr char16_t kLogonSwitch[] = u"/logon";
 inline constexpr unsigned kFirstMajorWithUac = 6;  // Vista
 
 // The value as it is written: the path in quotes, so that a path with
@@ -56,6 +53,3 @@ std::optional<std::string> EnsureLogonTask(RegistryAccessor& registry, LogonTask
 // The error a failed registration or removal shows, in the runtime's style.
 std::string LogonTaskError(bool registering, const std::string& reason);
 
-// Whether this copy was started by the logon task: its command line is the
-// switch alone, in any case, blanks around it allowed.
-bool StartedByLogon(std::u16string_view commandLine);

@@ -263,17 +263,6 @@ std::string IntervalText(const std::string& n, int hour, int minute) {
     return "每隔" + n + "分开始" + Num(hour) + "时" + Num(minute) + "分";
 }
 
-ScheduleMatch MatchSchedule(const std::string& a, const DueInputs& inputs) {
-    ScheduleMatch match;
-    const KindGrammar* g = GrammarOf(a);
-    if (!g) return match;
-    Fields fields = ScanFields(a, *g);
-    match.kind = g->kind;
-    match.fields.assign(fields.at.begin(), fields.at.begin() + fields.count);
-    match.due = IsDue(*g, fields, inputs);
-    return match;
-}
-
 bool IsScheduleDue(const std::string& a, const DueInputs& inputs) {
     const KindGrammar* g = GrammarOf(a);
     return g && IsDue(*g, ScanFields(a, *g), inputs);

@@ -37,18 +37,10 @@ struct DueInputs {
     std::function<const ShortDateFormat&()> dateFormat;
 };
 
-struct ScheduleMatch {
-    ScheduleKind kind = ScheduleKind::None;
-    std::vector<std::string> fields;  // in the order of the kind's separators
-    bool due = false;                 // a field that does not convert makes it not due
-};
-
-// The readers of A: the field texts of its kind and whether it is due.
-ScheduleMatch MatchSchedule(const std::string& a, const DueInputs& inputs);
-// The due flag alone, without copying the fields: what the tick asks of
-// every enabled record.
+// The readers of A: whether it is due (a field that does not convert makes
+// it not due), what the tick asks of every enabled record; and the field
+// texts of its kind, in the order of its separators, for filling the editor.
 bool IsScheduleDue(const std::string& a, const DueInputs& inputs);
-// The field texts alone, for filling the editor.
 std::vector<std::string> ScheduleFields(const std::string& a);
 
 // When A comes due next, from the minute of inputs.now on: the first minute

@@ -1,6 +1,7 @@
 #include "store/settings_file.h"
 
 #include "store/gbk.h"
+#include "store/run_log.h"
 #include "store/task_texts.h"
 
 #include <algorithm>
@@ -190,4 +191,22 @@ ImportOutcome ImportSettings(TaskStore& store, TextFiles& files, const std::opti
         return {ImportStatus::StoreFailed, {MessageKind::StoreError, e.what()}};
     }
     return {ImportStatus::Imported, {}};
+}
+
+ImportOutcome ImportNamedFile(TaskStore& store, TextFiles& files, const std::string& file, bool append,
+                              const std::function<void()>& beforeStore, RunLog* runLog) {
+    const ImportOutcome outcome = ImportSettings(store, files, file, [&] {
+        if (beforeStore) beforeStore();
+        return append ? ImportAnswer::Append : ImportAnswer::Replace;
+    });
+    if (runLog) {
+        if (std::optional<Outcome> note = ImportNote(file, outcome.status, !append, outcome.message.text))
+            runLog->Note(*note);
+    }
+    return outcome;
+}
+
+ExportOutcome ExportStore(TaskStore& store, TextFiles& files, const std::string& file, const ExportTime& when) {
+    store.Load(false);
+    return ExportSettings(store, files, store.options(), file, when);
 }

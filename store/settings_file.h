@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 
+class RunLog;
+
 // The header lines; the import does not read them.
 inline constexpr char kSettingsFileVersion[] = "2020.05.10";
 inline constexpr char kSettingsFileHeading[] = "Tempiro2020任务设置";
@@ -109,3 +111,15 @@ struct ImportOutcome {
 // TaskStore). Each text is cut at kImportedTextCharacters.
 ImportOutcome ImportSettings(TaskStore& store, TextFiles& files, const std::optional<std::string>& chosenPath,
                              const std::function<ImportAnswer()>& ask);
+
+// The import of `file` without its dialog and boxes, for the command line:
+// `append` stands for the answer to the question. `beforeStore` runs where
+// the question would be asked, when the file has proved to be a settings
+// file and nothing of the store has been touched. The outcome goes to
+// `runLog`.
+ImportOutcome ImportNamedFile(TaskStore& store, TextFiles& files, const std::string& file, bool append,
+                              const std::function<void()>& beforeStore = {}, RunLog* runLog = nullptr);
+
+// The export of the store as it stands to `file`: the store loaded as a
+// start loads it, but a missing option is not written.
+ExportOutcome ExportStore(TaskStore& store, TextFiles& files, const std::string& file, const ExportTime& when);

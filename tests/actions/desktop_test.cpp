@@ -54,15 +54,15 @@ TEST(KillProcessByName, MatchesTheFileNameOrTheWholeTextInAsciiUpperCase) {
     EXPECT_EQ(UpperAsciiBytes("az{`@AZ\x81\x7a"), "AZ{`@AZ\x81Z");
 }
 
-TEST(KillProcessByName, EndsEveryMatchAndAnswersWithTheLastTermination) {
+TEST(EndProcessesByName, EndsEveryMatchAndAnswersWithTheLastTermination) {
     FakeDesktop desktop;
     desktop.processes = {{4, "app.exe"}, {8, "notepad.exe"}, {15, "APP.EXE"}, {16, "xapp.exe"}, {23, "App.exe"}};
     desktop.refuse = {23};
-    EXPECT_FALSE(KillProcessByName("app.exe", desktop)) << "the last one could not be ended";
+    EXPECT_FALSE(EndProcessesByName("app.exe", desktop).lastEnded) << "the last one could not be ended";
     EXPECT_EQ(desktop.calls, (Log{"terminate 4", "terminate 15", "terminate 23"}));
     desktop.refuse.clear();
-    EXPECT_TRUE(KillProcessByName("APP.EXE", desktop));
-    EXPECT_FALSE(KillProcessByName("calc.exe", desktop));
+    EXPECT_TRUE(EndProcessesByName("APP.EXE", desktop).lastEnded);
+    EXPECT_FALSE(EndProcessesByName("calc.exe", desktop).lastEnded);
     desktop.refuse = {4};
     const KillCount count = EndProcessesByName("app.exe", desktop);
     EXPECT_EQ(std::make_pair(count.matched, count.ended), std::make_pair(3, 2)) << "the run log's counts";

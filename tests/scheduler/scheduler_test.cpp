@@ -81,7 +81,7 @@ public:
     void ShowRemaining(const std::string& text) override { remaining.push_back(text); }
     void Show() override { log.push_back("show"); }
     void Hide() override { log.push_back("hide"); }
-    void ShowMonitoring(bool on) override { log.push_back(on ? "monitoring:on" : "monitoring:off"); }
+    void ShowMonitoring(bool on) { log.push_back(on ? "monitoring:on" : "monitoring:off"); }
     void PlayLoop(const std::string& path) override { log.push_back("sound:" + path); }
     void Stop() override { log.push_back("sound:stop"); }
 };
@@ -95,13 +95,14 @@ protected:
     FakeClock clock;
     SimTimers timers;
     Recorder recorder;
-    Countdown countdown{state, clock, timers, recorder, recorder, recorder};
+    Countdown countdown{state.options, clock, timers, recorder, recorder, recorder};
     FakeLogFile logFile;
     RunLog runLog{logFile, clock};
     Scheduler scheduler{state, clock, timers, recorder, countdown, &runLog};
 
     void SetUp() override {
         state.store = std::make_unique<TaskStore>(backend, state.options);
+        scheduler.ShowMonitoringWith([this](bool on) { recorder.ShowMonitoring(on); });
         clock.now.year = 2030; clock.now.month = 1; clock.now.day = 14; clock.now.dayOfWeek = 1;
         clock.now.hour = 8; clock.now.minute = 30;
         timers.SetEnabled(kTimer1, true);
@@ -392,7 +393,7 @@ TEST_F(SchedulerTest, ImmediateTypesRunTheirActionWithC) {
     EXPECT_EQ(recorder.log, (Log{"open:http://example.invalid/", "open:D:\\文档", "kill:app.exe", "dial", "clean",
                                  "disable:本地连接", "enable:以太网", "备份文件:D:\\a.xls*E:\\bak*1",
                                  "备份文件夹:D:\\分公司*E:\\备份\\分公司*0", "kill:qq.exe"}));
-    EXPECT_FALSE(state.PendingPowerAction);
+    EXPECT_FALSE(countdown.PendingPowerAction());
 }
 
 TEST_F(SchedulerTest, EachFiredTaskGetsItsLineOnceItsOutcomeIsKnown) {
@@ -416,8 +417,7 @@ TEST_F(SchedulerTest, EachFiredTaskGetsItsLineOnceItsOutcomeIsKnown) {
     RunFor(60000);
     ASSERT_TRUE(countdown.Counting());
     countdown.BitBtn2Click();
-    state.PendingPowerAction = PowerAction::Standby;
-    countdown.Open();
+    countdown.Open({PowerAction::Standby, ""});
     countdown.BitBtn1Click();
     Put(7, "每天8时32分", "注销计算机");
     Put(8, "每天8时32分", "休眠计算机", "第2天7时5分唤醒");
@@ -444,7 +444,7 @@ TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
     state.options.soundpath = "C:\\警告.wav";
     Put(1, "每天8时30分", "关闭计算机");
     scheduler.Timer1Timer();
-    EXPECT_EQ(state.PendingPowerAction, PowerAction::ShutDown);
+    EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::ShutDown);
     EXPECT_EQ(recorder.log, (Log{Caption("关机"), "show", "sound:C:\\警告.wav", "closeall"}));
     EXPECT_FALSE(timers.IsEnabled(kTimer1));
     EXPECT_TRUE(timers.IsEnabled(kTimer2));
@@ -484,8 +484,12 @@ TEST_F(SchedulerTest, EachPowerTypeShowsItsWordAndClosesProgramsByShutapp) {
 TEST_F(SchedulerTest, AHibernateTaskCarriesItsWakeText) {
     Put(1, "每天8时30分", "休眠计算机", "第2天7时5分唤醒");
     scheduler.Timer1Timer();
-    EXPECT_EQ(state.PendingPowerAction, PowerAction::Hibernate);
-    EXPECT_EQ(state.WakeSpec, "第2天7时5分唤醒");
+    EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::Hibernate);
+    EXPECT_EQ(countdown.WakeSpec(), "第2天7时5分唤醒");
+    countdown.BitBtn1Click();
+    EXPECT_EQ(recorder.log.back(), "execute:休眠|第2天7时5分唤醒") << "carried out with the text it was opened with";
+    EXPECT_FALSE(countdown.PendingPowerAction()) << "kept only while it runs";
+    EXPECT_EQ(countdown.WakeSpec(), "");
 }
 
 TEST_F(SchedulerTest, ACountdownOnScreenKeepsItsWordAndHoldsTheTickUntilItsEnd) {
@@ -493,7 +497,7 @@ TEST_F(SchedulerTest, ACountdownOnScreenKeepsItsWordAndHoldsTheTickUntilItsEnd) 
     Put(1, "每天8时30分", "重启计算机");
     Put(2, "每天8时30分", "提醒", "later");
     RunFor(6000);
-    EXPECT_EQ(state.PendingPowerAction, PowerAction::Restart) << "an immediate task later in the tick leaves it alone";
+    EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::Restart) << "an immediate task later in the tick leaves it alone";
     EXPECT_TRUE(timers.IsEnabled(kTimer3));
     RunFor(60000);  // the re-arm comes while the countdown still counts
     EXPECT_FALSE(timers.IsEnabled(kTimer3));
@@ -664,7 +668,7 @@ TEST_F(SchedulerTest, OfTwoCountdownTasksTheLaterWordWins) {
     Put(6, "每天8时30分", "快速关机");
     Filler(1); Filler(2); Filler(4); Filler(5);
     scheduler.Timer1Timer();
-    EXPECT_EQ(state.PendingPowerAction, PowerAction::FastShutDown);
+    EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::FastShutDown);
     EXPECT_EQ(recorder.log, (Log{Caption("注销"), "show", "sound:a.wav", "closeall", Caption("快速关机"), "show",
                                  "sound:a.wav", "closeall"}));
     countdown.BitBtn1Click();

@@ -174,7 +174,6 @@ public:
     void ShowRemaining(const std::string&) override {}
     void Show() override { ++other; }
     void Hide() override {}
-    void ShowMonitoring(bool) override {}
     void PlayLoop(const std::string&) override {}
     void Stop() override {}
 
@@ -237,7 +236,7 @@ TEST(SimulatedYear, EveryTaskFiresInExactlyItsMinutesForAWholeYear) {
     YearStore store;
     ProgramState state;
     state.store = std::make_unique<TaskStore>(store, state.options);
-    Countdown countdown(state, clock, timers, dispatches, dispatches, dispatches);
+    Countdown countdown(state.options, clock, timers, dispatches, dispatches, dispatches);
     Scheduler scheduler(state, clock, timers, dispatches, countdown);
 
     const std::pair<const char*, const char*> tasks[] = {

@@ -110,9 +110,4 @@ TEST(LogonTaskDefinition, NamesTheTriggerRunLevelBatteryAndTimeSettingsAndEscape
     EXPECT_EQ(xml.rfind(u"</Task>\r\n"), xml.size() - 9);
 }
 
-TEST(StartedByLogon, TheSwitchAloneInAnyCase) {
-    EXPECT_TRUE(StartedByLogon(u" /LogOn \t "));
-    for (const char16_t* other : {u"", u"/logo", u"/logonx", u"/logon /import x"}) EXPECT_FALSE(StartedByLogon(other));
-}
-
 }  // namespace

@@ -2,7 +2,7 @@
 // the import handed to a running copy.
 #include "app/main_window.h"
 #include "platform/text_win32.h"
-#include "store/command_line.h"
+#include "app/command_line.h"
 #include "tests/wine/program_driver.h"
 
 #include <gtest/gtest.h>

@@ -82,11 +82,11 @@ TEST(Desktop, KillProcessByNameEndsEveryCopyOfThatProgramAndNothingElse) {
     ASSERT_TRUE(first.started() && second.started() && other.started());
 
     Win32SystemCalls calls(nullptr);
-    EXPECT_TRUE(KillProcessByName("关掉我.EXE", calls));
+    EXPECT_TRUE(EndProcessesByName("关掉我.EXE", calls).lastEnded);
     EXPECT_TRUE(first.WaitExit(5000));
     EXPECT_TRUE(second.WaitExit(5000));
     EXPECT_FALSE(other.WaitExit(500)) << "a program of another name was ended";
-    EXPECT_FALSE(KillProcessByName("关掉我.exe", calls)) << "nothing is left to match";
+    EXPECT_FALSE(EndProcessesByName("关掉我.exe", calls).lastEnded) << "nothing is left to match";
 }
 
 // A cmd.exe in the current folder is never the one started.

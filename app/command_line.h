@@ -1,20 +1,15 @@
-// The settings file from the command line, for deployment tools and start-up
-// scripts: "Tempiro.exe /import FILE [/append]" and "Tempiro.exe /export FILE".
-// Reading the arguments, the exit codes, the outcome texts, the import and
-// export themselves, and the message that hands an import to the running
-// copy. The Win32 side (app/settings_command_win32.*) finds the running copy
-// and carries the message.
+// The program's command line, for every way it starts: the tray program; by
+// the logon task with "/logon"; by the junk-cleaning batch with "/clean"; and
+// for deployment tools and start-up scripts, "Tempiro.exe /import FILE
+// [/append]" and "Tempiro.exe /export FILE", with their exit codes and the
+// message that hands an import to the running copy. The Win32 side
+// (app/settings_command_win32.*) finds the running copy and carries it.
 #pragma once
 
-#include "platform/registry.h"
-#include "platform/text_files.h"
-#include "store/options.h"
-#include "store/run_log.h"
 #include "store/settings_file.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,24 +19,31 @@
 inline constexpr wchar_t kImportSwitch[] = L"/import";
 inline constexpr wchar_t kAppendSwitch[] = L"/append";
 inline constexpr wchar_t kExportSwitch[] = L"/export";
+inline constexpr wchar_t kJunkCleaningSwitch[] = L"/clean";
+inline constexpr wchar_t kLogonSwitch[] = L"/logon";
 
-enum class CommandKind {
-    None,    // neither /import nor /export: the program starts as it always has
+enum class StartMode {
+    Normal,  // the tray program, as it always starts
+    Logon,   // the same, started by the logon task
+    Clean,   // the junk cleaning alone, for the batch
     Import,
     Export,
     Usage,   // /import or /export, but the rest does not fit
 };
 
-struct SettingsCommand {
-    CommandKind kind = CommandKind::None;
+struct StartCommand {
+    StartMode mode = StartMode::Normal;
     std::wstring file;
     bool append = false;
 };
 
-// The arguments after the program's name. Once /import or /export stands
-// among them, they must read exactly "/import FILE", "/export FILE", the
-// first with "/append" before or after them; anything else is Usage.
-SettingsCommand ParseSettingsCommand(const std::vector<std::wstring>& args);
+// `tail` is the command line after the program's name, as the entry point
+// receives it, and `args` the same split into arguments. "/clean" is the
+// whole tail; "/logon" the tail between blanks. Once /import or /export
+// stands among the arguments, they must read exactly "/import FILE",
+// "/export FILE", the first with "/append" before or after them; anything
+// else is Usage.
+StartCommand ParseCommandLine(std::wstring_view tail, const std::vector<std::wstring>& args);
 
 // The exit codes of the two commands. 1 remains the program's own: its main
 // window could not be made.
@@ -57,18 +59,6 @@ enum SettingsExitCode : int {
 int ExitCodeOf(ImportStatus status);
 int ExitCodeOf(const ExportOutcome& outcome);
 
-
-// The settings window's import of `file`, without its dialog and boxes:
-// `append` stands for the answer to its question. `beforeStore` runs where
-// the question would be asked, when the file has proved to be a settings
-// file and nothing of the store has been touched. The outcome goes to
-// `runLog`.
-ImportOutcome ImportNamedFile(TaskStore& store, TextFiles& files, const std::string& file, bool append,
-                              const std::function<void()>& beforeStore = {}, RunLog* runLog = nullptr);
-
-// The export of the store as it stands to `file`: the store loaded as a
-// start loads it, but a missing option is not written.
-ExportOutcome ExportStore(TaskStore& store, TextFiles& files, const std::string& file, const ExportTime& when);
 
 // The hand-over: WM_COPYDATA to the running copy's main window. Its tag says
 // replace or append; its data is the file's full path in UTF-16 without a

@@ -1,6 +1,4 @@
-#include "store/command_line.h"
-
-#include "store/task_store.h"
+#include "app/command_line.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,6 +13,13 @@ bool SameSwitch(std::wstring_view argument, std::wstring_view name) {
                       [&](wchar_t a, wchar_t b) { return folded(a) == b; });
 }
 
+std::wstring_view TrimBlanks(std::wstring_view text) {
+    auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 bool IsSwitch(std::wstring_view argument) {
     return SameSwitch(argument, kImportSwitch) || SameSwitch(argument, kExportSwitch) ||
            SameSwitch(argument, kAppendSwitch);
@@ -22,15 +27,16 @@ bool IsSwitch(std::wstring_view argument) {
 
 }  // namespace
 
-SettingsCommand ParseSettingsCommand(const std::vector<std::wstring>& args) {
-    SettingsCommand command;
+StartCommand ParseCommandLine(std::wstring_view tail, const std::vector<std::wstring>& args) {
+    if (SameSwitch(tail, kJunkCleaningSwitch)) return {StartMode::Clean, {}, false};
+    StartCommand command;
     int commands = 0, appends = 0;
     bool stray = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const bool import = SameSwitch(args[i], kImportSwitch);
         if (import || SameSwitch(args[i], kExportSwitch)) {
             ++commands;
-            command.kind = import ? CommandKind::Import : CommandKind::Export;
+            command.mode = import ? StartMode::Import : StartMode::Export;
             if (i + 1 < args.size() && !IsSwitch(args[i + 1])) command.file = args[++i];
         } else if (SameSwitch(args[i], kAppendSwitch)) {
             ++appends;
@@ -38,10 +44,10 @@ SettingsCommand ParseSettingsCommand(const std::vector<std::wstring>& args) {
             stray = true;
         }
     }
-    if (commands == 0) return {};
+    if (commands == 0) return {SameSwitch(TrimBlanks(tail), kLogonSwitch) ? StartMode::Logon : StartMode::Normal, {}, false};
     command.append = appends == 1;
-    const bool appendFits = appends == 0 || (appends == 1 && command.kind == CommandKind::Import);
-    if (commands > 1 || stray || command.file.empty() || !appendFits) command.kind = CommandKind::Usage;
+    const bool appendFits = appends == 0 || (appends == 1 && command.mode == StartMode::Import);
+    if (commands > 1 || stray || command.file.empty() || !appendFits) command.mode = StartMode::Usage;
     return command;
 }
 
@@ -64,24 +70,6 @@ int ExitCodeOf(const ExportOutcome& outcome) {
     case ExportStatus::Cancelled: break;
     }
     return kExitUsage;
-}
-
-ImportOutcome ImportNamedFile(TaskStore& store, TextFiles& files, const std::string& file, bool append,
-                              const std::function<void()>& beforeStore, RunLog* runLog) {
-    const ImportOutcome outcome = ImportSettings(store, files, file, [&] {
-        if (beforeStore) beforeStore();
-        return append ? ImportAnswer::Append : ImportAnswer::Replace;
-    });
-    if (runLog) {
-        if (std::optional<Outcome> note = ImportNote(file, outcome.status, !append, outcome.message.text))
-            runLog->Note(*note);
-    }
-    return outcome;
-}
-
-ExportOutcome ExportStore(TaskStore& store, TextFiles& files, const std::string& file, const ExportTime& when) {
-    store.Load(false);
-    return ExportSettings(store, files, store.options(), file, when);
 }
 
 bool IsFullPath(std::u16string_view path) {

@@ -1,4 +1,5 @@
-#include "store/command_line.h"
+#include "app/command_line.h"
+#include "store/run_log.h"
 
 #include "platform/fake_log_file.h"
 #include "platform/fake_registry.h"
@@ -13,19 +14,28 @@ namespace {
 using Args = std::vector<std::wstring>;
 const char kKey[] = "Software\\Qelvora\\Tempiro";
 
-TEST(CommandLine, ReadsTheTwoCommandsAndRefusesTheirNearMisses) {
+StartCommand ParseSettingsCommand(const Args& args) { return ParseCommandLine(L"", args); }
+
+TEST(CommandLine, ReadsEveryModeAndRefusesTheNearMisses) {
     for (const Args& args : {Args{}, Args{L"/append", L"a.txt"}, Args{L"/importx", L"a"}, Args{L"import", L"a"}})
-        EXPECT_EQ(ParseSettingsCommand(args).kind, CommandKind::None) << "the program starts as before";
-    const SettingsCommand upper = ParseSettingsCommand({L"/IMPORT", L"a b.txt"});
-    EXPECT_TRUE(upper.kind == CommandKind::Import && upper.file == L"a b.txt" && !upper.append);
-    const SettingsCommand append = ParseSettingsCommand({L"/Append", L"/import", L"t.txt"});
-    EXPECT_TRUE(append.kind == CommandKind::Import && append.file == L"t.txt" && append.append);
-    EXPECT_EQ(ParseSettingsCommand({L"/export", L"out.txt"}).kind, CommandKind::Export);
+        EXPECT_EQ(ParseSettingsCommand(args).mode, StartMode::Normal) << "the program starts as before";
+    EXPECT_EQ(ParseCommandLine(L"/CLEAN", {L"/CLEAN"}).mode, StartMode::Clean);
+    EXPECT_EQ(ParseCommandLine(L" /LogOn \t ", {L"/LogOn"}).mode, StartMode::Logon);
+    for (const wchar_t* tail : {L" /clean", L"/clean ", L"/cleanx", L"/logo", L"/logonx", L"\"/logon\""}) {
+        const StartMode mode = ParseCommandLine(tail, {}).mode;
+        EXPECT_TRUE(mode == StartMode::Normal) << "the batch's switch is the whole line, the logon's between blanks";
+    }
+    EXPECT_EQ(ParseCommandLine(L"/logon /import x", {L"/logon", L"/import", L"x"}).mode, StartMode::Usage);
+    const StartCommand upper = ParseSettingsCommand({L"/IMPORT", L"a b.txt"});
+    EXPECT_TRUE(upper.mode == StartMode::Import && upper.file == L"a b.txt" && !upper.append);
+    const StartCommand append = ParseSettingsCommand({L"/Append", L"/import", L"t.txt"});
+    EXPECT_TRUE(append.mode == StartMode::Import && append.file == L"t.txt" && append.append);
+    EXPECT_EQ(ParseSettingsCommand({L"/export", L"out.txt"}).mode, StartMode::Export);
     for (const Args& args : {Args{L"/import"}, Args{L"/import", L""}, Args{L"/import", L"/append"},
                              Args{L"/import", L"a", L"b"}, Args{L"x", L"/import", L"a"},
                              Args{L"/import", L"a", L"/append", L"/append"}, Args{L"/export", L"a", L"/append"},
                              Args{L"/import", L"a", L"/export", L"b"}})
-        EXPECT_EQ(ParseSettingsCommand(args).kind, CommandKind::Usage) << args.size();
+        EXPECT_EQ(ParseSettingsCommand(args).mode, StartMode::Usage) << args.size();
 }
 
 TEST(CommandLine, ImportLeavesEvenAFreshStoreAloneForAFileItRefusesAndTellsTheRunLog) {
