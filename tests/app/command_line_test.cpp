@@ -90,7 +90,8 @@ TEST(CommandLine, TheHandOverTakesAFullPathUnderItsTagAndNothingElse) {
     EXPECT_FALSE(read(kHandOverAppend + 1, path) || read(kHandOverAppend, path, 2 * path.size() - 1));
     EXPECT_FALSE(ReadHandOver(kHandOverAppend, nullptr, 0));
     EXPECT_FALSE(read(kHandOverAppend, std::u16string(u"C:\\a\0b.txt", 10)));
-    for (const char16_t* refused : {u"t.txt", u"C:t.txt", u"C:\\", u"\\t", u"\\\\.\\pipe\\x", u"\\\\?\\C:\\t"})
+    for (const char16_t* drive : {u"Z:\\t", u"a:\\t", u"z:\\t"}) EXPECT_TRUE(read(kHandOverAppend, drive)) << "the last letters";
+    for (const char16_t* refused : {u"t.txt", u"C:t.txt", u"C:\\", u"\\t", u"\\\\.\\pipe\\x", u"\\\\?\\C:\\t", u"[:\\t", u"@:\\t", u"{:\\t"})
         EXPECT_FALSE(read(kHandOverAppend, refused));
     std::u16string longest = u"\\\\server\\share\\";
     longest.resize(kLongestPath, u'a');

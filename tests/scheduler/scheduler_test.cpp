@@ -446,6 +446,7 @@ TEST_F(SchedulerTest, ACountdownTypeStoresItsWordAndOpensTheCountdown) {
     scheduler.Timer1Timer();
     EXPECT_EQ(countdown.PendingPowerAction(), PowerAction::ShutDown);
     EXPECT_EQ(recorder.log, (Log{Caption("关机"), "show", "sound:C:\\警告.wav", "closeall"}));
+    EXPECT_EQ(std::make_pair(recorder.position, recorder.maximum), std::make_pair(0, 60)) << "an empty bar";
     EXPECT_FALSE(timers.IsEnabled(kTimer1));
     EXPECT_TRUE(timers.IsEnabled(kTimer2));
     EXPECT_FALSE(timers.IsEnabled(kTimer3));
