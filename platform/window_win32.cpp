@@ -220,12 +220,6 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Default(msg, wParam, lParam);
 }
 
-void Window::AddControls(std::span<const ControlSpec> layout) {
-    for (const ControlSpec& c : layout)
-        AddControl(hwnd_, c.className, Wide(c.text), c.style, c.place.x, c.place.y, c.place.width, c.place.height,
-                   c.id, ProgramFont(c.fontHeight, dpi_));
-}
-
 void Window::ApplyDpi(int newDpi, const RECT* suggested) {
     newDpi = dpi::Usable(newDpi);
     const int oldDpi = dpi_;
@@ -280,6 +274,14 @@ HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text,
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (window) window->designs_[control] = {x, y, width, height};
     return control;
+}
+
+void AddControls(HWND parent, std::span<const ControlSpec> layout) {
+    Window* window = Window::FromHandle(GetAncestor(parent, GA_ROOT));
+    const int dpi = window ? window->Dpi() : WindowDpi(parent);
+    for (const ControlSpec& c : layout)
+        AddControl(parent, c.className, Wide(c.text), c.style, c.place.x, c.place.y, c.place.width, c.place.height,
+                   c.id, ProgramFont(c.fontHeight, dpi));
 }
 
 HFONT SharedFont(const wchar_t* face, int pixelHeight96, int dpi) {

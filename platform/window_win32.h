@@ -56,8 +56,6 @@ protected:
     // client area of the given size at 96 DPI taken to the window's DPI.
     bool CreateWindowFor(const wchar_t* className, const std::wstring& caption, DWORD style, DWORD exStyle,
                          int clientWidth, int clientHeight, HWND owner, HICON icon = nullptr);
-    // The controls of a layout in its order, which is the tab order.
-    void AddControls(std::span<const ControlSpec> layout);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 
     // A window handles here the messages it needs beyond the cracked ones and
@@ -91,6 +89,10 @@ private:
 // DPI of the window it belongs to, and gives it the font.
 HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
                 int width, int height, int id, HFONT font);
+
+// The controls of a layout, in its order (which is the tab order), placed and
+// given their fonts as AddControl does.
+void AddControls(HWND parent, std::span<const ControlSpec> layout);
 
 // A font of the given face, designed `pixelHeight96` pixels high at 96 DPI,
 // for `dpi`; made on the first call and kept for the life of the process.

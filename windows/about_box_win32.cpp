@@ -22,7 +22,7 @@ class AboutBox : public Window {
 public:
     bool Create() {
         if (!CreateWindowFor(kClassName, Wide("关于..."), WS_CAPTION | WS_SYSMENU, 0, 311, 253, nullptr)) return false;
-        AddControls(kLayout);
+        AddControls(hwnd_, kLayout);
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         return true;
     }

@@ -157,7 +157,7 @@ private:
     // boxes, the time pickers' format and hints, and the rows shown only
     // for some task types.
     void CreateControls() {
-        AddControls(kLayout);
+        AddControls(hwnd_, kLayout);
         for (int id : {kEdit1, kEdit2, kEdit3, kEdit4}) FilterTyping(Item(id), DigitKeyAllowed);
         const std::pair<int, std::vector<std::string>> lists[] = {
             {kComboBox1, Numbers(7)}, {kComboBox2, Numbers(31)}, {kComboBox3, Numbers(12)}, {kComboBox4, Numbers(31)},

@@ -37,7 +37,7 @@ public:
             // message unless the user has put the focus on the button.
             {L"BUTTON", kReminderOk, WS_TABSTOP | BS_PUSHBUTTON, {160, 128, 75, 25}, kButtonOk},
         };
-        AddControls(layout);
+        AddControls(hwnd_, layout);
         ShowWindow(Item(kLabelNote), SW_HIDE);
         EnableWindow(Item(kLabelNote), FALSE);
         ShowWindow(hwnd_, SW_SHOWNORMAL);

@@ -267,7 +267,7 @@ private:
     // What the layout does not say: the list's columns, its enable box and
     // time tip, the typing filters and the hints.
     void CreateControls() {
-        AddControls(kLayout);
+        AddControls(hwnd_, kLayout);
         HWND list = list_ = Item(kListView1);
         ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
         const std::pair<const char*, int> columns[] = {{"序号", 40}, {"时间", 140}, {"任务", 90}, {"任务属性", 180},
