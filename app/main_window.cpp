@@ -1,9 +1,9 @@
 #include "app/main_window.h"
 
 #include "actions/power.h"
-#include "actions/reminder.h"
+#include "windows/reminder_window_win32.h"
 #include "actions/tray_commands.h"
-#include "app/about_win32.h"
+#include "windows/about_box_win32.h"
 #include "app/command_line.h"
 #include "app/settings_command_win32.h"
 #include "app/shell_texts.h"
@@ -25,8 +25,6 @@
 #include <algorithm>
 
 namespace {
-
-HICON AppIcon(const wchar_t* name) { return LoadIconW(GetModuleHandleW(nullptr), name); }
 
 // The tray icon and the button glyphs: small icons, drawn for the DPI.
 HICON SmallIcon(const wchar_t* name, int dpi) { return SharedIcon(name, SmallIconSizeFor(dpi)); }
@@ -110,7 +108,7 @@ MainWindow::MainWindow(ProgramState& state, RunLog& runLog, Win32LogFile& runLog
 
 bool MainWindow::Create() {
     if (!CreateWindowFor(kMainWindowClass, Wide(kMainCaption), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOPMOST,
-                         401, 136, nullptr, AppIcon(L"MAINICON")))
+                         401, 136, nullptr))
         return false;
     face_.Create(std::max(state_.options.tishi, 0));
     FormCreate();
@@ -183,25 +181,17 @@ void MainWindow::StartTimer(TimerId id, unsigned intervalMs) { SetTimer(hwnd_, i
 void MainWindow::StopTimer(TimerId id) { KillTimer(hwnd_, id); }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
     // An import handed over by "Tempiro.exe /import" is taken whenever it
     // comes: the store makes it whole, and a walk over the store that it
     // interrupts ends there (see the tick).
-    if (msg == WM_COPYDATA) return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam), runLog_);
-    return Handle(msg, wParam, lParam);
-}
-
-LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+    case WM_COPYDATA: return ImportHandedOver(state_, reinterpret_cast<const COPYDATASTRUCT*>(lParam), runLog_);
     case kTrayCallbackMessage:
         if ((lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) && CursorOverTrayIcon(hwnd_)) ShowTrayMenu();
         return 0;
     case kTaskFailedMessage:
         ShowTrayTip();
         return 0;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return 0;
-
     case WM_HOTKEY:
         return OnHotkey(hotkeys_.Identify(wParam)) ? 1 : 0;
     case WM_TIMER:
@@ -218,14 +208,11 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_QUERYENDSESSION:  // a shutdown started in Windows waits for the backups, or is forced
         return actions_.BackupFilesLeft() ? FALSE : TRUE;
-    case WM_CLOSE:
-        FormClose();
-        return 0;
     case WM_DESTROY:
         FormDestroy();
         return 0;
     }
-    LRESULT result = Default(msg, wParam, lParam);
+    LRESULT result = Window::HandleMessage(msg, wParam, lParam);
     if (taskbarCreated_ != 0 && msg == taskbarCreated_ && tray_.AddAgain())
         SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
     return result;
@@ -271,7 +258,7 @@ void MainWindow::ShowTrayMenu() {
     PostMessageW(hwnd_, WM_NULL, 0, 0);  // lets the menu close when the user clicks elsewhere
 }
 
-void MainWindow::OnCommand(unsigned id) {
+void MainWindow::OnCommand(int id, int /*code*/) {
     switch (id) {
     case kBitBtn1: countdown_.BitBtn1Click(); break;
     case kBitBtn2: countdown_.BitBtn2Click(); break;
@@ -356,7 +343,7 @@ void MainWindow::OpenRunLog() {
     ShowTrayTip();
 }
 
-void MainWindow::FormClose() {
+void MainWindow::OnClose() {
     runLog_.Note(EndNote());
     tray_.Remove();
     state_.store.reset();

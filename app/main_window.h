@@ -40,12 +40,11 @@ protected:
     void OnDpiChanged(int dpi) override;
 
 private:
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void FormCreate();
-    void FormClose();
     void FormDestroy();
     void ShowTrayMenu();
-    void OnCommand(unsigned id);
+    void OnCommand(int id, int code) override;
+    void OnClose() override;  // FormClose
     bool OnHotkey(std::optional<PowerAction> action);  // whether the key was one of the four
     void OnTimer(UINT_PTR id);
     void N1Click();

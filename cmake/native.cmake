@@ -20,7 +20,7 @@ add_executable(tempiro_tests
   tests/app/shell_texts_test.cpp
   tests/app/start_test.cpp
   tests/store/run_log_test.cpp
-  tests/actions/reminder_test.cpp
+  tests/windows/reminder_model_test.cpp
   tests/actions/power_test.cpp
   tests/actions/network_test.cpp
   tests/actions/desktop_test.cpp

@@ -13,10 +13,11 @@ add_library(tempiro_win32 STATIC
   platform/file_system_win32.cpp
   platform/log_file_win32.cpp
   platform/logon_task_win32.cpp
-  actions/reminder_win32.cpp
   actions/junk_cleaner_win32.cpp
   windows/editor_window_win32.cpp
-  windows/settings_window_win32.cpp)
+  windows/settings_window_win32.cpp
+  windows/reminder_window_win32.cpp
+  windows/about_box_win32.cpp)
 target_link_libraries(tempiro_win32 PUBLIC tempiro_core)
 target_compile_definitions(tempiro_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
@@ -35,7 +36,6 @@ set(TEMPIRO_APP_SOURCES
   app/tray_icon_win32.cpp
   app/instance_guard_win32.cpp
   app/hotkeys_win32.cpp
-  app/about_win32.cpp
   resources/tempiro.rc)
 
 # The resource file takes the version header and the manifest from the

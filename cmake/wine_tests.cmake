@@ -12,6 +12,7 @@ add_executable(tempiro_wine_tests
   tests/wine/program_driver.cpp
   tests/wine/startup_test.cpp
   tests/wine/reminder_test.cpp
+  tests/wine/window_test.cpp
   tests/wine/tick_test.cpp
   tests/wine/desktop_test.cpp
   tests/wine/countdown_test.cpp
@@ -80,6 +81,7 @@ tempiro_wine_test(StoredOptions zh_CN.UTF-8 Startup.StoredOptions*)
 tempiro_wine_test(TrayAndHotkeys zh_CN.UTF-8 Startup.TrayIcon*)
 tempiro_wine_test(CtrlHotkeys zh_CN.UTF-8 Startup.CtrlHotkeys*)
 tempiro_wine_test(Reminder zh_CN.UTF-8 Reminder.*)
+tempiro_wine_test(WindowBase zh_CN.UTF-8 Window.*)
 tempiro_wine_test(TrayMenu zh_CN.UTF-8 Startup.TrayMenu*)
 tempiro_wine_test(UnwritableStore zh_CN.UTF-8 Startup.AnUnwritableStore*)
 tempiro_wine_test(Tick zh_CN.UTF-8 Tick.ADueDaily*)

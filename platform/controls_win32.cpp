@@ -1,7 +1,6 @@
 #include "platform/controls_win32.h"
 
 #include "platform/text_win32.h"
-#include "platform/window_win32.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -47,13 +46,6 @@ void SetPickerDate(HWND picker, int year, int month, int day) {
     time.wMonth = static_cast<WORD>(month);
     time.wDay = static_cast<WORD>(day);
     SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
-}
-
-HWND AddTimePicker(HWND parent, int x, int y, int width, int height, int id, HFONT font) {
-    HWND picker =
-        AddControl(parent, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_UPDOWN | DTS_TIMEFORMAT, x, y, width, height, id, font);
-    SendMessageW(picker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
-    return picker;
 }
 
 void Hints::Attach(HWND owner) {

@@ -19,9 +19,6 @@ SYSTEMTIME PickerTime(HWND picker);
 void SetPickerTime(HWND picker, int hour, int minute);
 void SetPickerDate(HWND picker, int year, int month, int day);
 
-// A time picker showing hours and minutes, "HH:mm", placed as AddControl places.
-HWND AddTimePicker(HWND parent, int x, int y, int width, int height, int id, HFONT font);
-
 // One tooltip window per owner carries the hints of its controls.
 class Hints {
 public:

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -13,6 +14,8 @@
 namespace {
 
 std::wstring g_errorTitle;
+// What the error box says of an exception that carries no text.
+constexpr char kUnknownError[] = "Unknown error";
 
 // The DPI functions of Windows 10 and 8.1, looked up at run time so that the
 // program still starts on older systems.
@@ -62,14 +65,14 @@ SIZE WindowSizeFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-bool IsComboBox(HWND control) {
+bool HasClass(HWND control, const wchar_t* className) {
     wchar_t name[32] = {};
     GetClassNameW(control, name, 32);
-    return lstrcmpiW(name, WC_COMBOBOXW) == 0;
+    return lstrcmpiW(name, className) == 0;
 }
 
 bool DropsDown(HWND control) {
-    return IsComboBox(control) && (GetWindowLongPtrW(control, GWL_STYLE) & 3) != CBS_SIMPLE;
+    return HasClass(control, WC_COMBOBOXW) && (GetWindowLongPtrW(control, GWL_STYLE) & 3) != CBS_SIMPLE;
 }
 
 // A control's place in its parent's client area.
@@ -78,12 +81,6 @@ dpi::Rect PlaceInParent(HWND control) {
     GetWindowRect(control, &rect);
     MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-}
-
-bool IsListView(HWND control) {
-    wchar_t name[32] = {};
-    GetClassNameW(control, name, 32);
-    return lstrcmpiW(name, WC_LISTVIEWW) == 0;
 }
 
 BOOL CALLBACK CollectDescendant(HWND window, LPARAM param) {
@@ -153,8 +150,7 @@ bool Window::CreateWindowFor(const wchar_t* className, const std::wstring& capti
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = className;
-        wc.hIcon = icon;
-        wc.hIconSm = icon;
+        wc.hIcon = wc.hIconSm = icon ? icon : ProgramIcon();
         RegisterClassExW(&wc);
     }
     // A new window opens on the primary monitor, whose DPI is the system's;
@@ -186,13 +182,19 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     }
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     LRESULT result = 0;
+    std::optional<std::string> error;
     try {
         if (msg == WM_DPICHANGED)
             self->ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         else
             result = self->HandleMessage(msg, wParam, lParam);
     } catch (const std::exception& e) {
-        ShowErrorBox(hwnd, e.what());
+        error = e.what();
+    } catch (...) {
+        error = kUnknownError;
+    }
+    if (error) {
+        ShowErrorBox(hwnd, *error);
         result = DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     if (msg == WM_NCDESTROY) {
@@ -202,6 +204,20 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         self->OnFinalMessage();
     }
     return result;
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    }
+    return Default(msg, wParam, lParam);
 }
 
 void Window::ApplyDpi(int newDpi, const RECT* suggested) {
@@ -238,7 +254,7 @@ void Window::RescaleControl(HWND control, int oldDpi, int newDpi) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scaled), FALSE);
     }
     SetWindowPos(control, nullptr, placed.x, placed.y, placed.width, placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (IsListView(control)) {
+    if (HasClass(control, WC_LISTVIEWW)) {
         const int columns = Header_GetItemCount(ListView_GetHeader(control));
         for (int i = 0; i < columns; ++i)
             ListView_SetColumnWidth(control, i, dpi::Rescale(ListView_GetColumnWidth(control, i), oldDpi, newDpi));
@@ -260,6 +276,14 @@ HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text,
     return control;
 }
 
+void AddControls(HWND parent, std::span<const ControlSpec> layout) {
+    Window* window = Window::FromHandle(GetAncestor(parent, GA_ROOT));
+    const int dpi = window ? window->Dpi() : WindowDpi(parent);
+    for (const ControlSpec& c : layout)
+        AddControl(parent, c.className, Wide(c.text), c.style, c.place.x, c.place.y, c.place.width, c.place.height,
+                   c.id, ProgramFont(c.fontHeight, dpi));
+}
+
 HFONT SharedFont(const wchar_t* face, int pixelHeight96, int dpi) {
     dpi = dpi::Usable(dpi);
     HFONT& font = FontsByDesign()[{face, pixelHeight96, dpi}];
@@ -271,6 +295,10 @@ HFONT SharedFont(const wchar_t* face, int pixelHeight96, int dpi) {
     }
     return font;
 }
+
+HFONT ProgramFont(int pixelHeight96, int dpi) { return SharedFont(L"宋体", pixelHeight96, dpi); }
+
+HICON ProgramIcon() { return LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"); }
 
 HICON SharedIcon(const wchar_t* name, int side) {
     static std::map<std::pair<std::wstring, int>, HICON> icons;

@@ -1,7 +1,8 @@
 // The small base every window of the program stands on: the static window
-// procedure keeps `this` from WM_NCCREATE on and forwards to HandleMessage.
-// No exception leaves a window procedure: it is shown as the program shows
-// errors and the message gets its default handling.
+// procedure keeps `this` from WM_NCCREATE on and forwards to HandleMessage,
+// which cracks WM_COMMAND, WM_NOTIFY and WM_CLOSE into OnCommand, OnNotify
+// and OnClose. No exception leaves a window procedure: it is shown as the
+// program shows errors and the message gets its default handling.
 //
 // Layouts are written in pixels at 96 DPI. The base takes them to the DPI of
 // the window's monitor: the client size when the window is made, each
@@ -15,12 +16,27 @@
 #include <windows.h>
 
 #include <map>
+#include <span>
 #include <string>
 
 // Shows an error that ended a command, the way the program shows such errors,
 // under the title the program sets once at start.
 void SetErrorBoxTitle(const std::string& title);
 void ShowErrorBox(HWND owner, const std::string& text);
+
+// The height of the program's font on most controls, at 96 DPI.
+inline constexpr int kProgramFontHeight = 13;
+
+// One control of a window's layout: its class, its text (GBK), its style, its
+// place at 96 DPI, its id and the height of its font at 96 DPI.
+struct ControlSpec {
+    const wchar_t* className;
+    const char* text;
+    DWORD style;
+    dpi::Rect place;
+    int id;
+    int fontHeight = kProgramFontHeight;
+};
 
 class Window {
 public:
@@ -35,12 +51,19 @@ public:
     static Window* FromHandle(HWND hwnd);
 
 protected:
-    // Registers the class on first use and creates the window with this
-    // object, centred on the screen, with a client area of the given size at
-    // 96 DPI taken to the window's DPI.
+    // Registers the class on first use (with `icon`, or the program's) and
+    // creates the window with this object, centred on the screen, with a
+    // client area of the given size at 96 DPI taken to the window's DPI.
     bool CreateWindowFor(const wchar_t* className, const std::wstring& caption, DWORD style, DWORD exStyle,
                          int clientWidth, int clientHeight, HWND owner, HICON icon = nullptr);
-    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+    // A window handles here the messages it needs beyond the cracked ones and
+    // hands the others back to the base.
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual void OnCommand(int /*id*/, int /*code*/) {}
+    virtual LRESULT OnNotify(const NMHDR& /*header*/) { return 0; }
+    virtual void OnClose() { DestroyWindow(hwnd_); }
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd_, msg, wParam, lParam); }
     // Called after WM_NCDESTROY; the object may delete itself here.
     virtual void OnFinalMessage() {}
@@ -67,9 +90,18 @@ private:
 HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
                 int width, int height, int id, HFONT font);
 
+// The controls of a layout, in its order (which is the tab order), placed and
+// given their fonts as AddControl does.
+void AddControls(HWND parent, std::span<const ControlSpec> layout);
+
 // A font of the given face, designed `pixelHeight96` pixels high at 96 DPI,
 // for `dpi`; made on the first call and kept for the life of the process.
 HFONT SharedFont(const wchar_t* face, int pixelHeight96, int dpi);
+
+// The program's font "宋体", `pixelHeight96` high at 96 DPI, for `dpi`.
+HFONT ProgramFont(int pixelHeight96, int dpi);
+// The program's icon, which every window shows.
+HICON ProgramIcon();
 
 // An icon resource of this program at `side` pixels square; loaded on the
 // first call and kept for the life of the process.

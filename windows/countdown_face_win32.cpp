@@ -6,26 +6,24 @@
 
 namespace {
 
-constexpr wchar_t kFontFace[] = L"宋体";
+// The cancel button comes first in the tab order and is the default button,
+// so Enter and Esc both cancel.
+constexpr ControlSpec kLayout[] = {
+    {L"STATIC", "要想取消关机,请按下<取消关机>按钮,剩余 :", SS_LEFT | SS_NOPREFIX, {16, 16, 318, 13}, kLabel1},
+    {L"STATIC", "", SS_LEFT | SS_NOPREFIX, {336, 16, 57, 13}, kLabel2},
+    {PROGRESS_CLASSW, "", 0, {8, 56, 385, 17}, kPgBar1},
+    {L"BUTTON", "取消关机", WS_TABSTOP | BS_DEFPUSHBUTTON, {232, 94, 105, 25}, kBitBtn2},
+    {L"BUTTON", "立即关机", WS_TABSTOP | BS_PUSHBUTTON, {64, 94, 105, 25}, kBitBtn1},
+};
 
 HICON Glyph(const wchar_t* name, int dpi) { return SharedIcon(name, SmallIconSizeFor(dpi)); }
 
 }  // namespace
 
-// The cancel button comes first in the tab order and is the default button,
-// so Enter and Esc both cancel.
 void CountdownWindowFace::Create(int length) {
-    HWND hwnd = host_.hwnd();
-    HFONT font = SharedFont(kFontFace, 13, host_.Dpi());
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    AddControl(hwnd, L"STATIC", Wide("要想取消关机,请按下<取消关机>按钮,剩余 :"), SS_LEFT | SS_NOPREFIX, 16, 16, 318,
-               13, kLabel1, font);
-    AddControl(hwnd, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 336, 16, 57, 13, kLabel2, font);
-    AddControl(hwnd, PROGRESS_CLASSW, L"", 0, 8, 56, 385, 17, kPgBar1, font);
-    AddControl(hwnd, L"BUTTON", Wide("取消关机"), WS_TABSTOP | BS_DEFPUSHBUTTON, 232, 94, 105, 25, kBitBtn2, font);
-    AddControl(hwnd, L"BUTTON", Wide("立即关机"), WS_TABSTOP | BS_PUSHBUTTON, 64, 94, 105, 25, kBitBtn1, font);
+    AddControls(host_.hwnd(), kLayout);
     OnDpiChanged(host_.Dpi());
-    SendDlgItemMessageW(hwnd, kPgBar1, PBM_SETRANGE32, 0, length);
+    SendDlgItemMessageW(host_.hwnd(), kPgBar1, PBM_SETRANGE32, 0, length);
 }
 
 void CountdownWindowFace::OnDpiChanged(int dpi) {

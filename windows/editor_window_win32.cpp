@@ -28,7 +28,6 @@ enum ControlId : int {
 };
 
 constexpr wchar_t kClassName[] = L"TempiroEditor";
-constexpr wchar_t kFontFace[] = L"宋体";
 constexpr char kBackupSourceTitle[] = "选择需要备份的源文件夹。";
 constexpr char kOpenFolderTitle[] = "请选择需要定时打开的文件夹。";
 constexpr char kBackupTargetTitle[] = "选择要备份到的目标文件夹。";
@@ -53,17 +52,60 @@ std::vector<std::string> Numbers(int last) {
     return items;
 }
 
+constexpr DWORD kDigits = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kTextCombo = CBS_DROPDOWN | CBS_AUTOHSCROLL;
+
+constexpr ControlSpec Radio(int row, const char* text, int y) {
+    const DWORD style = BS_AUTORADIOBUTTON | WS_TABSTOP | (row == 0 ? WS_GROUP : 0);
+    return {L"BUTTON", text, style, {16, y, 52, 20}, kRadioButton1 + row};
+}
+constexpr ControlSpec Label(const char* text, int x, int y, int width, int id = -1) {
+    return {L"STATIC", text, SS_LEFT | SS_NOPREFIX, {x, y + 3, width, 14}, id};
+}
+constexpr ControlSpec Digits(int id, int x, int y, int width) { return {L"EDIT", "", kDigits, {x, y, width, 20}, id}; }
+constexpr ControlSpec Combo(int id, int x, int y, int width, DWORD kind = CBS_DROPDOWN) {
+    return {L"COMBOBOX", "", kind | WS_VSCROLL | WS_TABSTOP, {x, y, width, 200}, id};
+}
+constexpr ControlSpec Picker(int id, int x, int y) {
+    return {DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_UPDOWN | DTS_TIMEFORMAT, {x, y, 64, 21}, id};
+}
+
+// The rows of the window from the top, in tab order.
+constexpr ControlSpec kLayout[] = {
+    Radio(0, "空闲", 12), Digits(kEdit1, 72, 12, 60), Label("分钟", 138, 12, 40),
+    Radio(1, "一次", 38), {DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, {72, 38, 110, 21}, kDateTimePicker1},
+    Picker(kDateTimePicker2, 188, 38),
+    Radio(2, "每天", 64), Picker(kDateTimePicker3, 72, 64),
+    Radio(3, "每周", 90), Combo(kComboBox1, 72, 90, 50), Label("日", 126, 90, 16), Picker(kDateTimePicker4, 144, 90),
+    Radio(4, "每月", 116), Combo(kComboBox2, 72, 116, 50), Label("日", 126, 116, 16), Picker(kDateTimePicker5, 144, 116),
+    Radio(5, "每年", 142), Combo(kComboBox3, 72, 142, 50), Label("月", 126, 142, 16), Combo(kComboBox4, 144, 142, 50),
+    Label("日", 198, 142, 16), Picker(kDateTimePicker6, 216, 142),
+    Radio(6, "开机", 168), Digits(kEdit3, 72, 168, 40), Label("时", 116, 168, 16), Digits(kEdit4, 134, 168, 40),
+    Label("分", 178, 168, 16), Label("", 200, 168, 200, kLabel9),
+    Radio(7, "每隔", 194), Digits(kEdit2, 72, 194, 50), Label("分", 126, 194, 16), Picker(kDateTimePicker7, 144, 194),
+    Label("开始", 212, 194, 40),
+    Label("", 72, 214, 336, kNextRunLabel),
+    // The labels of these rows are wide enough for "目标文件夹：".
+    {L"STATIC", "任务类型:", SS_LEFT | WS_GROUP, {16, 235, 80, 14}, -1},
+    Combo(kComboBox5, 96, 232, 120, CBS_DROPDOWNLIST), Picker(kDateTimePicker8, 222, 232),
+    {L"BUTTON", "备份时覆盖(&F)", BS_AUTOCHECKBOX | WS_TABSTOP, {290, 233, 120, 20}, kCheckBox1},
+    Label("提醒语:", 16, 262, 80, kLabel6), Combo(kComboBox6, 96, 262, 232, kTextCombo),
+    {L"BUTTON", "浏览(&S)", kButton, {334, 261, 74, 23}, kButton1},
+    Label("目标文件夹：", 16, 292, 80, kLabel13), Combo(kComboBox7, 96, 292, 232, kTextCombo),
+    {L"BUTTON", "浏览(&D)", kButton, {334, 291, 74, 23}, kButton4},
+    {L"STATIC", "", SS_LEFT | SS_NOPREFIX, {96, 295, 312, 28}, kWakeHint},
+    {L"BUTTON", "确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, {120, 340, 80, 25}, kButton2},
+    {L"BUTTON", "取消(&C)", kButton, {220, 340, 80, 25}, kButton3},
+};
+
 class EditorWindow : public Window {
 public:
     EditorWindow(const EditorContext& context, std::shared_ptr<int> target)
         : context_(context), target_(std::move(target)) {}
 
     bool Create(const LoadedTask* loaded) {
-        if (!CreateWindowFor(kClassName, Wide("任务"), WS_CAPTION | WS_SYSMENU, 0, 420, 383, nullptr,
-                             LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
-            return false;
-        font_ = SharedFont(kFontFace, 13, Dpi());
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (!CreateWindowFor(kClassName, Wide("任务"), WS_CAPTION | WS_SYSMENU, 0, 420, 383, nullptr)) return false;
         hints_.Attach(hwnd_);
         CreateControls();
         FormCreate();
@@ -79,109 +121,54 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        switch (msg) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        case WM_NOTIFY: {
-            const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
-            if (header.code == DTN_DATETIMECHANGE && header.idFrom >= kDateTimePicker1 &&
-                header.idFrom <= kDateTimePicker7)
-                ShowNextRun();
-            break;
-        }
-        case kShowNextRun:
+        if (msg != kShowNextRun) return Window::HandleMessage(msg, wParam, lParam);
+        ShowNextRun();
+        return 0;
+    }
+
+    LRESULT OnNotify(const NMHDR& header) override {
+        if (header.code == DTN_DATETIMECHANGE && header.idFrom >= kDateTimePicker1 && header.idFrom <= kDateTimePicker7)
             ShowNextRun();
-            return 0;
-        case WM_CLOSE:
-            DestroyWindow(hwnd_);
-            return 0;
+        return 0;
+    }
+
+    void OnCommand(int id, int code) override {
+        switch (id) {
+        case kComboBox5:
+            if (code == CBN_SELCHANGE) ComboBox5Change();
+            break;
+        case kComboBox6:
+            if (code == CBN_SELCHANGE) ShowWakeHint(SelectedItem(Item(kComboBox6)));
+            if (code == CBN_EDITCHANGE) ShowWakeHint(ControlText(Item(kComboBox6)));
+            break;
+        case kButton1: Button1Click(); break;
+        case kButton4: Button4Click(); break;
+        case kButton2: Button2Click(); break;
+        case kButton3: DestroyWindow(hwnd_); break;
+        default: ScheduleChanged(id, code); break;
         }
-        return Default(msg, wParam, lParam);
     }
 
     // A closed editor is released with its window.
     void OnFinalMessage() override { delete this; }
 
 private:
-    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-
-    HWND Add(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id) {
-        return AddControl(hwnd_, cls, Wide(text), style, x, y, w, h, id, font_);
-    }
-    void Label(const std::string& text, int x, int y, int w, int id = -1) {
-        Add(L"STATIC", text, SS_LEFT | SS_NOPREFIX, x, y + 3, w, 14, id);
-    }
-    HWND Combo(int id, int x, int y, int w, DWORD kind, const std::vector<std::string>& items) {
-        HWND combo = Add(L"COMBOBOX", "", kind | WS_VSCROLL | WS_TABSTOP, x, y, w, 200, id);
-        SetComboItems(combo, items);
-        return combo;
-    }
-    HWND Picker(int id, int x, int y) {
-        HWND picker = AddTimePicker(hwnd_, x, y, 64, 21, id, font_);
-        if (id <= kDateTimePicker6) hints_.Set(picker, "时：分");
-        return picker;
-    }
-    void Radio(int row, const std::string& text, int y) {
-        Add(L"BUTTON", text, BS_AUTORADIOBUTTON | WS_TABSTOP | (row == 0 ? WS_GROUP : 0), 16, y, 52, 20,
-            kRadioButton1 + row);
-    }
-
-    // The rows of the window from the top, in tab order.
+    // What the layout does not say: the typing filters, the lists of the
+    // boxes, the time pickers' format and hints, and the rows shown only
+    // for some task types.
     void CreateControls() {
-        const DWORD digits = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-        Radio(0, "空闲", 12);
-        FilterTyping(Add(L"EDIT", "", digits, 72, 12, 60, 20, kEdit1), DigitKeyAllowed);
-        Label("分钟", 138, 12, 40);
-        Radio(1, "一次", 38);
-        AddControl(hwnd_, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT, 72, 38, 110, 21,
-                   kDateTimePicker1, font_);
-        Picker(kDateTimePicker2, 188, 38);
-        Radio(2, "每天", 64);
-        Picker(kDateTimePicker3, 72, 64);
-        Radio(3, "每周", 90);
-        Combo(kComboBox1, 72, 90, 50, CBS_DROPDOWN, Numbers(7));
-        Label("日", 126, 90, 16);
-        Picker(kDateTimePicker4, 144, 90);
-        Radio(4, "每月", 116);
-        Combo(kComboBox2, 72, 116, 50, CBS_DROPDOWN, Numbers(31));
-        Label("日", 126, 116, 16);
-        Picker(kDateTimePicker5, 144, 116);
-        Radio(5, "每年", 142);
-        Combo(kComboBox3, 72, 142, 50, CBS_DROPDOWN, Numbers(12));
-        Label("月", 126, 142, 16);
-        Combo(kComboBox4, 144, 142, 50, CBS_DROPDOWN, Numbers(31));
-        Label("日", 198, 142, 16);
-        Picker(kDateTimePicker6, 216, 142);
-        Radio(6, "开机", 168);
-        FilterTyping(Add(L"EDIT", "", digits, 72, 168, 40, 20, kEdit3), DigitKeyAllowed);
-        Label("时", 116, 168, 16);
-        FilterTyping(Add(L"EDIT", "", digits, 134, 168, 40, 20, kEdit4), DigitKeyAllowed);
-        Label("分", 178, 168, 16);
-        Label("", 200, 168, 200, kLabel9);
-        Radio(7, "每隔", 194);
-        FilterTyping(Add(L"EDIT", "", digits, 72, 194, 50, 20, kEdit2), DigitKeyAllowed);
-        Label("分", 126, 194, 16);
-        Picker(kDateTimePicker7, 144, 194);
-        Label("开始", 212, 194, 40);
-        Label("", 72, 214, 336, kNextRunLabel);
-
-        // The labels of these rows are wide enough for "目标文件夹：".
-        Add(L"STATIC", "任务类型:", SS_LEFT | WS_GROUP, 16, 235, 80, 14, -1);
-        std::vector<std::string> types(kTaskTypeNames, kTaskTypeNames + kTaskTypeCount);
-        Combo(kComboBox5, 96, 232, 120, CBS_DROPDOWNLIST, types);
-        ShowWindow(Picker(kDateTimePicker8, 222, 232), SW_HIDE);
-        ShowWindow(Add(L"BUTTON", "备份时覆盖(&F)", BS_AUTOCHECKBOX | WS_TABSTOP, 290, 233, 120, 20, kCheckBox1), SW_HIDE);
-        Label("提醒语:", 16, 262, 80, kLabel6);
-        Combo(kComboBox6, 96, 262, 232, CBS_DROPDOWN | CBS_AUTOHSCROLL, {});
-        Add(L"BUTTON", "浏览(&S)", BS_PUSHBUTTON | WS_TABSTOP, 334, 261, 74, 23, kButton1);
-        Label("目标文件夹：", 16, 292, 80, kLabel13);
-        Combo(kComboBox7, 96, 292, 232, CBS_DROPDOWN | CBS_AUTOHSCROLL, {});
-        Add(L"BUTTON", "浏览(&D)", BS_PUSHBUTTON | WS_TABSTOP, 334, 291, 74, 23, kButton4);
+        AddControls(hwnd_, kLayout);
+        for (int id : {kEdit1, kEdit2, kEdit3, kEdit4}) FilterTyping(Item(id), DigitKeyAllowed);
+        const std::pair<int, std::vector<std::string>> lists[] = {
+            {kComboBox1, Numbers(7)}, {kComboBox2, Numbers(31)}, {kComboBox3, Numbers(12)}, {kComboBox4, Numbers(31)},
+            {kComboBox5, std::vector<std::string>(kTaskTypeNames, kTaskTypeNames + kTaskTypeCount)}};
+        for (const auto& [id, items] : lists) SetComboItems(Item(id), items);
+        for (int id = kDateTimePicker2; id <= kDateTimePicker8; ++id) {
+            SendMessageW(Item(id), DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
+            if (id <= kDateTimePicker6) hints_.Set(Item(id), "时：分");
+        }
+        for (int id : {kDateTimePicker8, kCheckBox1, kWakeHint}) ShowWindow(Item(id), SW_HIDE);
         ShowTargetRow(false);
-        ShowWindow(Add(L"STATIC", "", SS_LEFT | SS_NOPREFIX, 96, 295, 312, 28, kWakeHint), SW_HIDE);
-        Add(L"BUTTON", "确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 120, 340, 80, 25, kButton2);
-        Add(L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 220, 340, 80, 25, kButton3);
     }
 
     void FormCreate() { SetControlText(Item(kLabel9), UptimeText(context_.clock->UptimeMilliseconds())); }
@@ -287,23 +274,6 @@ private:
         return a;
     }
 
-    void OnCommand(int id, int code) {
-        switch (id) {
-        case kComboBox5:
-            if (code == CBN_SELCHANGE) ComboBox5Change();
-            break;
-        case kComboBox6:
-            if (code == CBN_SELCHANGE) ShowWakeHint(SelectedItem(Item(kComboBox6)));
-            if (code == CBN_EDITCHANGE) ShowWakeHint(ControlText(Item(kComboBox6)));
-            break;
-        case kButton1: Button1Click(); break;
-        case kButton4: Button4Click(); break;
-        case kButton2: Button2Click(); break;
-        case kButton3: DestroyWindow(hwnd_); break;
-        default: ScheduleChanged(id, code); break;
-        }
-    }
-
     // A ticked option or a typed or chosen text of the schedule rows. An item
     // chosen from a combo box's list reaches its edit box after the
     // notification, so the label follows once the box has it.
@@ -377,7 +347,6 @@ private:
 
     EditorContext context_;
     std::shared_ptr<int> target_;
-    HFONT font_ = nullptr;
     Hints hints_;
     bool filled_ = false;  // the controls hold their first values
 };

@@ -40,7 +40,6 @@ enum ControlId : int {
 };
 
 constexpr wchar_t kClassName[] = L"TempiroSettings";
-constexpr wchar_t kFontFace[] = L"宋体";
 constexpr int kTimeColumn = 1, kStateColumn = 4;
 constexpr size_t kCellCharacters = 4095;  // of a list cell
 constexpr char kSoundFilter[] = "wav文件(*.wav)|*.wav|任何文件(*.*)|*.*";
@@ -60,6 +59,50 @@ constexpr OptionControl kOptionControls[] = {
     {kKaijiValue, kCheckBox1, OptionBox::Check}, {kSoundpathValue, kEdit8, OptionBox::Text},
     {kRejianValue, kCheckBox3, OptionBox::Check}, {kBuzuoValue, kCheckBox6, OptionBox::Check},
     {kBanbenValue, kEdit9, OptionBox::Count},
+};
+
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+
+// The window from the top, in tab order. The two options beyond the
+// described ones stand in the room the described controls leave: right of
+// the countdown length, and left of OK and Cancel.
+constexpr ControlSpec kLayout[] = {
+    {WC_LISTVIEWW, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, {8, 8, 525, 296},
+     kListView1},
+    {L"BUTTON", "添加(&A)", kButton, {8, 312, 75, 25}, kButton4},
+    {L"BUTTON", "修改(&M)", kButton, {90, 312, 75, 25}, kButton5},
+    {L"BUTTON", "删除(&D)", kButton, {172, 312, 75, 25}, kButton6},
+    {L"BUTTON", "运行记录(&L)", kButton, {262, 312, 100, 25}, kButton9},
+    {L"BUTTON", "导入(&I)", kButton, {376, 312, 75, 25}, kButton7},
+    {L"BUTTON", "导出(&O)", kButton, {458, 312, 75, 25}, kButton8},
+    {L"BUTTON", "开机启动Tempiro(&S)", kCheck, {16, 350, 200, 20}, kCheckBox2},
+    {L"BUTTON", "待机前关闭所有程序(&P)", kCheck, {260, 350, 220, 20}, kCheckBox5},
+    {L"BUTTON", "显示开机时间(&T)", kCheck, {16, 376, 200, 20}, kCheckBox1},
+    {L"BUTTON", "热键加Ctrl(&R)", kCheck, {260, 376, 220, 20}, kCheckBox3},
+    {L"STATIC", "关机前等待:", SS_LEFT, {16, 409, 74, 14}, -1},
+    {L"EDIT", "", kEdit, {92, 406, 44, 20}, kEdit5},
+    {L"STATIC", "分钟", SS_LEFT, {140, 409, 40, 14}, -1},
+    {L"STATIC", "每个文件保留版本数:", SS_LEFT, {260, 409, 124, 14}, -1},
+    {L"EDIT", "", kEdit, {386, 406, 44, 20}, kEdit9},
+    {L"STATIC", "（0为全部）", SS_LEFT, {434, 409, 96, 14}, -1},
+    {L"STATIC", "关机前声音:", SS_LEFT, {16, 437, 74, 14}, -1},
+    {L"EDIT", "", kEdit, {92, 434, 356, 20}, kEdit8},
+    {L"BUTTON", "浏览", kButton, {456, 433, 75, 23}, kButton3},
+    {L"BUTTON", "错过的任务补做一次(&B)", kCheck, {16, 467, 240, 20}, kCheckBox6},
+    {L"BUTTON", "确定(&O)", kButton, {372, 464, 75, 25}, kButton1},
+    {L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, {456, 464, 75, 25}, kButton2},
+};
+
+constexpr std::pair<int, const char*> kHints[] = {
+    {kCheckBox5, "待机休眠前关闭应用程序"},
+    {kCheckBox3, "是否在热键F9、F10、F11前加Ctrl键，使用该键防止软件热键冲突。"},
+    {kEdit9, "保留版本的备份每个文件最多保留几个版本，更早的版本从备份目标中删除；0为全部保留。"},
+    {kButton3, "设置关机前声音提示的音频文件，仅支持wav文件。"},
+    {kCheckBox6, "电脑关机、睡眠或本程序未运行时错过的提醒、打开、关闭程序、清理和备份任务，在启动或唤醒后补做一次；电源任务、拨号和网卡任务从不补做。"},
+    {kButton1, "仅对本机设置"},
+    {kButton2, "取消本次操作"},
 };
 
 const OptionSpec& OptionNamed(std::string_view name) {
@@ -119,14 +162,11 @@ public:
     explicit SettingsWindow(const SettingsContext& context) : context_(context) {}
 
     bool Create() {
-        if (!CreateWindowFor(kClassName, Wide("设置"), WS_CAPTION | WS_SYSMENU, 0, 541, 498, nullptr,
-                             LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
-            return false;
-        font_ = SharedFont(kFontFace, 13, Dpi());
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (!CreateWindowFor(kClassName, Wide("设置"), WS_CAPTION | WS_SYSMENU, 0, 541, 498, nullptr)) return false;
         hints_.Attach(hwnd_);
         CreateControls();
-        Fill();
+        FillTaskList();
+        FillOptions();
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         SetFocus(List());
         return true;
@@ -176,40 +216,59 @@ public:
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        case WM_NOTIFY:
-            return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
         case DM_GETDEFID:
             return MAKELRESULT(kButton2, DC_HASDEFID);  // Enter cancels
-        case WM_CLOSE:
-            DestroyWindow(hwnd_);
-            return 0;
         case WM_DESTROY:
             g_open = nullptr;
             if (context_.closed) context_.closed();
             return 0;
         }
-        return Default(msg, wParam, lParam);
+        return Window::HandleMessage(msg, wParam, lParam);
+    }
+
+    void OnCommand(int id, int code) override {
+        switch (id) {
+        case kComboBox1:
+            if (code == CBN_SELCHANGE) ComboBox1Change();
+            break;
+        case kButton4: Button4Click(); break;
+        case kButton5: Button5Click(); break;
+        case kButton6: Button6Click(); break;
+        case kButton1: Button1Click(); break;
+        case kButton2: DestroyWindow(hwnd_); break;
+        case kButton3: Button3Click(); break;
+        case kButton7: Button7Click(); break;
+        case kButton8: Button8Click(); break;
+        case kButton9:
+            if (context_.openRunLog) context_.openRunLog();
+            break;
+        default: break;
+        }
+    }
+
+    LRESULT OnNotify(const NMHDR& header) override {
+        if (header.idFrom != kListView1) return 0;
+        switch (header.code) {
+        case NM_CLICK: ListView1Click(); break;
+        case LVN_COLUMNCLICK: ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); break;
+        case LVN_BEGINSCROLL: HideEnableBox(); break;
+        default: break;
+        }
+        return 0;
     }
 
     void OnFinalMessage() override { delete this; }
 
 private:
-    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     HWND List() const { return list_; }  // asked for every row: under Wine, GetDlgItem asks wineserver
     HWND EnableBox() const { return GetDlgItem(List(), kComboBox1); }
     TaskStore& Store() const { return *context_.state->store; }
 
-    HWND Add(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id) {
-        return AddControl(hwnd_, cls, Wide(text), style, x, y, w, h, id, font_);
-    }
-
+    // What the layout does not say: the list's columns, its enable box and
+    // time tip, the typing filters and the hints.
     void CreateControls() {
-        HWND list = Add(WC_LISTVIEWW, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 8, 8,
-                        525, 296, kListView1);
-        list_ = list;
+        AddControls(hwnd_, kLayout);
+        HWND list = list_ = Item(kListView1);
         ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
         const std::pair<const char*, int> columns[] = {{"序号", 40}, {"时间", 140}, {"任务", 90}, {"任务属性", 180},
                                                        {"是否启用", 70}};
@@ -222,7 +281,8 @@ private:
             column.cx = Scale(width);
             ListView_InsertColumn(list, index++, &column);
         }
-        HWND box = AddControl(list, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 70, 120, kComboBox1, font_);
+        HWND box = AddControl(list, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 70, 120, kComboBox1,
+                              ProgramFont(kProgramFontHeight, Dpi()));
         SetComboItems(box, {kStateEnabled, kStateDisabled});
         ShowWindow(box, SW_HIDE);
         g_listViewProc =
@@ -235,39 +295,9 @@ private:
         tool.uId = 1;
         tool.lpszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(timeTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-
-        const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
-        Add(L"BUTTON", "添加(&A)", button, 8, 312, 75, 25, kButton4);
-        Add(L"BUTTON", "修改(&M)", button, 90, 312, 75, 25, kButton5);
-        Add(L"BUTTON", "删除(&D)", button, 172, 312, 75, 25, kButton6);
-        Add(L"BUTTON", "运行记录(&L)", button, 262, 312, 100, 25, kButton9);
-        Add(L"BUTTON", "导入(&I)", button, 376, 312, 75, 25, kButton7);
-        Add(L"BUTTON", "导出(&O)", button, 458, 312, 75, 25, kButton8);
-        const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
-        Add(L"BUTTON", "开机启动Tempiro(&S)", check, 16, 350, 200, 20, kCheckBox2);
-        hints_.Set(Add(L"BUTTON", "待机前关闭所有程序(&P)", check, 260, 350, 220, 20, kCheckBox5), "待机休眠前关闭应用程序");
-        Add(L"BUTTON", "显示开机时间(&T)", check, 16, 376, 200, 20, kCheckBox1);
-        hints_.Set(Add(L"BUTTON", "热键加Ctrl(&R)", check, 260, 376, 220, 20, kCheckBox3),
-                   "是否在热键F9、F10、F11前加Ctrl键，使用该键防止软件热键冲突。");
-        Add(L"STATIC", "关机前等待:", SS_LEFT, 16, 409, 74, 14, -1);
-        FilterTyping(Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 406, 44, 20, kEdit5),
-                     MinutesKeyAllowed);
-        Add(L"STATIC", "分钟", SS_LEFT, 140, 409, 40, 14, -1);
-        // The two options beyond the described ones, in the room the
-        // described controls leave: right of the countdown length, and left
-        // of OK and Cancel.
-        Add(L"STATIC", "每个文件保留版本数:", SS_LEFT, 260, 409, 124, 14, -1);
-        HWND versions = Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 386, 406, 44, 20, kEdit9);
-        FilterTyping(versions, DigitKeyAllowed);
-        hints_.Set(versions, "保留版本的备份每个文件最多保留几个版本，更早的版本从备份目标中删除；0为全部保留。");
-        Add(L"STATIC", "（0为全部）", SS_LEFT, 434, 409, 96, 14, -1);
-        Add(L"STATIC", "关机前声音:", SS_LEFT, 16, 437, 74, 14, -1);
-        Add(L"EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 92, 434, 356, 20, kEdit8);
-        hints_.Set(Add(L"BUTTON", "浏览", button, 456, 433, 75, 23, kButton3), "设置关机前声音提示的音频文件，仅支持wav文件。");
-        hints_.Set(Add(L"BUTTON", "错过的任务补做一次(&B)", check, 16, 467, 240, 20, kCheckBox6),
-                   "电脑关机、睡眠或本程序未运行时错过的提醒、打开、关闭程序、清理和备份任务，在启动或唤醒后补做一次；电源任务、拨号和网卡任务从不补做。");
-        hints_.Set(Add(L"BUTTON", "确定(&O)", button, 372, 464, 75, 25, kButton1), "仅对本机设置");
-        hints_.Set(Add(L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 456, 464, 75, 25, kButton2), "取消本次操作");
+        FilterTyping(Item(kEdit5), MinutesKeyAllowed);
+        FilterTyping(Item(kEdit9), DigitKeyAllowed);
+        for (const auto& [id, hint] : kHints) hints_.Set(Item(id), hint);
     }
 
     // The list from the store, in place of what it showed: every task with a
@@ -331,11 +361,6 @@ private:
         } catch (const StoreError&) {
             return loaded;
         }
-    }
-
-    void Fill() {
-        FillTaskList();
-        FillOptions();
     }
 
     // A cell holds at most kCellCharacters, all that Cell reads back (the
@@ -409,17 +434,6 @@ private:
         SendMessageW(timeTip_, TTM_ACTIVATE, FALSE, 0);
         SendMessageW(timeTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
         SendMessageW(timeTip_, TTM_ACTIVATE, TRUE, 0);
-    }
-
-    LRESULT OnNotify(const NMHDR& header) {
-        if (header.idFrom != kListView1) return 0;
-        switch (header.code) {
-        case NM_CLICK: ListView1Click(); break;
-        case LVN_COLUMNCLICK: ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); break;
-        case LVN_BEGINSCROLL: HideEnableBox(); break;
-        default: break;
-        }
-        return 0;
     }
 
     void ListView1Click() {
@@ -595,28 +609,7 @@ private:
         return files;
     }
 
-    void OnCommand(int id, int code) {
-        switch (id) {
-        case kComboBox1:
-            if (code == CBN_SELCHANGE) ComboBox1Change();
-            break;
-        case kButton4: Button4Click(); break;
-        case kButton5: Button5Click(); break;
-        case kButton6: Button6Click(); break;
-        case kButton1: Button1Click(); break;
-        case kButton2: DestroyWindow(hwnd_); break;
-        case kButton3: Button3Click(); break;
-        case kButton7: Button7Click(); break;
-        case kButton8: Button8Click(); break;
-        case kButton9:
-            if (context_.openRunLog) context_.openRunLog();
-            break;
-        default: break;
-        }
-    }
-
     SettingsContext context_;
-    HFONT font_ = nullptr;
     HWND list_ = nullptr;
     HWND timeTip_ = nullptr;
     int tipRow_ = -1;      // whose "时间" cell the tip's tool covers

@@ -3,7 +3,7 @@
 // declares per-monitor awareness in its manifest, so its windows must come up
 // at that scale; this test program has no manifest and makes its thread
 // DPI-aware first, so that it reads the other process's pixels as they are.
-#include "actions/reminder.h"
+#include "windows/reminder_window_win32.h"
 #include "app/main_window.h"
 #include "app/shell_texts.h"
 #include "platform/dpi.h"

@@ -1,6 +1,6 @@
 #include "tests/wine/program_driver.h"
 
-#include "actions/reminder.h"
+#include "windows/reminder_window_win32.h"
 #include "app/main_window.h"
 #include "app/shell_texts.h"
 #include "platform/log_file_win32.h"

@@ -1,5 +1,5 @@
 // The reminder window module, linked into this test and driven in-process.
-#include "actions/reminder.h"
+#include "windows/reminder_window_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/text_win32.h"
 #include "tests/wine/driver.h"

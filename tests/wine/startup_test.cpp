@@ -1,7 +1,7 @@
 // The real program in a throwaway Wine prefix: start-up, the store, the
 // single-instance guard, the tray icon, the hotkeys and the orderly end.
 #include "app/main_window.h"
-#include "actions/reminder.h"
+#include "windows/reminder_window_win32.h"
 #include "app/shell_texts.h"
 #include "platform/text_win32.h"
 #include "tests/wine/program_driver.h"

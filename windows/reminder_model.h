@@ -1,5 +1,4 @@
-// The reminder window: a topmost window that tells the user something without
-// blocking anything. Every call opens a new, independent window.
+// The texts of the reminder window.
 #pragma once
 
 #include "platform/clock.h"
@@ -20,7 +19,3 @@ inline constexpr size_t kReminderShownCharacters = 2000;
 // characters (a GBK two-byte character counts once and is never split) and
 // ended with "…" where it was cut.
 std::string ReminderShownText(const std::string& message);
-
-// Opens a new reminder window with `message`; `note` rides along unseen (a
-// scheduled reminder passes its schedule text). Win32 only.
-void ShowReminder(const std::string& message, const std::string& note);

@@ -1,4 +1,4 @@
-#include "actions/reminder.h"
+#include "windows/reminder_model.h"
 
 #include "store/gbk.h"
 

@@ -1,4 +1,4 @@
-#include "actions/reminder.h"
+#include "windows/reminder_window_win32.h"
 
 #include "platform/clock_win32.h"
 #include "platform/text_win32.h"
@@ -16,7 +16,6 @@ enum ControlId : int {
 };
 
 constexpr wchar_t kClassName[] = L"TempiroReminder";
-constexpr wchar_t kFontFace[] = L"宋体";
 
 // One reminder. It lives until the user closes it; then the window is
 // destroyed and the object deletes itself, so reminders shown for weeks on
@@ -25,23 +24,22 @@ class ReminderWindow : public Window {
 public:
     bool Create(const std::string& message, const std::string& note, const std::string& timeLine) {
         if (!CreateWindowFor(kClassName, Wide(kReminderCaption), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                             WS_EX_TOPMOST, 411, 167, nullptr, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")))
+                             WS_EX_TOPMOST, 411, 167, nullptr))
             return false;
-        HFONT font = SharedFont(kFontFace, 13, Dpi());
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        // Drawn with word wrapping on every repaint: only what the box can show.
-        AddControl(hwnd_, L"STATIC", Wide(ReminderShownText(message)), SS_OWNERDRAW, 24, 16, 369, 105, kLabelMessage,
-                   SharedFont(kFontFace, 16, Dpi()));
-        AddControl(hwnd_, L"STATIC", Wide(timeLine), SS_LEFT | SS_NOPREFIX, 24, 135, 130, 13, kLabelTime, font);
-        HWND noteLabel = AddControl(hwnd_, L"STATIC", Wide(note), SS_LEFT | SS_NOPREFIX, 263, 132, 100, 13,
-                                    kLabelNote, font);
-        ShowWindow(noteLabel, SW_HIDE);
-        EnableWindow(noteLabel, FALSE);
-        // A plain push button with an id of its own: Esc arrives as IDCANCEL
-        // and Enter as IDOK, and neither dismisses an unread message unless
-        // the user has put the focus on the button.
-        AddControl(hwnd_, L"BUTTON", Wide(kReminderOk), WS_TABSTOP | BS_PUSHBUTTON, 160, 128, 75, 25, kButtonOk,
-                   font);
+        const std::string shown = ReminderShownText(message);
+        const ControlSpec layout[] = {
+            // Drawn with word wrapping on every repaint: only what the box can show.
+            {L"STATIC", shown.c_str(), SS_OWNERDRAW, {24, 16, 369, 105}, kLabelMessage, 16},
+            {L"STATIC", timeLine.c_str(), SS_LEFT | SS_NOPREFIX, {24, 135, 130, 13}, kLabelTime},
+            {L"STATIC", note.c_str(), SS_LEFT | SS_NOPREFIX, {263, 132, 100, 13}, kLabelNote},
+            // A plain push button with an id of its own: Esc arrives as
+            // IDCANCEL and Enter as IDOK, and neither dismisses an unread
+            // message unless the user has put the focus on the button.
+            {L"BUTTON", kReminderOk, WS_TABSTOP | BS_PUSHBUTTON, {160, 128, 75, 25}, kButtonOk},
+        };
+        AddControls(hwnd_, layout);
+        ShowWindow(Item(kLabelNote), SW_HIDE);
+        EnableWindow(Item(kLabelNote), FALSE);
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ownedByWindow_ = true;
@@ -50,20 +48,15 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        switch (msg) {
-        case WM_COMMAND:
-            if (LOWORD(wParam) == kButtonOk && HIWORD(wParam) == BN_CLICKED) Button1Click();
-            // Enter arrives as IDOK; it presses the button only while the button has the focus.
-            if (LOWORD(wParam) == IDOK && GetFocus() == GetDlgItem(hwnd_, kButtonOk)) Button1Click();
-            return 0;
-        case WM_DRAWITEM:
-            if (wParam == kLabelMessage) DrawMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            return TRUE;
-        case WM_CLOSE:
-            DestroyWindow(hwnd_);
-            return 0;
-        }
-        return Default(msg, wParam, lParam);
+        if (msg != WM_DRAWITEM) return Window::HandleMessage(msg, wParam, lParam);
+        if (wParam == kLabelMessage) DrawMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+
+    void OnCommand(int id, int code) override {
+        if (id == kButtonOk && code == BN_CLICKED) Button1Click();
+        // Enter arrives as IDOK; it presses the button only while the button has the focus.
+        if (id == IDOK && GetFocus() == Item(kButtonOk)) Button1Click();
     }
 
     // Once shown, the window owns this object.
