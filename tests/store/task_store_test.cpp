@@ -207,6 +207,45 @@ TEST(TaskStore, BetweenTheRenamesTheNewStoreWinsOverAnEmptyKeyAndOnlyAStartMends
     EXPECT_FALSE(SiblingLeft(backend));
 }
 
+// Something opens the store key while a replacing import is between its two
+// renames, and so makes it anew: an empty key gives way to the new store, one
+// that holds values is never deleted.
+struct OpenedBetweenTheRenames : FakeRegistry {
+    std::optional<RegValue> written;  // what the opener writes into the key it made
+    bool RenameKey(RegRoot root, const std::string& path, const std::string& newName) override {
+        const bool renamed = FakeRegistry::RenameKey(root, path, newName);
+        if (renamed && newName == "Tempiro.old") {
+            if (written) Put(root, path, "x", *written);
+            else Close(Open(root, path, true));
+        }
+        return renamed;
+    }
+};
+
+TEST(TaskStore, AReplaceMeetingAKeyMadeBetweenItsRenamesTakesOnlyAnEmptyOnesPlace) {
+    for (const bool holdsValues : {false, true}) {
+        OpenedBetweenTheRenames backend;
+        if (holdsValues) backend.written = StringValue("y");
+        backend.Put(kHklm, kStore, "TaskNum", DwordValue(1));
+        backend.Put(kHklm, kStore, "A1", StringValue("OLD"));
+        StoreOptions options;
+        TaskStore store(backend, options);
+        store.Load();
+        std::vector<ImportedValue> imported{{1, TaskField::Schedule, "NEW"}};
+        if (holdsValues) {
+            EXPECT_THROW(store.ReplaceAll(options, 1, imported), StoreError);
+            EXPECT_EQ(backend.Get(kHklm, kStore, "x")->text, "y") << "a key with values is not the program's to delete";
+            EXPECT_TRUE(backend.KeyExists(kHklm, kSiblings[0]) && backend.KeyExists(kHklm, kSiblings[1]))
+                << "both stores kept for the next start";
+        } else {
+            store.ReplaceAll(options, 1, imported);
+            EXPECT_EQ(backend.Get(kHklm, kStore, "A1")->text, "NEW");
+            EXPECT_FALSE(SiblingLeft(backend));
+        }
+        EXPECT_EQ(backend.openKeys(), 0) << holdsValues;
+    }
+}
+
 TEST(TaskStore, ATickWalkStopsWhenTheStoreChangesUnderIt) {
     Started run;
     TaskStore::Reader reader(run.store);
