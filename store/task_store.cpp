@@ -111,14 +111,6 @@ TaskRecord TaskStore::Reader::Record(int number) {
 
 TaskRecord TaskStore::Read(int number) { return Reader(*this).Record(number); }
 
-std::vector<TaskRecord> TaskStore::ReadAll() {
-    Reader reader(*this);
-    std::vector<TaskRecord> records;
-    records.reserve(static_cast<size_t>(reader.bound()));
-    for (int n = 1; n <= reader.bound(); ++n) records.push_back(reader.Record(n));
-    return records;
-}
-
 LoadReport TaskStore::Load(bool writeMissing) {
     recovery_ = writeMissing ? Recover() : Recovery::None;
     RegistryAccessor registry(backend_);

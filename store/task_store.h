@@ -104,7 +104,6 @@ public:
     };
 
     TaskRecord Read(int number);
-    std::vector<TaskRecord> ReadAll();  // records 1 to the bound
 
     // Writes a task composed in the editor: over record `number` when it is
     // one (its state kept), otherwise as a new record after the last, enabled.

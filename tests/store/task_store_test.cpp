@@ -246,6 +246,17 @@ TEST(TaskStore, AReplaceMeetingAKeyMadeBetweenItsRenamesTakesOnlyAnEmptyOnesPlac
     }
 }
 
+// A replace another copy left unfinished (the command-line import, killed)
+// goes before this copy's next change, which lands whole.
+TEST(TaskStore, AChangeFirstMendsWhatAKilledReplaceLeft) {
+    Started run;
+    run.backend.Put(kHklm, kSiblings[0], "TaskNum", DwordValue(9));
+    run.store.Save(1, "每天9时0分", "提醒", "x");
+    EXPECT_FALSE(SiblingLeft(run.backend));
+    EXPECT_EQ(run.store.Read(1).attribute, "x");
+    EXPECT_EQ(run.options.TaskNum, 3);
+}
+
 TEST(TaskStore, ATickWalkStopsWhenTheStoreChangesUnderIt) {
     Started run;
     TaskStore::Reader reader(run.store);
