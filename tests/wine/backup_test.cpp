@@ -45,9 +45,10 @@ void Put(const std::string& path, const std::string& content, const FILETIME& la
     PutWide(Wide(path), content, lastWrite);
 }
 
-std::string Get(const std::string& path) {
-    HANDLE file = CreateFileW(LongPath(Wide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<none>";
+// A file's first 64 KiB, or `missing` when it cannot be opened.
+std::string Contents(const std::wstring& path, DWORD share, const char* missing) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return missing;
     std::string content(1 << 16, '\0');
     DWORD read = 0;
     ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
@@ -55,6 +56,8 @@ std::string Get(const std::string& path) {
     content.resize(read);
     return content;
 }
+
+std::string Get(const std::string& path) { return Contents(LongPath(Wide(path)), FILE_SHARE_READ, "<none>"); }
 
 std::uint64_t LastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -86,15 +89,7 @@ std::string Names(const std::string& folder) { return Narrow(WideNames(Wide(fold
 
 // The run log's bytes (UTF-8), for a failure's message.
 std::string RunLogText() {
-    HANDLE file = CreateFileW((RunLogFolder() + L"\\运行记录.txt").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<no run log>";
-    std::string text(1 << 16, '\0');
-    DWORD read = 0;
-    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    text.resize(read);
-    return text;
+    return Contents(RunLogFolder() + L"\\运行记录.txt", FILE_SHARE_READ | FILE_SHARE_WRITE, "<no run log>");
 }
 
 TEST(Backup, NamesThatGbkCannotHoldArriveWithBothPoliciesAndKeepTheirCharactersInVersions) {
